@@ -1,0 +1,119 @@
+#include "platform/win32/platform_win32.h"
+
+#include <vector>
+
+#include "support/ansi_text.h"
+
+namespace orvan::win32 {
+namespace {
+
+SYSTEMTIME ToSystemTime(const LocalTime& t) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(t.year);
+  st.wMonth = static_cast<WORD>(t.month);
+  st.wDay = static_cast<WORD>(t.day);
+  st.wHour = static_cast<WORD>(t.hour);
+  st.wMinute = static_cast<WORD>(t.minute);
+  st.wSecond = static_cast<WORD>(t.second);
+  st.wMilliseconds = static_cast<WORD>(t.millisecond);
+  return st;
+}
+
+// A file handle closed when it goes out of scope.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE h) : h_(h) {}
+  ~ScopedHandle() {
+    if (valid()) CloseHandle(h_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace
+
+std::string Win32Environment::Get(const std::string& name) const {
+  const std::string ansi_name = Utf8ToAnsi(name);
+  const DWORD needed = GetEnvironmentVariableA(ansi_name.c_str(), nullptr, 0);
+  if (needed == 0) return {};
+  std::string value(needed, '\0');
+  const DWORD got = GetEnvironmentVariableA(ansi_name.c_str(), value.data(), needed);
+  if (got == 0 || got >= needed) return {};
+  value.resize(got);
+  return AnsiToUtf8(value);
+}
+
+LocalTime Win32Clock::Now() const {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
+                   st.wMilliseconds};
+}
+
+std::string Win32Clock::ShortDate(const LocalTime& t) const {
+  const SYSTEMTIME st = ToSystemTime(t);
+  char buffer[128] = {};
+  if (GetDateFormatA(locale_, DATE_SHORTDATE, &st, nullptr, buffer, sizeof buffer) == 0) return {};
+  return AnsiToUtf8(buffer);
+}
+
+std::string Win32Clock::TimeOfDay(const LocalTime& t) const {
+  const SYSTEMTIME st = ToSystemTime(t);
+  char buffer[128] = {};
+  if (GetTimeFormatA(locale_, 0, &st, nullptr, buffer, sizeof buffer) == 0) return {};
+  return AnsiToUtf8(buffer);
+}
+
+std::string Win32Clock::DecimalSeparator() const {
+  char buffer[8] = {};
+  if (GetLocaleInfoA(locale_, LOCALE_SDECIMAL, buffer, sizeof buffer) == 0) return ".";
+  return AnsiToUtf8(buffer);
+}
+
+bool Win32TextFiles::Append(const std::string& path, std::string_view bytes) {
+  const std::string ansi_path = Utf8ToAnsi(path);
+  ScopedHandle file(CreateFileA(ansi_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  DWORD written = 0;
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+void Win32MessagePump::ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+ModuleApi::Handle Win32ModuleApi::ModuleHandle(const std::string& name) {
+  return reinterpret_cast<Handle>(GetModuleHandleA(Utf8ToAnsi(name).c_str()));
+}
+
+std::uint32_t Win32ModuleApi::ModuleFileName(Handle module, char* buffer, std::uint32_t size) {
+  return GetModuleFileNameA(reinterpret_cast<HMODULE>(module), buffer, size);
+}
+
+const Platform& Win32Platform() {
+  static Win32Environment environment;
+  static Win32Clock clock;
+  static Win32TextFiles files;
+  static Win32Registry registry;
+  static Win32ModuleApi modules;
+  static Win32MessagePump pump;
+  static const Platform platform{&environment, &clock, &files, &registry, &modules, &pump};
+  return platform;
+}
+
+}  // namespace orvan::win32
+
+namespace orvan {
+const Platform& DefaultPlatform() { return win32::Win32Platform(); }
+}  // namespace orvan

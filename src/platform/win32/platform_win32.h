@@ -1,0 +1,66 @@
+// The Win32 implementations of the core's platform services.
+#pragma once
+
+#include <string>
+
+#include "platform/win32/win32.h"
+#include "support/platform.h"
+#include "support/registry_api.h"
+
+namespace orvan::win32 {
+
+class Win32Environment final : public Environment {
+ public:
+  std::string Get(const std::string& name) const override;
+};
+
+// The system clock, with date and time texts in the regional settings of a locale (the user's
+// by default).
+class Win32Clock : public Clock {
+ public:
+  explicit Win32Clock(LCID locale = LOCALE_USER_DEFAULT) : locale_(locale) {}
+  LocalTime Now() const override;
+  std::string ShortDate(const LocalTime& t) const override;
+  std::string TimeOfDay(const LocalTime& t) const override;
+  std::string DecimalSeparator() const override;
+
+ private:
+  LCID locale_;
+};
+
+class Win32TextFiles final : public TextFiles {
+ public:
+  bool Append(const std::string& path, std::string_view bytes) override;
+};
+
+class Win32MessagePump final : public MessagePump {
+ public:
+  void ProcessPendingMessages() override;
+};
+
+class Win32ModuleApi final : public ModuleApi {
+ public:
+  Handle ModuleHandle(const std::string& name) override;
+  std::uint32_t ModuleFileName(Handle module, char* buffer, std::uint32_t size) override;
+};
+
+class Win32Registry final : public RegistryApi {
+ public:
+  long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,
+               RegKey* result) override;
+  long CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t options,
+                 std::uint32_t access, RegKey* result) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override;
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::uint32_t name_capacity, std::string* name,
+               std::uint32_t class_capacity) override;
+  long DeleteKey(RegKey key, const std::string& sub_key) override;
+  long CloseKey(RegKey key) override;
+};
+
+// The services of the running Windows system, as the add-in uses them by default.
+const Platform& Win32Platform();
+
+}  // namespace orvan::win32

@@ -1,0 +1,32 @@
+#include "support/error.h"
+
+#include <utility>
+
+namespace orvan {
+
+VbError::VbError(std::int32_t number, std::string description, std::string source)
+    : number_(number), description_(std::move(description)), source_(std::move(source)) {
+  what_ = "error " + std::to_string(number_) + ": " + description_;
+  if (!source_.empty()) what_ += " (" + source_ + ")";
+}
+
+VbError VbError::Runtime(std::int32_t number, std::string source) {
+  return VbError(number, RuntimeErrorDescription(number), std::move(source));
+}
+
+std::string RuntimeErrorDescription(std::int32_t number) {
+  switch (number) {
+    case vberr::kInvalidProcedureCall:
+      return "Invalid procedure call or argument";
+    case vberr::kOverflow:
+      return "Overflow";
+    case vberr::kSubscriptOutOfRange:
+      return "Subscript out of range";
+    case vberr::kTypeMismatch:
+      return "Type mismatch";
+    default:
+      return "Application-defined or object-defined error";
+  }
+}
+
+}  // namespace orvan

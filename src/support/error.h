@@ -1,0 +1,40 @@
+// Run-time errors with number, description and source, as an automation client sees them.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace orvan {
+
+// Error numbers of the Basic run time that the add-in raises or tests for.
+namespace vberr {
+inline constexpr std::int32_t kInvalidProcedureCall = 5;
+inline constexpr std::int32_t kOverflow = 6;
+inline constexpr std::int32_t kSubscriptOutOfRange = 9;
+inline constexpr std::int32_t kTypeMismatch = 13;
+}  // namespace vberr
+
+class VbError : public std::exception {
+ public:
+  VbError(std::int32_t number, std::string description, std::string source = {});
+
+  // An error of the Basic run time with its standard description.
+  static VbError Runtime(std::int32_t number, std::string source = {});
+
+  std::int32_t number() const noexcept { return number_; }
+  const std::string& description() const noexcept { return description_; }
+  const std::string& source() const noexcept { return source_; }
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  std::int32_t number_;
+  std::string description_;
+  std::string source_;
+  std::string what_;
+};
+
+// The standard description of a Basic run-time error number ("Type mismatch" for 13).
+std::string RuntimeErrorDescription(std::int32_t number);
+
+}  // namespace orvan

@@ -1,0 +1,207 @@
+#include "doubles/memory_registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/utf8.h"
+
+namespace orvan::testing {
+namespace {
+
+constexpr long kKeyDeleted = 1018;
+
+struct CaseInsensitiveLess {
+  // The registry compares names without regard to case, Western letters included.
+  bool operator()(const std::string& a, const std::string& b) const {
+    return utf8::UpperCase(a) < utf8::UpperCase(b);
+  }
+};
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+}  // namespace
+
+struct MemoryRegistry::Node {
+  struct Data {
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  std::map<std::string, std::shared_ptr<Node>, CaseInsensitiveLess> children;
+  std::map<std::string, Data, CaseInsensitiveLess> values;
+  std::string cls;
+  bool deleted = false;
+  long denied = 0;
+};
+
+MemoryRegistry::MemoryRegistry() = default;
+MemoryRegistry::~MemoryRegistry() = default;
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(RegKey key) const {
+  const auto h = handles_.find(key);
+  if (h != handles_.end()) return h->second.node;
+  // Predefined root keys: sign-extended 0x8000000n.
+  const auto as_signed = static_cast<std::intptr_t>(key);
+  if (as_signed >= static_cast<std::int32_t>(0x80000000u) &&
+      as_signed <= static_cast<std::int32_t>(0x8000000Fu)) {
+    auto& self = const_cast<MemoryRegistry&>(*this);
+    auto& root = self.hives_[static_cast<std::int32_t>(as_signed)];
+    if (!root) root = std::make_shared<Node>();
+    return root;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr<Node>& from,
+                                                           const std::string& path, bool create,
+                                                           long* rc) const {
+  std::shared_ptr<Node> node = from;
+  for (const std::string& part : SplitPath(path)) {
+    auto it = node->children.find(part);
+    if (it == node->children.end()) {
+      if (!create) {
+        *rc = reg::kFileNotFound;
+        return nullptr;
+      }
+      it = node->children.emplace(part, std::make_shared<Node>()).first;
+    }
+    node = it->second;
+  }
+  if (node->denied) {
+    *rc = node->denied;
+    return nullptr;
+  }
+  *rc = reg::kSuccess;
+  return node;
+}
+
+RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node) {
+  const RegKey key = next_handle_;
+  next_handle_ += 4;
+  handles_[key] = Handle{std::move(node)};
+  return key;
+}
+
+long MemoryRegistry::OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t,
+                             RegKey* result) {
+  const auto from = Resolve(parent);
+  if (!from) return reg::kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  long rc = 0;
+  auto node = Walk(from, sub_key, false, &rc);
+  if (!node) return rc;
+  *result = NewHandle(std::move(node));
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t,
+                               std::uint32_t, RegKey* result) {
+  const auto from = Resolve(parent);
+  if (!from) return reg::kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  long rc = 0;
+  auto node = Walk(from, sub_key, true, &rc);
+  if (!node) return rc;
+  *result = NewHandle(std::move(node));
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                                std::uint8_t* data, std::uint32_t* size) {
+  const auto node = Resolve(key);
+  if (!node) return reg::kInvalidHandle;
+  if (node->deleted) return kKeyDeleted;
+  const auto it = node->values.find(name);
+  if (it == node->values.end()) return reg::kFileNotFound;
+  const auto actual = static_cast<std::uint32_t>(it->second.bytes.size());
+  if (type) *type = it->second.type;
+  if (data == nullptr) {
+    if (size) *size = actual;
+    return reg::kSuccess;
+  }
+  if (size == nullptr) return 998;  // ERROR_NOACCESS: data without a size
+  if (*size < actual) {
+    *size = actual;
+    return reg::kMoreData;
+  }
+  std::copy(it->second.bytes.begin(), it->second.bytes.end(), data);
+  *size = actual;
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t size) {
+  const auto node = Resolve(key);
+  if (!node) return reg::kInvalidHandle;
+  if (node->deleted) return kKeyDeleted;
+  Node::Data& stored = node->values[name];
+  stored.type = type;
+  stored.bytes.assign(data, data + size);
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t name_capacity,
+                             std::string* name, std::uint32_t class_capacity) {
+  name->clear();
+  const auto node = Resolve(key);
+  if (!node) return reg::kInvalidHandle;
+  if (node->deleted) return kKeyDeleted;
+  if (index >= node->children.size()) return reg::kNoMoreItems;
+  auto it = node->children.begin();
+  std::advance(it, index);
+  // Each buffer needs room for the terminating zero as well.
+  if (it->first.size() + 1 > name_capacity) return reg::kMoreData;
+  *name = it->first;
+  if (it->second->cls.size() + 1 > class_capacity) return reg::kMoreData;
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
+  const auto node = Resolve(key);
+  if (!node) return reg::kInvalidHandle;
+  if (node->deleted) return kKeyDeleted;
+  const auto parts = SplitPath(sub_key);
+  if (parts.empty()) return reg::kAccessDenied;
+  long rc = 0;
+  std::string parent_path;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent_path += parts[i] + "\\";
+  const auto parent = Walk(node, parent_path, false, &rc);
+  if (!parent) return rc;
+  const auto it = parent->children.find(parts.back());
+  if (it == parent->children.end()) return reg::kFileNotFound;
+  if (it->second->denied) return it->second->denied;
+  if (!it->second->children.empty()) return reg::kAccessDenied;
+  it->second->deleted = true;
+  parent->children.erase(it);
+  return reg::kSuccess;
+}
+
+long MemoryRegistry::CloseKey(RegKey key) {
+  if (handles_.erase(key) == 1) return reg::kSuccess;
+  return Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
+}
+
+void MemoryRegistry::SetKeyClass(std::int32_t hive, const std::string& path,
+                                 const std::string& cls) {
+  long rc = 0;
+  if (auto node = Walk(Resolve(reg::HiveKey(hive)), path, true, &rc)) node->cls = cls;
+}
+
+void MemoryRegistry::DenyAccess(std::int32_t hive, const std::string& path, long code) {
+  long rc = 0;
+  if (auto node = Walk(Resolve(reg::HiveKey(hive)), path, true, &rc)) node->denied = code;
+}
+
+}  // namespace orvan::testing

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "doubles/fake_platform.h"
+#include "support/error.h"
+#include "support/mod_window.h"
+
+namespace orvan::testing {
+namespace {
+
+class ModWindowTest : public ::testing::Test {
+ protected:
+  FakePlatform fakes_;
+};
+
+TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
+  fakes_.modules.executable = "C:\\Office\\winword.exe";
+  EXPECT_EQ(GetHostModuleName(true), "C:\\Office\\winword.exe");
+  EXPECT_EQ(GetHostModuleName(false), "WINWORD.EXE");
+  fakes_.modules.executable = "excel.exe";  // no folder at all
+  EXPECT_EQ(GetHostModuleName(false), "EXCEL.EXE");
+  fakes_.modules.executable = "C:\\Programme\\Präsentation\\powerpnt.exe";
+  EXPECT_EQ(GetHostModuleName(false), "POWERPNT.EXE");
+}
+
+TEST_F(ModWindowTest, PathsLongerThanTheBufferAreCut) {
+  const std::string folder = "C:\\" + std::string(260, 'f') + "\\";
+  fakes_.modules.executable = folder + "winword.exe";
+  EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable.substr(0, 254));
+  fakes_.modules.executable = "C:\\" + std::string(245, 'g') + "\\x.exe";  // exactly 254
+  EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable);
+}
+
+TEST_F(ModWindowTest, AddinFolderIsTheLoadedLibrarysOrElseTheHosts) {
+  fakes_.modules.executable = "C:\\Office\\WINWORD.EXE";
+  EXPECT_EQ(GetAddinFolder(), "C:\\Office\\");
+  fakes_.modules.loaded["ORVANPDFVTADDIN.DLL"] = "C:\\Program Files\\Orvan\\OrvanpdfVtAddin.dll";
+  EXPECT_EQ(GetAddinFolder(), "C:\\Program Files\\Orvan\\");
+}
+
+TEST_F(ModWindowTest, FailedLookupsGiveEmptyNameButRaiseForTheFolder) {
+  fakes_.modules.fail = true;
+  EXPECT_EQ(GetHostModuleName(true), "");
+  EXPECT_EQ(GetHostModuleName(false), "");
+  try {
+    GetAddinFolder();
+    FAIL() << "GetAddinFolder did not raise";
+  } catch (const VbError& e) {
+    EXPECT_EQ(e.number(), vberr::kInvalidProcedureCall);
+  }
+  fakes_.modules.fail = false;
+  fakes_.modules.executable = "WINWORD.EXE";
+  EXPECT_EQ(GetAddinFolder(), "");
+}
+
+}  // namespace
+}  // namespace orvan::testing

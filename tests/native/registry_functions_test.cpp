@@ -1,0 +1,78 @@
+// What only the double can show: handles left open, message turns, keys that refuse deletion.
+#include <gtest/gtest.h>
+
+#include "doubles/fake_platform.h"
+#include "support/registry_functions.h"
+
+namespace orvan::testing {
+namespace {
+
+constexpr std::int32_t kHkcu = reg::kHkeyCurrentUser;
+const std::string kKey = "Software\\Orvan software GmbH\\Orvan pdf vatner\\Application DevMode\\";
+
+class RegistryFunctionsTest : public ::testing::Test {
+ protected:
+  std::size_t SubkeyCount(const std::string& path) {
+    RegKey key = 0;
+    if (fakes_.registry.OpenKey(reg::HiveKey(kHkcu), path, reg::kAccessAll, &key) != 0) return 0;
+    std::size_t n = 0;
+    std::string name;
+    while (fakes_.registry.EnumKey(key, static_cast<std::uint32_t>(n), 255, &name, 0) ==
+           reg::kMoreData) {
+      ++n;
+    }
+    fakes_.registry.CloseKey(key);
+    return n;
+  }
+  FakePlatform fakes_;
+};
+
+TEST_F(RegistryFunctionsTest, EveryOperationClosesTheKeysItOpens) {
+  SetRegistryKeyValue(kHkcu, kKey + "a\\b", "v", Value("x"), 1);
+  SetRegistryKeyValue(kHkcu, kKey + "a\\b", "v", Value("y"), 1);  // key exists now
+  GetRegistryKeyValue(kHkcu, kKey + "a\\b", "v");
+  GetRegistryKeyValue(kHkcu, kKey + "missing", "v");
+  CreateRegistryKey(kHkcu, kKey + "c\\d");
+  DeleteRegistryKeyTree(kHkcu, kKey);
+  DeleteRegistryKeyTree(kHkcu, kKey + "missing");
+  EXPECT_EQ(fakes_.registry.OpenHandles(), 0u);
+}
+
+TEST_F(RegistryFunctionsTest, TreeDeletionGivesTheMessageLoopOneTurnPerKeyEnumerated) {
+  CreateRegistryKey(kHkcu, kKey + "WINWORD.EXE\\x\\y");
+  DeleteRegistryKeyTree(kHkcu, kKey);
+  // The key, WINWORD.EXE and x each had their subkeys enumerated to the end.
+  EXPECT_EQ(fakes_.pump.turns, 3);
+  DeleteRegistryKeyTree(kHkcu, kKey + "absent");
+  EXPECT_EQ(fakes_.pump.turns, 3);
+}
+
+TEST_F(RegistryFunctionsTest, SubkeysThatCannotBeDeletedStayWhileTheOthersGo) {
+  for (const char* sub : {"a", "b", "c", "d"}) CreateRegistryKey(kHkcu, kKey + sub + "\\leaf");
+  fakes_.registry.DenyAccess(kHkcu, kKey + "b", reg::kAccessDenied);
+  // A name of the registry's maximum of 255 characters does not fit the name buffer with its
+  // terminating zero: that place is passed over.
+  CreateRegistryKey(kHkcu, kKey + std::string(255, 'L'));
+
+  DeleteRegistryKeyTree(kHkcu, kKey);
+
+  EXPECT_EQ(SubkeyCount(kKey), 2u);  // "b" and the long name
+  EXPECT_EQ(fakes_.registry.OpenHandles(), 0u);
+}
+
+TEST_F(RegistryFunctionsTest, KeysWithAClassAreEnumeratedLikeOthers) {
+  CreateRegistryKey(kHkcu, kKey + "classy\\inner");
+  fakes_.registry.SetKeyClass(kHkcu, kKey + "classy", "SomeClass");
+  DeleteRegistryKeyTree(kHkcu, kKey);
+  EXPECT_EQ(SubkeyCount(kKey), 0u);
+}
+
+TEST_F(RegistryFunctionsTest, AKeyThatCannotBeCreatedSwallowsTheWrite) {
+  fakes_.registry.DenyAccess(kHkcu, "Software\\Locked", reg::kAccessDenied);
+  SetRegistryKeyValue(kHkcu, "Software\\Locked", "v", Value("x"), 1);
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, "Software\\Locked", "v").IsEmpty());
+  EXPECT_EQ(fakes_.registry.OpenHandles(), 0u);
+}
+
+}  // namespace
+}  // namespace orvan::testing

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "support/ansi_text.h"
+#include "support/error.h"
+#include "support/utf8.h"
+#include "support/value.h"
+
+namespace orvan {
+namespace {
+
+std::int32_t ErrorOf(const Value& v) {
+  try {
+    ToLong(v);
+  } catch (const VbError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(ValueConversion, TextOfValues) {
+  EXPECT_EQ(ToText(Value()), "");
+  EXPECT_EQ(ToText(Value(true)), "True");
+  EXPECT_EQ(ToText(Value(false)), "False");
+  EXPECT_EQ(ToText(Value(std::int16_t{-3})), "-3");
+  EXPECT_EQ(ToText(Value(std::int32_t{70000})), "70000");
+  EXPECT_EQ(ToText(Value(2.5), ","), "2,5");
+  EXPECT_EQ(ToText(Value(0.1f)), "0.1");  // 7 significant digits hide the float's error
+  EXPECT_EQ(ToText(Value(1.0 / 3)), "0.333333333333333");
+  EXPECT_THROW(ToText(Value(ObjectRef())), VbError);
+}
+
+TEST(ValueConversion, NumbersPrintLikeBasic) {
+  EXPECT_EQ(FormatSingle(0.25f, ","), "0,25");
+  EXPECT_EQ(FormatSingle(0.0f, ","), "0");
+  EXPECT_EQ(FormatSingle(0.3671875f, "."), "0.3671875");
+  EXPECT_EQ(FormatSingle(0.00001f, "."), "1E-05");
+  EXPECT_EQ(FormatNumber(1e15, 15, "."), "1E+15");
+  EXPECT_EQ(FormatNumber(123456789012345.0, 15, "."), "123456789012345");
+  EXPECT_EQ(FormatSingle(-1.5f, ","), "-1,5");
+}
+
+TEST(ValueConversion, StrictLongConversion) {
+  EXPECT_EQ(ToLong(Value()), 0);
+  EXPECT_EQ(ToLong(Value(true)), -1);
+  EXPECT_EQ(ToLong(Value(" 1031 ")), 1031);
+  EXPECT_EQ(ToLong(Value("-25536")), -25536);
+  EXPECT_EQ(ToLong(Value(2.5)), 2);  // half to even
+  EXPECT_EQ(ToLong(Value(3.5)), 4);
+  EXPECT_EQ(ToLong(Value("2.5")), 2);
+  EXPECT_EQ(ErrorOf(Value("          ")), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorOf(Value("")), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorOf(Value("12abc")), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorOf(Value("0x10")), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorOf(Value("nan")), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorOf(Value(3e9)), vberr::kOverflow);
+  EXPECT_EQ(ErrorOf(Value("2147483648")), vberr::kOverflow);
+  EXPECT_EQ(ToLong(Value("-2147483648")), INT32_MIN);
+}
+
+TEST(AnsiText, WesternTextRoundTripsAndTheRestBecomesQuestionMarks) {
+  const std::string text = "Générer für € – Œuvre";
+  const std::string ansi = Utf8ToAnsi(text);
+  EXPECT_EQ(ansi, "G\xE9n\xE9rer f\xFCr \x80 \x96 \x8Cuvre");
+  EXPECT_EQ(AnsiToUtf8(ansi), text);
+  EXPECT_EQ(Utf8ToAnsi("日本"), "??");
+  EXPECT_EQ(AnsiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(AnsiText, UpperCaseCoversWesternLetters) {
+  EXPECT_EQ(utf8::UpperCase("winword.exe"), "WINWORD.EXE");
+  EXPECT_EQ(utf8::UpperCase("präsentation ÿ œ ß ÷"), "PRÄSENTATION Ÿ Œ ß ÷");
+}
+
+}  // namespace
+}  // namespace orvan

@@ -1,0 +1,170 @@
+// Registry behaviour the add-in relies on, run unchanged against the in-memory double and
+// against the real registry, so that the double cannot drift from what Windows does.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shared/registry_backend.h"
+#include "support/registry_functions.h"
+
+namespace orvan::testing {
+namespace {
+
+constexpr std::int32_t kHkcu = reg::kHkeyCurrentUser;
+
+class RegistryBehaviour : public ::testing::Test {
+ protected:
+  void SetUp() override { backend_ = MakeRegistryBackend(); }
+  void TearDown() override { backend_.reset(); }
+
+  RegistryApi& api() { return backend_->api(); }
+  std::string Path(const std::string& rest = "") const {
+    return rest.empty() ? backend_->root() : backend_->root() + "\\" + rest;
+  }
+
+  RegKey Open(const std::string& path) {
+    RegKey key = 0;
+    EXPECT_EQ(api().OpenKey(reg::HiveKey(kHkcu), path, reg::kAccessAll, &key), reg::kSuccess)
+        << path;
+    return key;
+  }
+  void RawSet(const std::string& path, const std::string& name, std::uint32_t type,
+              const std::string& bytes) {
+    RegKey key = 0;
+    ASSERT_EQ(api().CreateKey(reg::HiveKey(kHkcu), path, 0, reg::kAccessAll, &key), reg::kSuccess);
+    ASSERT_EQ(api().SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                             static_cast<std::uint32_t>(bytes.size())),
+              reg::kSuccess);
+    api().CloseKey(key);
+  }
+  bool Exists(const std::string& path) {
+    RegKey key = 0;
+    if (api().OpenKey(reg::HiveKey(kHkcu), path, reg::kAccessAll, &key) != reg::kSuccess) {
+      return false;
+    }
+    api().CloseKey(key);
+    return true;
+  }
+  // The subkey names the enumeration delivers with a name buffer that is large enough.
+  std::vector<std::string> Subkeys(const std::string& path) {
+    std::vector<std::string> names;
+    const RegKey key = Open(path);
+    for (std::uint32_t i = 0;; ++i) {
+      std::string name;
+      const long rc = api().EnumKey(key, i, 256, &name, 256);
+      if (rc != reg::kSuccess) break;
+      names.push_back(name);
+    }
+    api().CloseKey(key);
+    return names;
+  }
+
+ private:
+  std::unique_ptr<RegistryBackend> backend_;
+};
+
+TEST_F(RegistryBehaviour, TextRoundTripsExactlyAndIsStoredWithoutTerminatingZero) {
+  const std::string key = Path("OfficeAddin\\ToolBarPosition\\");
+  const std::string name = "C:\\Program Files\\Office\\WINWORD.EXE";
+  SetRegistryKeyValue(kHkcu, key, name, Value("1;0;120;4"), 1);
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, name), Value("1;0;120;4"));
+
+  const RegKey k = Open(key);
+  std::uint32_t type = 0, size = 0;
+  EXPECT_EQ(api().QueryValue(k, name, &type, nullptr, &size), reg::kSuccess);
+  EXPECT_EQ(type, reg::kTypeString);
+  EXPECT_EQ(size, 9u);  // characters only, no zero byte
+  api().CloseKey(k);
+
+  // Western characters pass through the ANSI code page unchanged; value names ignore case.
+  SetRegistryKeyValue(kHkcu, key, "Größe", Value("Générer für €"), 1);
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "GRÖßE"), Value("Générer für €"));
+  SetRegistryKeyValue(kHkcu, key, "empty", Value(""), 1);
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "empty"), Value(""));
+}
+
+TEST_F(RegistryBehaviour, TextStoredWithTerminatingZeroReadsBackWithIt) {
+  RawSet(Path("k"), "v", reg::kTypeString, std::string("abc\0", 4));
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "v"), Value(std::string("abc\0", 4)));
+}
+
+TEST_F(RegistryBehaviour, DwordValuesReadAsLongIntegers) {
+  SetRegistryKeyValue(kHkcu, Path("k"), "visible", Value(true), 4);  // True is -1
+  SetRegistryKeyValue(kHkcu, Path("k"), "one", Value(std::int16_t{1}), 4);
+  SetRegistryKeyValue(kHkcu, Path("k"), "text", Value(" 42 "), 4);
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "visible"), Value(std::int32_t{-1}));
+  const Value one = GetRegistryKeyValue(kHkcu, Path("k"), "one");
+  EXPECT_EQ(one, Value(std::int32_t{1}));
+  EXPECT_EQ(ToText(one), "1");
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "text"), Value(std::int32_t{42}));
+}
+
+TEST_F(RegistryBehaviour, ValuesThatCannotBeReadComeBackEmpty) {
+  RawSet(Path("k"), "binary", reg::kTypeBinary, std::string("\x01\x02\x03\x04", 4));
+  RawSet(Path("k"), "expand", 2 /* REG_EXPAND_SZ */, std::string("%TEMP%\0", 7));
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "binary").IsEmpty());
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "expand").IsEmpty());
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "missing").IsEmpty());
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("no such key"), "binary").IsEmpty());
+
+  // The codes behind those results; the value is left as it was.
+  const RegKey k = Open(Path("k"));
+  Value v("kept");
+  EXPECT_EQ(ReadRegistryValue(k, "binary", v), -1);
+  EXPECT_EQ(ReadRegistryValue(k, "missing", v), reg::kFileNotFound);
+  EXPECT_EQ(v, Value("kept"));
+  api().CloseKey(k);
+}
+
+TEST_F(RegistryBehaviour, WritesCreateMissingParentsAndSkipUnknownTypes) {
+  const std::string deep = Path("a\\b\\c\\");
+  SetRegistryKeyValue(kHkcu, deep, "v", Value(std::int32_t{7}), 4);
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, deep, "v"), Value(std::int32_t{7}));
+
+  CreateRegistryKey(kHkcu, Path("x\\y\\z"));
+  EXPECT_TRUE(Exists(Path("x\\y\\z")));
+
+  // Type 3 writes nothing; text that is no number cannot become a REG_DWORD.
+  SetRegistryKeyValue(kHkcu, deep, "bin", Value("data"), 3);
+  SetRegistryKeyValue(kHkcu, deep, "bad", Value("abc"), 4);
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, deep, "bin").IsEmpty());
+  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, deep, "bad").IsEmpty());
+  const RegKey k = Open(deep);
+  EXPECT_EQ(WriteRegistryValue(k, "bin", 3, Value("data")), 0);
+  api().CloseKey(k);
+}
+
+TEST_F(RegistryBehaviour, EnumerationWithZeroClassCapacityDeliversNamesAsMoreData) {
+  CreateRegistryKey(kHkcu, Path("e\\First"));
+  const RegKey k = Open(Path("e"));
+  std::string name;
+  EXPECT_EQ(api().EnumKey(k, 0, 255, &name, 0), reg::kMoreData);
+  EXPECT_EQ(name, "First");
+  EXPECT_EQ(api().EnumKey(k, 1, 255, &name, 0), reg::kNoMoreItems);
+  api().CloseKey(k);
+}
+
+TEST_F(RegistryBehaviour, TreeDeletionRemovesEverySubkeyAndKeepsTheKeyWithItsValues) {
+  const std::string key = Path("Application DevMode\\WINWORD.EXE");
+  SetRegistryKeyValue(kHkcu, key, "kept", Value("yes"), 1);
+  for (const char* sub : {"one", "two", "three", "four"}) CreateRegistryKey(kHkcu, key + "\\" + sub);
+  SetRegistryKeyValue(kHkcu, key + "\\two\\inner1", "v", Value("x"), 1);
+  CreateRegistryKey(kHkcu, key + "\\two\\inner2\\deeper");
+  ASSERT_EQ(Subkeys(key).size(), 4u);
+
+  DeleteRegistryKeyTree(kHkcu, key + "\\");
+
+  EXPECT_TRUE(Exists(key));
+  EXPECT_TRUE(Subkeys(key).empty());
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "kept"), Value("yes"));
+}
+
+TEST_F(RegistryBehaviour, TreeDeletionOfAMissingKeyDoesNothing) {
+  CreateRegistryKey(kHkcu, Path("present\\child"));
+  DeleteRegistryKeyTree(kHkcu, Path("absent"));
+  EXPECT_TRUE(Exists(Path("present\\child")));
+  EXPECT_FALSE(Exists(Path("absent")));
+}
+
+}  // namespace
+}  // namespace orvan::testing

@@ -1,0 +1,125 @@
+#include "win32/message_box_capture_win32.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/win32.h"
+
+namespace orvan::testing {
+
+class MessageBoxHook {
+ public:
+  static LRESULT CALLBACK Procedure(int code, WPARAM wparam, LPARAM lparam);
+  static void Capture(HWND dialog);
+  static HHOOK hook;
+  static thread_local MessageBoxCapture* current;
+};
+
+HHOOK MessageBoxHook::hook = nullptr;
+thread_local MessageBoxCapture* MessageBoxHook::current = nullptr;
+
+namespace {
+
+std::string WindowText(HWND hwnd) {
+  char buffer[4096] = {};
+  GetWindowTextA(hwnd, buffer, sizeof buffer);
+  return buffer;
+}
+
+std::string ClassName(HWND hwnd) {
+  char buffer[64] = {};
+  GetClassNameA(hwnd, buffer, sizeof buffer);
+  return buffer;
+}
+
+struct BoxContents {
+  std::string text;
+  HICON icon = nullptr;
+  std::vector<int> buttons;  // visible buttons' command ids, in creation order
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+  auto* contents = reinterpret_cast<BoxContents*>(param);
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  const std::string cls = ClassName(child);
+  if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+      contents->icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    } else if (contents->text.empty()) {
+      contents->text = WindowText(child);
+    }
+  } else if (lstrcmpiA(cls.c_str(), "Button") == 0 && (style & WS_VISIBLE)) {
+    contents->buttons.push_back(GetDlgCtrlID(child));
+  }
+  return TRUE;
+}
+
+unsigned IconStyle(HICON icon) {
+  if (icon == nullptr) return 0;
+  if (icon == LoadIconA(nullptr, IDI_HAND)) return MB_ICONHAND;
+  if (icon == LoadIconA(nullptr, IDI_QUESTION)) return MB_ICONQUESTION;
+  if (icon == LoadIconA(nullptr, IDI_EXCLAMATION)) return MB_ICONEXCLAMATION;
+  if (icon == LoadIconA(nullptr, IDI_ASTERISK)) return MB_ICONASTERISK;
+  return 0;
+}
+
+unsigned ButtonStyle(std::vector<int> ids) {
+  std::sort(ids.begin(), ids.end());
+  const std::vector<std::pair<std::vector<int>, unsigned>> sets = {
+      {{IDOK}, MB_OK},
+      {{IDOK, IDCANCEL}, MB_OKCANCEL},
+      {{IDABORT, IDRETRY, IDIGNORE}, MB_ABORTRETRYIGNORE},
+      {{IDCANCEL, IDYES, IDNO}, MB_YESNOCANCEL},
+      {{IDYES, IDNO}, MB_YESNO},
+      {{IDCANCEL, IDRETRY}, MB_RETRYCANCEL},
+  };
+  for (const auto& [set, style] : sets) {
+    if (set == ids) return style;
+  }
+  return MB_OK;
+}
+
+}  // namespace
+
+void MessageBoxHook::Capture(HWND dialog) {
+  BoxContents contents;
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&contents));
+  CapturedMessageBox box{WindowText(dialog), contents.text,
+                         IconStyle(contents.icon) | ButtonStyle(contents.buttons)};
+  int answer = contents.buttons.empty() ? IDOK : contents.buttons.front();
+  if (current != nullptr) {
+    if (current->answer_ != 0) answer = current->answer_;
+    current->boxes_.push_back(box);
+  } else {
+    ADD_FAILURE() << "unexpected message box \"" << box.title << "\": \"" << box.text
+                  << "\" (style " << box.style << ")";
+  }
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK MessageBoxHook::Procedure(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND window = reinterpret_cast<HWND>(wparam);
+    if (ClassName(window) == "#32770") Capture(window);
+  }
+  return CallNextHookEx(hook, code, wparam, lparam);
+}
+
+MessageBoxCapture::MessageBoxCapture() : previous_(MessageBoxHook::current) {
+  MessageBoxHook::current = this;
+}
+
+MessageBoxCapture::~MessageBoxCapture() { MessageBoxHook::current = previous_; }
+
+void InstallMessageBoxHook() {
+  if (MessageBoxHook::hook == nullptr) {
+    MessageBoxHook::hook =
+        SetWindowsHookExA(WH_CBT, MessageBoxHook::Procedure, nullptr, GetCurrentThreadId());
+  }
+}
+
+void RemoveMessageBoxHook() {
+  if (MessageBoxHook::hook != nullptr) UnhookWindowsHookEx(MessageBoxHook::hook);
+  MessageBoxHook::hook = nullptr;
+}
+
+}  // namespace orvan::testing

@@ -1,0 +1,122 @@
+// The trace against the real environment, file system and regional formatting of Windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/platform_win32.h"
+#include "support/trace.h"
+
+namespace orvan::testing {
+namespace {
+
+// The user's regional settings with the clock pinned to one moment.
+class PinnedClock final : public win32::Win32Clock {
+ public:
+  LocalTime Now() const override { return now; }
+  LocalTime now{2026, 12, 4, 23, 5, 12, 250};
+};
+
+// Sets the user's regional settings to German formats while it lives, then restores them.
+class GermanRegionalSettings {
+ public:
+  GermanRegionalSettings() {
+    Set(LOCALE_SSHORTDATE, "dd.MM.yyyy");
+    Set(LOCALE_STIMEFORMAT, "HH:mm:ss");
+    Set(LOCALE_SDECIMAL, ",");
+  }
+  ~GermanRegionalSettings() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      SetLocaleInfoA(LOCALE_USER_DEFAULT, it->first, it->second.c_str());
+    }
+  }
+
+ private:
+  void Set(LCTYPE type, const char* value) {
+    char old[80] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, type, old, sizeof old);
+    saved_.emplace_back(type, old);
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, type, value);
+  }
+  std::vector<std::pair<LCTYPE, std::string>> saved_;
+};
+
+class TraceWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    dir_ = std::string(temp) + "orvan-trace-" + std::to_string(GetCurrentProcessId()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    file_ = dir_ + "\\trace.log";
+    DeleteFileA(file_.c_str());
+    platform_ = win32::Win32Platform();
+    platform_.clock = &clock_;
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA(kTraceVariable, nullptr);
+    DeleteFileA(file_.c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+  static std::string Read(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD got = 0;
+    ReadFile(f, buffer, sizeof buffer, &got, nullptr);
+    CloseHandle(f);
+    return std::string(buffer, got);
+  }
+
+  PinnedClock clock_;
+  Platform platform_;
+  std::string dir_, file_;
+};
+
+TEST_F(TraceWin32, WritesStampedLinesInTheUsersGermanSettingsAndAppends) {
+  GermanRegionalSettings german;
+  ScopedPlatform scope(platform_);
+  SetEnvironmentVariableA(kTraceVariable, file_.c_str());
+  WriteTrace("CreateAddInCommandBarButton start");
+  clock_.now.millisecond = 0;
+  WriteTrace("f\xC3\xBCr");  // "für" in UTF-8 becomes one ANSI byte
+  EXPECT_EQ(Read(file_),
+            "04.12.2026 23:05:12,25: CreateAddInCommandBarButton start\r\n"
+            "04.12.2026 23:05:12: f\xFCr\r\n");
+}
+
+TEST_F(TraceWin32, UnsetOrEmptySwitchCreatesNoFile) {
+  ScopedPlatform scope(platform_);
+  SetEnvironmentVariableA(kTraceVariable, nullptr);
+  WriteTrace("nothing");
+  SetEnvironmentVariableA(kTraceVariable, "");
+  WriteTrace("nothing");
+  EXPECT_EQ(GetFileAttributesA(file_.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(TraceWin32, APathInAMissingFolderWritesNothing) {
+  ScopedPlatform scope(platform_);
+  const std::string missing = dir_ + "\\missing\\trace.log";
+  SetEnvironmentVariableA(kTraceVariable, missing.c_str());
+  WriteTrace("lost");
+  EXPECT_EQ(GetFileAttributesA((dir_ + "\\missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(TraceWin32, DefaultPlatformUsesTheUsersRegionalSettings) {
+  // Without a pinned clock the line starts with today's date as the user's settings print it.
+  SetEnvironmentVariableA(kTraceVariable, file_.c_str());
+  WriteTrace("now");
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  char date[64] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date);
+  const std::string line = Read(file_);
+  EXPECT_EQ(line.rfind(std::string(date) + " ", 0), 0u) << line;
+  EXPECT_EQ(line.substr(line.size() - 7), ": now\r\n");
+}
+
+}  // namespace
+}  // namespace orvan::testing
