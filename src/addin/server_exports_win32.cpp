@@ -4,7 +4,9 @@
 
 extern "C" {
 
-STDAPI DllCanUnloadNow() { return S_OK; }
+STDAPI DllCanUnloadNow() {
+  return S_OK;
+}
 
 STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* object) {
   if (object == nullptr) return E_POINTER;

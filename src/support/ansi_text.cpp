@@ -44,7 +44,8 @@ std::string Utf8ToAnsi(std::string_view text) {
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size());
-  for (char c : ansi) utf8::Append(&out, FromByte(static_cast<unsigned char>(c)));
+  for (char c : ansi)
+    utf8::Append(&out, FromByte(static_cast<unsigned char>(c)));
   return out;
 }
 

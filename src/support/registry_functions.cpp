@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::uint32_t kSubkeyNameChars = 255;
 
-RegistryApi& Api() { return *CurrentPlatform().registry; }
+RegistryApi& Api() {
+  return *CurrentPlatform().registry;
+}
 
 // A key handle closed when it goes out of scope; 0 (never opened) is closed too, as the
 // registry simply refuses it.
@@ -64,24 +66,22 @@ std::int32_t ReadRegistryValue(RegKey key, const std::string& value_name, Value&
     size = sizeof data;
     rc = api.QueryValue(key, value_name, &type, data, &size);
     if (rc == reg::kSuccess) {
-      value = static_cast<std::int32_t>(static_cast<std::uint32_t>(data[0]) |
-                                        static_cast<std::uint32_t>(data[1]) << 8 |
-                                        static_cast<std::uint32_t>(data[2]) << 16 |
-                                        static_cast<std::uint32_t>(data[3]) << 24);
+      value = static_cast<std::int32_t>(
+          static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+          static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
     }
     return static_cast<std::int32_t>(rc);
   }
   return -1;
 }
 
-std::int32_t WriteRegistryValue(RegKey key, const std::string& value_name,
-                                std::int32_t value_type, const Value& value) {
+std::int32_t WriteRegistryValue(RegKey key, const std::string& value_name, std::int32_t value_type,
+                                const Value& value) {
   if (value_type == static_cast<std::int32_t>(reg::kTypeString)) {
     const std::string ansi = Utf8ToAnsi(ToText(value));
-    return static_cast<std::int32_t>(
-        Api().SetValue(key, value_name, reg::kTypeString,
-                       reinterpret_cast<const std::uint8_t*>(ansi.data()),
-                       static_cast<std::uint32_t>(ansi.size())));
+    return static_cast<std::int32_t>(Api().SetValue(
+        key, value_name, reg::kTypeString, reinterpret_cast<const std::uint8_t*>(ansi.data()),
+        static_cast<std::uint32_t>(ansi.size())));
   }
   if (value_type == static_cast<std::int32_t>(reg::kTypeDword)) {
     const auto n = static_cast<std::uint32_t>(ToLong(value));

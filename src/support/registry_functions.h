@@ -31,7 +31,7 @@ void DeleteRegistryKeyTree(std::int32_t hive, const std::string& key_path) noexc
 std::int32_t ReadRegistryValue(RegKey key, const std::string& value_name, Value& value);
 
 // 0 on success or the system's error code; types other than 1 and 4 write nothing and give 0.
-std::int32_t WriteRegistryValue(RegKey key, const std::string& value_name,
-                                std::int32_t value_type, const Value& value);
+std::int32_t WriteRegistryValue(RegKey key, const std::string& value_name, std::int32_t value_type,
+                                const Value& value);
 
 }  // namespace orvan

@@ -20,13 +20,17 @@ std::int32_t RoundToLong(double d) {
   return static_cast<std::int32_t>(r);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Parses text that is a whole decimal number (blanks around it allowed).
 bool ParseWholeNumber(std::string_view text, double* out) {
   std::size_t b = 0, e = text.size();
-  while (b < e && IsBlank(text[b])) ++b;
-  while (e > b && IsBlank(text[e - 1])) --e;
+  while (b < e && IsBlank(text[b]))
+    ++b;
+  while (e > b && IsBlank(text[e - 1]))
+    --e;
   const std::string s(text.substr(b, e - b));
   if (s.empty()) return false;
   // strtod would also take hexadecimal, infinities and NaN; allow only decimal forms.

@@ -17,14 +17,14 @@ class Value {
   enum class Type { kEmpty, kBoolean, kInteger, kLong, kSingle, kDouble, kString, kObject };
 
   Value() = default;
-  Value(bool b) : data_(b) {}                 // NOLINT(google-explicit-constructor)
-  Value(std::int16_t i) : data_(i) {}         // NOLINT(google-explicit-constructor)
-  Value(std::int32_t l) : data_(l) {}         // NOLINT(google-explicit-constructor)
-  Value(float f) : data_(f) {}                // NOLINT(google-explicit-constructor)
-  Value(double d) : data_(d) {}               // NOLINT(google-explicit-constructor)
-  Value(std::string s) : data_(std::move(s)) {}  // NOLINT(google-explicit-constructor)
+  Value(bool b) : data_(b) {}                      // NOLINT(google-explicit-constructor)
+  Value(std::int16_t i) : data_(i) {}              // NOLINT(google-explicit-constructor)
+  Value(std::int32_t l) : data_(l) {}              // NOLINT(google-explicit-constructor)
+  Value(float f) : data_(f) {}                     // NOLINT(google-explicit-constructor)
+  Value(double d) : data_(d) {}                    // NOLINT(google-explicit-constructor)
+  Value(std::string s) : data_(std::move(s)) {}    // NOLINT(google-explicit-constructor)
   Value(const char* s) : data_(std::string(s)) {}  // NOLINT(google-explicit-constructor)
-  Value(ObjectRef o) : data_(std::move(o)) {}    // NOLINT(google-explicit-constructor)
+  Value(ObjectRef o) : data_(std::move(o)) {}      // NOLINT(google-explicit-constructor)
 
   Type type() const { return static_cast<Type>(data_.index()); }
   bool IsEmpty() const { return type() == Type::kEmpty; }

@@ -8,7 +8,9 @@
 namespace orvan::testing {
 namespace {
 
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string TwoDigits(int n) {
+  return (n < 10 ? "0" : "") + std::to_string(n);
+}
 
 }  // namespace
 
@@ -18,7 +20,8 @@ std::string FakeEnvironment::Get(const std::string& name) const {
 }
 
 std::string FixedClock::ShortDate(const LocalTime& t) const {
-  if (us_) return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
+  if (us_)
+    return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
   return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + std::to_string(t.year);
 }
 

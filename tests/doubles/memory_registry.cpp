@@ -176,7 +176,8 @@ long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
   if (parts.empty()) return reg::kAccessDenied;
   long rc = 0;
   std::string parent_path;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent_path += parts[i] + "\\";
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+    parent_path += parts[i] + "\\";
   const auto parent = Walk(node, parent_path, false, &rc);
   if (!parent) return rc;
   const auto it = parent->children.find(parts.back());

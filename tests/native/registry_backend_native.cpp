@@ -16,6 +16,8 @@ class MemoryBackend final : public RegistryBackend {
 
 }  // namespace
 
-std::unique_ptr<RegistryBackend> MakeRegistryBackend() { return std::make_unique<MemoryBackend>(); }
+std::unique_ptr<RegistryBackend> MakeRegistryBackend() {
+  return std::make_unique<MemoryBackend>();
+}
 
 }  // namespace orvan::testing

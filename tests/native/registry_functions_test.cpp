@@ -48,7 +48,8 @@ TEST_F(RegistryFunctionsTest, TreeDeletionGivesTheMessageLoopOneTurnPerKeyEnumer
 }
 
 TEST_F(RegistryFunctionsTest, SubkeysThatCannotBeDeletedStayWhileTheOthersGo) {
-  for (const char* sub : {"a", "b", "c", "d"}) CreateRegistryKey(kHkcu, kKey + sub + "\\leaf");
+  for (const char* sub : {"a", "b", "c", "d"})
+    CreateRegistryKey(kHkcu, kKey + sub + "\\leaf");
   fakes_.registry.DenyAccess(kHkcu, kKey + "b", reg::kAccessDenied);
   // A name of the registry's maximum of 255 characters does not fit the name buffer with its
   // terminating zero: that place is passed over.

@@ -147,7 +147,8 @@ TEST_F(RegistryBehaviour, EnumerationWithZeroClassCapacityDeliversNamesAsMoreDat
 TEST_F(RegistryBehaviour, TreeDeletionRemovesEverySubkeyAndKeepsTheKeyWithItsValues) {
   const std::string key = Path("Application DevMode\\WINWORD.EXE");
   SetRegistryKeyValue(kHkcu, key, "kept", Value("yes"), 1);
-  for (const char* sub : {"one", "two", "three", "four"}) CreateRegistryKey(kHkcu, key + "\\" + sub);
+  for (const char* sub : {"one", "two", "three", "four"})
+    CreateRegistryKey(kHkcu, key + "\\" + sub);
   SetRegistryKeyValue(kHkcu, key + "\\two\\inner1", "v", Value("x"), 1);
   CreateRegistryKey(kHkcu, key + "\\two\\inner2\\deeper");
   ASSERT_EQ(Subkeys(key).size(), 4u);

@@ -108,7 +108,9 @@ MessageBoxCapture::MessageBoxCapture() : previous_(MessageBoxHook::current) {
   MessageBoxHook::current = this;
 }
 
-MessageBoxCapture::~MessageBoxCapture() { MessageBoxHook::current = previous_; }
+MessageBoxCapture::~MessageBoxCapture() {
+  MessageBoxHook::current = previous_;
+}
 
 void InstallMessageBoxHook() {
   if (MessageBoxHook::hook == nullptr) {

@@ -9,8 +9,8 @@ namespace {
 
 std::wstring Widen(std::string_view text, UINT code_page) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
@@ -29,8 +29,12 @@ std::string Narrow(const std::wstring& wide, UINT code_page) {
 
 }  // namespace
 
-std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
+std::string Utf8ToAnsi(std::string_view utf8) {
+  return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
+}
 
-std::string AnsiToUtf8(std::string_view ansi) { return Narrow(Widen(ansi, CP_ACP), CP_UTF8); }
+std::string AnsiToUtf8(std::string_view ansi) {
+  return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
+}
 
 }  // namespace orvan

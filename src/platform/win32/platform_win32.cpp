@@ -51,8 +51,8 @@ std::string Win32Environment::Get(const std::string& name) const {
 LocalTime Win32Clock::Now() const {
   SYSTEMTIME st;
   GetLocalTime(&st);
-  return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
-                   st.wMilliseconds};
+  return LocalTime{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
+                   st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 std::string Win32Clock::ShortDate(const LocalTime& t) const {
@@ -77,8 +77,9 @@ std::string Win32Clock::DecimalSeparator() const {
 
 bool Win32TextFiles::Append(const std::string& path, std::string_view bytes) {
   const std::string ansi_path = Utf8ToAnsi(path);
-  ScopedHandle file(CreateFileA(ansi_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileA(ansi_path.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   DWORD written = 0;
   return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -115,5 +116,7 @@ const Platform& Win32Platform() {
 }  // namespace orvan::win32
 
 namespace orvan {
-const Platform& DefaultPlatform() { return win32::Win32Platform(); }
+const Platform& DefaultPlatform() {
+  return win32::Win32Platform();
+}
 }  // namespace orvan

@@ -6,7 +6,9 @@
 namespace orvan::win32 {
 namespace {
 
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
+HKEY ToHkey(RegKey key) {
+  return reinterpret_cast<HKEY>(key);
+}
 
 }  // namespace
 
@@ -31,8 +33,8 @@ long Win32Registry::QueryValue(RegKey key, const std::string& name, std::uint32_
                                std::uint8_t* data, std::uint32_t* size) {
   DWORD t = 0;
   DWORD s = size ? *size : 0;
-  const LONG rc =
-      RegQueryValueExA(ToHkey(key), Utf8ToAnsi(name).c_str(), nullptr, &t, data, size ? &s : nullptr);
+  const LONG rc = RegQueryValueExA(ToHkey(key), Utf8ToAnsi(name).c_str(), nullptr, &t, data,
+                                   size ? &s : nullptr);
   if (type) *type = t;
   if (size) *size = s;
   return rc;
@@ -77,6 +79,8 @@ long Win32Registry::DeleteKey(RegKey key, const std::string& sub_key) {
   return RegDeleteKeyA(ToHkey(key), Utf8ToAnsi(sub_key).c_str());
 }
 
-long Win32Registry::CloseKey(RegKey key) { return RegCloseKey(ToHkey(key)); }
+long Win32Registry::CloseKey(RegKey key) {
+  return RegCloseKey(ToHkey(key));
+}
 
 }  // namespace orvan::win32
