@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -58,6 +60,32 @@ class ModuleApi {
   virtual std::uint32_t ModuleFileName(Handle module, char* buffer, std::uint32_t size) = 0;
 };
 
+// Message boxes of the add-in: OK boxes with an icon style (16, 48 or 64).
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // Shows a modal box and returns the button's command id. An empty title gives the system's.
+  virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style) = 0;
+};
+
+// Libraries loaded at run time and generated code run through CallWindowProcA.
+class NativeCode {
+ public:
+  using Module = std::uintptr_t;
+  // Fills the code pages (bytes, at the address they will run from) and returns the address
+  // at which the code starts.
+  using CodeWriter = std::function<std::uintptr_t(std::span<std::uint8_t> bytes,
+                                                  std::uintptr_t address)>;
+  virtual ~NativeCode() = default;
+  virtual Module Load(const std::string& name) = 0;  // 0 when it cannot be loaded
+  virtual void Free(Module module) = 0;
+  virtual std::uintptr_t Resolve(Module module, const std::string& function) = 0;  // 0: none
+  // Writes size bytes of code into fresh writable pages, makes them executable (never writable
+  // and executable at once), runs them as a window procedure with all four arguments 0 and
+  // releases them. Returns the low 32 bits of the result.
+  virtual std::int32_t RunCode(std::size_t size, const CodeWriter& write) = 0;
+};
+
 class RegistryApi;
 
 // All services of one platform.
@@ -68,6 +96,8 @@ struct Platform {
   RegistryApi* registry = nullptr;
   ModuleApi* modules = nullptr;
   MessagePump* pump = nullptr;
+  UserInterface* ui = nullptr;
+  NativeCode* native_code = nullptr;
 };
 
 // The services of this thread: those of a ScopedPlatform when one is active, else the build's

@@ -1,6 +1,7 @@
 #include "doubles/fake_platform.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "support/utf8.h"
@@ -73,7 +74,43 @@ std::uint32_t FakeModules::ModuleFileName(Handle module, char* buffer, std::uint
   return static_cast<std::uint32_t>(path.size());
 }
 
+NativeCode::Module FakeNativeCode::Load(const std::string& name) {
+  if (libraries.count(name) == 0) return 0;
+  const Module handle = next_;
+  next_ += 0x10000;
+  handles_[handle] = name;
+  loaded.push_back(name);
+  return handle;
+}
+
+void FakeNativeCode::Free(Module module) {
+  const auto it = handles_.find(module);
+  if (it == handles_.end()) return;
+  ++frees;
+  loaded.erase(std::find(loaded.begin(), loaded.end(), it->second));
+  handles_.erase(it);
+}
+
+std::uintptr_t FakeNativeCode::Resolve(Module module, const std::string& function) {
+  const auto it = handles_.find(module);
+  if (it == handles_.end()) return 0;
+  const auto& exports = libraries[it->second];
+  const auto f = std::find(exports.begin(), exports.end(), function);
+  if (f == exports.end()) return 0;
+  return module + 0x1000 + 0x10 * static_cast<std::uintptr_t>(f - exports.begin());
+}
+
+std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) {
+  Run run;
+  run.code.assign(size, 0);
+  run.address = code_address;
+  run.start = write(run.code, code_address);
+  runs.push_back(std::move(run));
+  return result;
+}
+
 FakePlatform::FakePlatform()
-    : platform_{&environment, &clock, &files, &registry, &modules, &pump}, scope_(platform_) {}
+    : platform_{&environment, &clock, &files, &registry, &modules, &pump, &ui, &native_code},
+      scope_(platform_) {}
 
 }  // namespace orvan::testing

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "doubles/memory_registry.h"
 #include "support/platform.h"
@@ -62,6 +63,48 @@ class FakeModules final : public ModuleApi {
   bool fail = false;
 };
 
+struct ShownMessageBox {
+  std::string text;
+  std::string title;
+  unsigned style = 0;
+  bool operator==(const ShownMessageBox&) const = default;
+};
+
+// Records the boxes shown and answers OK.
+class RecordingUi final : public UserInterface {
+ public:
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
+    boxes.push_back({text, title, style});
+    return 1;
+  }
+  std::vector<ShownMessageBox> boxes;
+};
+
+// Libraries by name with their exported functions; code runs are recorded, not executed.
+class FakeNativeCode final : public NativeCode {
+ public:
+  Module Load(const std::string& name) override;
+  void Free(Module module) override;
+  std::uintptr_t Resolve(Module module, const std::string& function) override;
+  std::int32_t RunCode(std::size_t size, const CodeWriter& write) override;
+
+  std::map<std::string, std::vector<std::string>> libraries;  // name -> exports
+  std::vector<std::string> loaded;                            // names loaded and not freed
+  int frees = 0;
+  struct Run {
+    std::vector<std::uint8_t> code;
+    std::uintptr_t address = 0;
+    std::uintptr_t start = 0;
+  };
+  std::vector<Run> runs;
+  std::int32_t result = 1;
+  std::uintptr_t code_address = 0x00400000;
+
+ private:
+  std::map<Module, std::string> handles_;
+  Module next_ = 0x10000000;
+};
+
 // One of each double, in place for this thread while the object lives.
 class FakePlatform {
  public:
@@ -72,6 +115,8 @@ class FakePlatform {
   MemoryRegistry registry;
   FakeModules modules;
   CountingPump pump;
+  RecordingUi ui;
+  FakeNativeCode native_code;
   const Platform& platform() const { return platform_; }
 
  private:

@@ -11,8 +11,10 @@ const Platform& DefaultPlatform() {
   static thread_local testing::MemoryRegistry registry;
   static thread_local testing::FakeModules modules;
   static thread_local testing::CountingPump pump;
-  static thread_local const Platform platform{&environment, &clock,   &files,
-                                              &registry,    &modules, &pump};
+  static thread_local testing::RecordingUi ui;
+  static thread_local testing::FakeNativeCode native_code;
+  static thread_local const Platform platform{&environment, &clock, &files, &registry,
+                                              &modules,     &pump,  &ui,    &native_code};
   return platform;
 }
 

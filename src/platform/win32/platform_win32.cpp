@@ -102,6 +102,13 @@ std::uint32_t Win32ModuleApi::ModuleFileName(Handle module, char* buffer, std::u
   return GetModuleFileNameA(reinterpret_cast<HMODULE>(module), buffer, size);
 }
 
+int Win32UserInterface::ShowMessage(const std::string& text, const std::string& title,
+                                   unsigned style) {
+  const std::string ansi_title = Utf8ToAnsi(title);
+  return MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(),
+                     ansi_title.empty() ? nullptr : ansi_title.c_str(), style);
+}
+
 const Platform& Win32Platform() {
   static Win32Environment environment;
   static Win32Clock clock;
@@ -109,7 +116,10 @@ const Platform& Win32Platform() {
   static Win32Registry registry;
   static Win32ModuleApi modules;
   static Win32MessagePump pump;
-  static const Platform platform{&environment, &clock, &files, &registry, &modules, &pump};
+  static Win32UserInterface ui;
+  static Win32NativeCode native_code;
+  static const Platform platform{&environment, &clock, &files,       &registry,
+                                 &modules,     &pump,  &ui,          &native_code};
   return platform;
 }
 

@@ -44,6 +44,19 @@ class Win32ModuleApi final : public ModuleApi {
   std::uint32_t ModuleFileName(Handle module, char* buffer, std::uint32_t size) override;
 };
 
+class Win32UserInterface final : public UserInterface {
+ public:
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override;
+};
+
+class Win32NativeCode final : public NativeCode {
+ public:
+  Module Load(const std::string& name) override;
+  void Free(Module module) override;
+  std::uintptr_t Resolve(Module module, const std::string& function) override;
+  std::int32_t RunCode(std::size_t size, const CodeWriter& write) override;
+};
+
 class Win32Registry final : public RegistryApi {
  public:
   long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,

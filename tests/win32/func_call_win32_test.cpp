@@ -1,0 +1,82 @@
+// The caller for real: a library loaded by path, its exports resolved and called through code
+// generated into executable pages and run by CallWindowProcA.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "jobapi/func_call.h"
+#include "platform/win32/win32.h"
+#include "win32/message_box_capture_win32.h"
+
+namespace orvan::testing {
+namespace {
+
+class FuncCallWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    caller_.LibraryName(ORVAN_CALLEE_DLL_PATH);
+    ASSERT_TRUE(caller_.LibraryLoaded()) << ORVAN_CALLEE_DLL_PATH;
+    module_ = GetModuleHandleA("orvan_test_callee.dll");
+    ASSERT_NE(module_, nullptr);
+    received_ = reinterpret_cast<std::intptr_t*>(GetProcAddress(module_, "g_received"));
+    count_ = reinterpret_cast<int*>(GetProcAddress(module_, "g_received_count"));
+  }
+
+  std::int32_t Call(const char* function, const std::vector<std::intptr_t>& args) {
+    caller_.FunctionName(function);
+    return caller_.CallFunction(args);
+  }
+
+  cFuncCall caller_;
+  HMODULE module_ = nullptr;
+  std::intptr_t* received_ = nullptr;
+  int* count_ = nullptr;
+};
+
+TEST_F(FuncCallWin32, ExportsReceiveTheirArgumentsInOrderAndTheirResultComesBack) {
+  for (const auto& [name, n] : std::vector<std::pair<const char*, int>>{
+           {"Take0", 0}, {"Take1", 1}, {"Take4", 4}, {"Take5", 5}, {"Take12", 12}}) {
+    std::vector<std::intptr_t> args;
+    std::int32_t expected = 1000000;
+    for (int i = 1; i <= n; ++i) {
+      const std::intptr_t value = (i == 2) ? -1 : static_cast<std::intptr_t>(i * 1000 + i);
+      args.push_back(value);
+      expected += static_cast<std::int32_t>(value) * i;
+    }
+    EXPECT_EQ(Call(name, args), expected) << name;
+    ASSERT_EQ(*count_, n) << name;
+    for (int i = 0; i < n; ++i) EXPECT_EQ(received_[i], args[i]) << name << " argument " << i + 1;
+  }
+}
+
+TEST_F(FuncCallWin32, AnAddressPassedAsANumberServesAsOutParameter) {
+  std::int32_t handle = -1;
+  EXPECT_EQ(Call("WriteHandle", {reinterpret_cast<std::intptr_t>(&handle), 1}), 1);
+  EXPECT_EQ(handle, 42);
+}
+
+TEST_F(FuncCallWin32, AResolvedFunctionServesOneCallAndAMissingOneShowsTheBox) {
+  caller_.FunctionName("Take1");
+  const std::intptr_t one[] = {5};
+  EXPECT_EQ(caller_.CallFunction(one), 1000005);
+  *count_ = -1;
+  EXPECT_EQ(caller_.CallFunction(one), 0);
+  EXPECT_EQ(*count_, -1) << "the second call must not reach the function";
+
+  MessageBoxCapture capture;
+  caller_.FunctionName("NoSuchExport");
+  EXPECT_EQ(caller_.CallFunction(one), 0);
+  ASSERT_EQ(capture.boxes().size(), 1u);
+  EXPECT_EQ(capture.boxes()[0].text, "Function NoSuchExport nicht gefunden!");
+  EXPECT_EQ(capture.boxes()[0].title, "Orvan pdf vatner Add-In");
+  EXPECT_EQ(capture.boxes()[0].style, 16u);
+}
+
+TEST_F(FuncCallWin32, ReplacingTheLibraryUnloadsTheOneBefore) {
+  caller_.LibraryName("Z:\\no\\such\\library.dll");
+  EXPECT_FALSE(caller_.LibraryLoaded());
+  EXPECT_EQ(GetModuleHandleA("orvan_test_callee.dll"), nullptr);
+}
+
+}  // namespace
+}  // namespace orvan::testing
