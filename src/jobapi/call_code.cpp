@@ -29,7 +29,8 @@ std::uint32_t X86CallCode::BuildCallCode(std::uint32_t buffer_address, std::uint
   buffer_address_ = buffer_address;
   const std::uint32_t start = AlignedCodeStart(buffer_address);
   code_position_ = static_cast<std::int32_t>(start - buffer_address);
-  for (std::int32_t i = 0; i < code_position_; ++i) code_buffer_[static_cast<std::size_t>(i)] = kInt3;
+  for (std::int32_t i = 0; i < code_position_; ++i)
+    code_buffer_[static_cast<std::size_t>(i)] = kInt3;
   EmitEntrySequence();
   for (std::size_t i = argument_values_.size() - 1; i >= 1; --i) {
     EmitByte(kPushImm32);
@@ -45,13 +46,15 @@ std::uint32_t X86CallCode::BuildCallCode(std::uint32_t buffer_address, std::uint
 void X86CallCode::EmitEntrySequence() {
   // The return address into CallWindowProcA goes back on top once its four arguments are gone.
   EmitByte(kPopEax);
-  for (int i = 0; i < 4; ++i) EmitByte(kPopEcx);
+  for (int i = 0; i < 4; ++i)
+    EmitByte(kPopEcx);
   EmitByte(kPushEax);
 }
 
 void X86CallCode::EmitArgumentRemoval() {
   if (call_type_ != 1) return;  // stdcall targets clean up themselves
-  for (std::size_t i = 1; i < argument_values_.size(); ++i) EmitByte(kPopEcx);
+  for (std::size_t i = 1; i < argument_values_.size(); ++i)
+    EmitByte(kPopEcx);
 }
 
 void X86CallCode::EmitCall(std::uint32_t target) {
@@ -62,7 +65,8 @@ void X86CallCode::EmitCall(std::uint32_t target) {
 }
 
 void X86CallCode::EmitLong(std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) EmitByte(static_cast<std::uint8_t>(value >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    EmitByte(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 void X86CallCode::EmitByte(std::uint8_t value) {
@@ -77,7 +81,8 @@ std::vector<std::uint8_t> X64CallCode::Build(std::span<const std::int64_t> argum
     code.insert(code.end(), b.begin(), b.end());
   };
   const auto imm = [&code](std::uint64_t value, int width) {
-    for (int i = 0; i < width; ++i) code.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < width; ++i)
+      code.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   };
 
   // At entry rsp is 8 below a multiple of 16 (the return address). The frame holds the shadow
@@ -102,7 +107,7 @@ std::vector<std::uint8_t> X64CallCode::Build(std::span<const std::int64_t> argum
   }
   bytes({0x48, 0xB8});  // mov rax, target
   imm(target, 8);
-  bytes({0xFF, 0xD0});  // call rax
+  bytes({0xFF, 0xD0});        // call rax
   bytes({0x48, 0x81, 0xC4});  // add rsp, frame
   imm(frame, 4);
   bytes({kRet, kInt3});

@@ -13,7 +13,9 @@ namespace {
 constexpr const char* kAddinTitle = "Orvan pdf vatner Add-In";
 constexpr unsigned kStyleCritical = 16;
 
-NativeCode& Native() { return *CurrentPlatform().native_code; }
+NativeCode& Native() {
+  return *CurrentPlatform().native_code;
+}
 
 }  // namespace
 
@@ -33,7 +35,7 @@ void cFuncCall::FunctionName(const std::string& name) {
   function_address_ = Native().Resolve(library_handle_, name);
   if (function_address_ == 0) {
     CurrentPlatform().ui->ShowMessage("Function " + name + " nicht gefunden!", kAddinTitle,
-                                     kStyleCritical);
+                                      kStyleCritical);
   }
 }
 
@@ -57,11 +59,11 @@ std::int32_t cFuncCall::CallFunction(std::span<const std::intptr_t> arguments) {
   } else {
     std::vector<std::int64_t> values(arguments.begin(), arguments.end());
     const std::vector<std::uint8_t> code = X64CallCode::Build(values, target);
-    result = Native().RunCode(code.size(), [&code](std::span<std::uint8_t> bytes,
-                                                   std::uintptr_t address) {
-      std::copy(code.begin(), code.end(), bytes.begin());
-      return address;  // pages start at a multiple of 16
-    });
+    result = Native().RunCode(code.size(),
+                              [&code](std::span<std::uint8_t> bytes, std::uintptr_t address) {
+                                std::copy(code.begin(), code.end(), bytes.begin());
+                                return address;  // pages start at a multiple of 16
+                              });
   }
   // A resolved function serves one call: the next one resolves it again.
   function_address_ = 0;

@@ -74,8 +74,8 @@ class NativeCode {
   using Module = std::uintptr_t;
   // Fills the code pages (bytes, at the address they will run from) and returns the address
   // at which the code starts.
-  using CodeWriter = std::function<std::uintptr_t(std::span<std::uint8_t> bytes,
-                                                  std::uintptr_t address)>;
+  using CodeWriter =
+      std::function<std::uintptr_t(std::span<std::uint8_t> bytes, std::uintptr_t address)>;
   virtual ~NativeCode() = default;
   virtual Module Load(const std::string& name) = 0;  // 0 when it cannot be loaded
   virtual void Free(Module module) = 0;

@@ -1,7 +1,7 @@
 #include "doubles/fake_platform.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "support/utf8.h"

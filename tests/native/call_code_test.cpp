@@ -12,11 +12,11 @@
 namespace orvan {
 namespace {
 
-constexpr std::uint64_t kCodeBase = 0x100000;   // the call code's buffer
-constexpr std::uint64_t kStubBase = 0x200000;   // the target function
-constexpr std::uint64_t kRecord = 0x300000;     // what the target saw
+constexpr std::uint64_t kCodeBase = 0x100000;  // the call code's buffer
+constexpr std::uint64_t kStubBase = 0x200000;  // the target function
+constexpr std::uint64_t kRecord = 0x300000;    // what the target saw
 constexpr std::uint64_t kStackTop = 0x500000;
-constexpr std::uint64_t kHalt = 0x600000;       // return address into "CallWindowProcA"
+constexpr std::uint64_t kHalt = 0x600000;  // return address into "CallWindowProcA"
 constexpr std::uint32_t kResult = 0x5EED1234;
 
 // An emulated machine with code, stub, record and stack pages.
@@ -53,7 +53,8 @@ class Machine {
 };
 
 void Put32(std::vector<std::uint8_t>* v, std::uint64_t x) {
-  for (int i = 0; i < 4; ++i) v->push_back(static_cast<std::uint8_t>(x >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    v->push_back(static_cast<std::uint8_t>(x >> (8 * i)));
 }
 
 // A 32-bit target that copies its n arguments and its entry esp to kRecord, then returns
@@ -63,7 +64,7 @@ std::vector<std::uint8_t> X86Stub(std::size_t n, bool stdcall) {
   Put32(&s, kRecord);
   for (std::size_t i = 1; i <= n; ++i) {
     s.insert(s.end(), {0x8B, 0x44, 0x24, static_cast<std::uint8_t>(4 * i)});  // mov eax,[esp+4i]
-    s.push_back(0xA3);                                                       // mov [rec+4i],eax
+    s.push_back(0xA3);                                                        // mov [rec+4i],eax
     Put32(&s, kRecord + 4 * i);
   }
   s.push_back(0xB8);  // mov eax, kResult
@@ -86,7 +87,8 @@ class X86CallCodeRun : public ::testing::TestWithParam<X86Case> {};
 TEST_P(X86CallCodeRun, TargetSeesItsArgumentsAndTheStackIsBalanced) {
   const auto [n, call_type] = GetParam();
   std::vector<std::int32_t> args(n);
-  for (std::size_t i = 0; i < n; ++i) args[i] = static_cast<std::int32_t>(0x1000 * (i + 1) + i);
+  for (std::size_t i = 0; i < n; ++i)
+    args[i] = static_cast<std::int32_t>(0x1000 * (i + 1) + i);
   if (n > 0) args[0] = -1;  // negative values pass as their 32 bits
 
   Machine m(UC_MODE_32);
@@ -137,7 +139,8 @@ TEST(X86CallCodeBytes, NoArgumentsGiveFillerEntryCallReturnAndGuard) {
   const std::uint32_t target = 0x0FFFF000;
   EXPECT_EQ(code.BuildCallCode(buffer, target), buffer + 16);
   const auto& b = code.CodeBuffer();
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(b[i], 0xCC) << i;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(b[i], 0xCC) << i;
   const std::vector<std::uint8_t> entry = {0x58, 0x59, 0x59, 0x59, 0x59, 0x50};
   EXPECT_TRUE(std::equal(entry.begin(), entry.end(), b.begin() + 16));
   EXPECT_EQ(b[22], 0xE8);
@@ -184,7 +187,7 @@ std::vector<std::uint8_t> X64Stub(std::size_t n) {
   store({0x4C, 0x89, 0x04, 0x25}, kRecord + 24);  // mov [rec+24], r8
   store({0x4C, 0x89, 0x0C, 0x25}, kRecord + 32);  // mov [rec+32], r9
   for (std::size_t i = 5; i <= n; ++i) {
-    store({0x48, 0x8B, 0x84, 0x24}, 8 * i);         // mov rax, [rsp + 8i]
+    store({0x48, 0x8B, 0x84, 0x24}, 8 * i);            // mov rax, [rsp + 8i]
     store({0x48, 0x89, 0x04, 0x25}, kRecord + 8 * i);  // mov [rec + 8i], rax
   }
   s.push_back(0xB8);  // mov eax, kResult
@@ -198,7 +201,8 @@ class X64CallCodeRun : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(X64CallCodeRun, ArgumentsReachRegistersAndStackWithTheStackAligned) {
   const std::size_t n = GetParam();
   std::vector<std::int64_t> args(n);
-  for (std::size_t i = 0; i < n; ++i) args[i] = 0x0123456789000000LL + static_cast<std::int64_t>(i);
+  for (std::size_t i = 0; i < n; ++i)
+    args[i] = 0x0123456789000000LL + static_cast<std::int64_t>(i);
   if (n > 1) args[1] = -1;
 
   Machine m(UC_MODE_64);
@@ -210,7 +214,8 @@ TEST_P(X64CallCodeRun, ArgumentsReachRegistersAndStackWithTheStackAligned) {
   Put32(&ret, 0);
   m.Write(rsp, ret);
   m.Reg(UC_X86_REG_RSP, rsp);
-  for (int reg : {UC_X86_REG_RCX, UC_X86_REG_RDX, UC_X86_REG_R8, UC_X86_REG_R9}) m.Reg(reg, 0x77);
+  for (int reg : {UC_X86_REG_RCX, UC_X86_REG_RDX, UC_X86_REG_R8, UC_X86_REG_R9})
+    m.Reg(reg, 0x77);
 
   ASSERT_EQ(m.Run(kCodeBase), UC_ERR_OK);
   EXPECT_EQ(m.Reg(UC_X86_REG_RIP), kHalt);

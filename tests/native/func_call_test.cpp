@@ -50,7 +50,8 @@ TEST_F(FuncCallTest, AFailedLoadIsTracedWithoutABlankAfterTheColon) {
   std::ifstream in(file, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_EQ(text.str(), "04.12.2026 23:05:12,25: Can not find library :Z:\\nowhere\\OrvanpdfVtAPI.dll\r\n");
+  EXPECT_EQ(text.str(),
+            "04.12.2026 23:05:12,25: Can not find library :Z:\\nowhere\\OrvanpdfVtAPI.dll\r\n");
   std::filesystem::remove(file);
 }
 

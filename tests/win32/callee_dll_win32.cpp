@@ -21,31 +21,31 @@ std::int32_t Record(int n, const std::intptr_t* args) {
 }
 }  // namespace
 
-__declspec(dllexport) std::int32_t WINAPI Take0() { return Record(0, nullptr); }
+__declspec(dllexport) std::int32_t WINAPI Take0() {
+  return Record(0, nullptr);
+}
 
 __declspec(dllexport) std::int32_t WINAPI Take1(std::intptr_t a) {
   const std::intptr_t args[] = {a};
   return Record(1, args);
 }
 
-__declspec(dllexport) std::int32_t WINAPI Take4(std::intptr_t a, std::intptr_t b, std::intptr_t c,
-                                                std::intptr_t d) {
+__declspec(dllexport) std::int32_t WINAPI
+    Take4(std::intptr_t a, std::intptr_t b, std::intptr_t c, std::intptr_t d) {
   const std::intptr_t args[] = {a, b, c, d};
   return Record(4, args);
 }
 
-__declspec(dllexport) std::int32_t WINAPI Take5(std::intptr_t a, std::intptr_t b, std::intptr_t c,
-                                                std::intptr_t d, std::intptr_t e) {
+__declspec(dllexport) std::int32_t WINAPI
+    Take5(std::intptr_t a, std::intptr_t b, std::intptr_t c, std::intptr_t d, std::intptr_t e) {
   const std::intptr_t args[] = {a, b, c, d, e};
   return Record(5, args);
 }
 
-__declspec(dllexport) std::int32_t WINAPI Take12(std::intptr_t a1, std::intptr_t a2,
-                                                 std::intptr_t a3, std::intptr_t a4,
-                                                 std::intptr_t a5, std::intptr_t a6,
-                                                 std::intptr_t a7, std::intptr_t a8,
-                                                 std::intptr_t a9, std::intptr_t a10,
-                                                 std::intptr_t a11, std::intptr_t a12) {
+__declspec(dllexport) std::int32_t WINAPI
+    Take12(std::intptr_t a1, std::intptr_t a2, std::intptr_t a3, std::intptr_t a4, std::intptr_t a5,
+           std::intptr_t a6, std::intptr_t a7, std::intptr_t a8, std::intptr_t a9,
+           std::intptr_t a10, std::intptr_t a11, std::intptr_t a12) {
   const std::intptr_t args[] = {a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12};
   return Record(12, args);
 }

@@ -45,7 +45,8 @@ TEST_F(FuncCallWin32, ExportsReceiveTheirArgumentsInOrderAndTheirResultComesBack
     }
     EXPECT_EQ(Call(name, args), expected) << name;
     ASSERT_EQ(*count_, n) << name;
-    for (int i = 0; i < n; ++i) EXPECT_EQ(received_[i], args[i]) << name << " argument " << i + 1;
+    for (int i = 0; i < n; ++i)
+      EXPECT_EQ(received_[i], args[i]) << name << " argument " << i + 1;
   }
 }
 

@@ -9,8 +9,7 @@ namespace {
 class CodePages {
  public:
   explicit CodePages(std::size_t size)
-      : size_(size),
-        base_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+      : size_(size), base_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
   ~CodePages() {
     if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
   }
@@ -38,7 +37,9 @@ NativeCode::Module Win32NativeCode::Load(const std::string& name) {
   return reinterpret_cast<Module>(LoadLibraryA(Utf8ToAnsi(name).c_str()));
 }
 
-void Win32NativeCode::Free(Module module) { FreeLibrary(reinterpret_cast<HMODULE>(module)); }
+void Win32NativeCode::Free(Module module) {
+  FreeLibrary(reinterpret_cast<HMODULE>(module));
+}
 
 std::uintptr_t Win32NativeCode::Resolve(Module module, const std::string& function) {
   return reinterpret_cast<std::uintptr_t>(

@@ -103,7 +103,7 @@ std::uint32_t Win32ModuleApi::ModuleFileName(Handle module, char* buffer, std::u
 }
 
 int Win32UserInterface::ShowMessage(const std::string& text, const std::string& title,
-                                   unsigned style) {
+                                    unsigned style) {
   const std::string ansi_title = Utf8ToAnsi(title);
   return MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(),
                      ansi_title.empty() ? nullptr : ansi_title.c_str(), style);
@@ -118,8 +118,8 @@ const Platform& Win32Platform() {
   static Win32MessagePump pump;
   static Win32UserInterface ui;
   static Win32NativeCode native_code;
-  static const Platform platform{&environment, &clock, &files,       &registry,
-                                 &modules,     &pump,  &ui,          &native_code};
+  static const Platform platform{&environment, &clock, &files, &registry,
+                                 &modules,     &pump,  &ui,    &native_code};
   return platform;
 }
 
