@@ -27,7 +27,9 @@ ModuleState& State() {
   return state;
 }
 
-std::intptr_t Address(const void* p) { return reinterpret_cast<std::intptr_t>(p); }
+std::intptr_t Address(const void* p) {
+  return reinterpret_cast<std::intptr_t>(p);
+}
 
 // The string plus one NUL, in the ANSI code page, kept in one of the module's buffers.
 const char* Ansi(std::vector<char>& buffer, const std::string& text) {
@@ -81,7 +83,9 @@ void InstallJobApiCaller(std::unique_ptr<FunctionCaller> caller) {
   State().caller = std::move(caller);
 }
 
-std::string& PdfPrinterName() { return State().pdf_printer_name; }
+std::string& PdfPrinterName() {
+  return State().pdf_printer_name;
+}
 
 std::int32_t OrvanPdfVtJobCreate(std::int32_t& job_handle, std::int32_t value, bool quiet) {
   const std::int32_t result = Call("OrvanPdfVtJobCreate", {Address(&job_handle), value});
@@ -103,12 +107,10 @@ std::int32_t OrvanPdfVtJobSetPropertyVal(std::int32_t job_handle, const std::str
 }
 
 std::int32_t OrvanPdfVtJobGetPropertyVal(std::int32_t job_handle, const std::string& name,
-                                         std::string& value, std::int32_t buffer_size,
-                                         bool quiet) {
+                                         std::string& value, std::int32_t buffer_size, bool quiet) {
   const char* name_bytes = Ansi(State().name_buffer, name);
-  const std::int32_t result = CallReturningText("OrvanPdfVtJobGetPropertyA",
-                                                {job_handle, Address(name_bytes)}, value,
-                                                buffer_size);
+  const std::int32_t result = CallReturningText(
+      "OrvanPdfVtJobGetPropertyA", {job_handle, Address(name_bytes)}, value, buffer_size);
   return Report(job_handle, result, "OrvanPdfVtJobGetPropertyVal", quiet);
 }
 
@@ -152,8 +154,7 @@ void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string
       return;
     }
     std::string text(kTextBufferSize, ' ');
-    if (CallReturningText("OrvanPdfVtJobGetErrorTextA", {job_handle}, text, kTextBufferSize) ==
-        0) {
+    if (CallReturningText("OrvanPdfVtJobGetErrorTextA", {job_handle}, text, kTextBufferSize) == 0) {
       text = "Fehlertext konnte nicht ermittelt werden";
     }
     text = TrimAtNull(text);

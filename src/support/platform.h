@@ -86,6 +86,14 @@ class NativeCode {
   virtual std::int32_t RunCode(std::size_t size, const CodeWriter& write) = 0;
 };
 
+// The add-in module's own string table.
+class ResourceStrings {
+ public:
+  virtual ~ResourceStrings() = default;
+  // False when the table holds no string with that number.
+  virtual bool Load(std::int32_t id, std::string* text) = 0;
+};
+
 class RegistryApi;
 
 // All services of one platform.
@@ -98,6 +106,7 @@ struct Platform {
   MessagePump* pump = nullptr;
   UserInterface* ui = nullptr;
   NativeCode* native_code = nullptr;
+  ResourceStrings* strings = nullptr;
 };
 
 // The services of this thread: those of a ScopedPlatform when one is active, else the build's

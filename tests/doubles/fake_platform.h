@@ -105,6 +105,18 @@ class FakeNativeCode final : public NativeCode {
   Module next_ = 0x10000000;
 };
 
+// A string table by number.
+class FakeStrings final : public ResourceStrings {
+ public:
+  bool Load(std::int32_t id, std::string* text) override {
+    const auto it = table.find(id);
+    if (it == table.end()) return false;
+    *text = it->second;
+    return true;
+  }
+  std::map<std::int32_t, std::string> table;
+};
+
 // One of each double, in place for this thread while the object lives.
 class FakePlatform {
  public:
@@ -117,6 +129,7 @@ class FakePlatform {
   CountingPump pump;
   RecordingUi ui;
   FakeNativeCode native_code;
+  FakeStrings strings;
   const Platform& platform() const { return platform_; }
 
  private:

@@ -13,8 +13,9 @@ const Platform& DefaultPlatform() {
   static thread_local testing::CountingPump pump;
   static thread_local testing::RecordingUi ui;
   static thread_local testing::FakeNativeCode native_code;
-  static thread_local const Platform platform{&environment, &clock, &files, &registry,
-                                              &modules,     &pump,  &ui,    &native_code};
+  static thread_local testing::FakeStrings strings;
+  static thread_local const Platform platform{
+      &environment, &clock, &files, &registry, &modules, &pump, &ui, &native_code, &strings};
   return platform;
 }
 

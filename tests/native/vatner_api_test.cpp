@@ -6,41 +6,19 @@
 #include <map>
 
 #include "doubles/fake_platform.h"
+#include "doubles/scripted_caller.h"
 #include "jobapi/vatner_api.h"
 #include "support/error.h"
 
 namespace orvan::testing {
 namespace {
 
-using Args = std::span<const std::intptr_t>;
-
-// Library functions by export name, called with the arguments the wrappers pass.
-class ScriptedCaller final : public FunctionCaller {
- public:
-  void LibraryName(const std::string& name) override { loaded_ = name != "missing.dll"; }
-  bool LibraryLoaded() const override { return loaded_; }
-  void FunctionName(const std::string& name) override {
-    resolved_ = functions.count(name) ? name : "";
-  }
-  void CallType(std::int32_t) override {}
-  std::int32_t CallFunction(Args args) override {
-    if (resolved_.empty()) return 0;
-    calls.push_back(resolved_);
-    const std::string f = resolved_;
-    resolved_.clear();
-    return functions[f](args);
-  }
-
-  std::map<std::string, std::function<std::int32_t(Args)>> functions;
-  std::vector<std::string> calls;
-
- private:
-  bool loaded_ = false;
-  std::string resolved_;
-};
-
-char* Text(std::intptr_t address) { return reinterpret_cast<char*>(address); }
-std::int32_t& Long(std::intptr_t address) { return *reinterpret_cast<std::int32_t*>(address); }
+char* Text(std::intptr_t address) {
+  return reinterpret_cast<char*>(address);
+}
+std::int32_t& Long(std::intptr_t address) {
+  return *reinterpret_cast<std::int32_t*>(address);
+}
 
 class VatnerApiTest : public ::testing::Test {
  protected:

@@ -109,6 +109,20 @@ int Win32UserInterface::ShowMessage(const std::string& text, const std::string& 
                      ansi_title.empty() ? nullptr : ansi_title.c_str(), style);
 }
 
+bool Win32ResourceStrings::Load(std::int32_t id, std::string* text) {
+  const HMODULE module = GetModuleHandleA("OrvanpdfVtAddin.dll");
+  if (module == nullptr) return false;
+  const wchar_t* resource = nullptr;
+  // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
+  const int length =
+      LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&resource), 0);
+  if (length <= 0 || resource == nullptr) return false;
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, resource, length, nullptr, 0, nullptr, nullptr);
+  text->assign(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, resource, length, text->data(), bytes, nullptr, nullptr);
+  return true;
+}
+
 const Platform& Win32Platform() {
   static Win32Environment environment;
   static Win32Clock clock;

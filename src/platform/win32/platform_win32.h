@@ -57,6 +57,12 @@ class Win32NativeCode final : public NativeCode {
   std::int32_t RunCode(std::size_t size, const CodeWriter& write) override;
 };
 
+// The string table of the add-in's own module.
+class Win32ResourceStrings final : public ResourceStrings {
+ public:
+  bool Load(std::int32_t id, std::string* text) override;
+};
+
 class Win32Registry final : public RegistryApi {
  public:
   long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,
