@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "jobapi/func_call.h"
+#include "jobapi/vatner_api.h"
 
 namespace orvan::testing {
 
@@ -37,5 +40,13 @@ class ScriptedCaller final : public FunctionCaller {
   bool loaded_ = false;
   std::string resolved_;
 };
+
+// Puts a fresh scripted caller in place as this thread's job API caller and returns it.
+inline ScriptedCaller* InstallScriptedCaller() {
+  auto owned = std::make_unique<ScriptedCaller>();
+  ScriptedCaller* caller = owned.get();
+  InstallJobApiCaller(std::move(owned));
+  return caller;
+}
 
 }  // namespace orvan::testing

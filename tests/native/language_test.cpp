@@ -15,9 +15,7 @@ namespace {
 class LanguageTest : public ::testing::Test {
  protected:
   LanguageTest() {
-    auto owned = std::make_unique<ScriptedCaller>();
-    lib_ = owned.get();
-    InstallJobApiCaller(std::move(owned));
+    lib_ = InstallScriptedCaller();
     SetLanguage(0);
     fakes_.strings.table = {
         {1000, "PDF mit Orvan pdf &vatner erstellen"}, {1001, "Orvan pdf vatner &konfigurieren"},

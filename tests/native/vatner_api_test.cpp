@@ -23,9 +23,7 @@ std::int32_t& Long(std::intptr_t address) {
 class VatnerApiTest : public ::testing::Test {
  protected:
   VatnerApiTest() {
-    auto owned = std::make_unique<ScriptedCaller>();
-    lib_ = owned.get();
-    InstallJobApiCaller(std::move(owned));
+    lib_ = InstallScriptedCaller();
     lib_->functions["OrvanPdfVtJobGetError"] = [this](Args a) {
       Long(a[1]) = error_number_;
       return error_readable_ ? 1 : 0;
