@@ -19,6 +19,11 @@ NativeCode& Native() {
 
 }  // namespace
 
+void ReportMissingFunction(const std::string& name) {
+  CurrentPlatform().ui->ShowMessage("Function " + name + " nicht gefunden!", kAddinTitle,
+                                    kStyleCritical);
+}
+
 cFuncCall::cFuncCall(Architecture architecture) : architecture_(architecture) {}
 
 cFuncCall::~cFuncCall() {
@@ -33,10 +38,7 @@ void cFuncCall::LibraryName(const std::string& name) {
 
 void cFuncCall::FunctionName(const std::string& name) {
   function_address_ = Native().Resolve(library_handle_, name);
-  if (function_address_ == 0) {
-    CurrentPlatform().ui->ShowMessage("Function " + name + " nicht gefunden!", kAddinTitle,
-                                      kStyleCritical);
-  }
+  if (function_address_ == 0) ReportMissingFunction(name);
 }
 
 std::int32_t cFuncCall::CallFunction(std::span<const std::intptr_t> arguments) {

@@ -23,6 +23,9 @@ class FunctionCaller {
   virtual std::int32_t CallFunction(std::span<const std::intptr_t> arguments) = 0;
 };
 
+// The message box that tells the user a library function is missing (any caller shows it).
+void ReportMissingFunction(const std::string& name);
+
 // The caller over the platform's native code: it writes call code for each call and runs it
 // through CallWindowProcA.
 class cFuncCall final : public FunctionCaller {

@@ -1,11 +1,11 @@
 // Caption language from the printer product's "LanguageID", asked once per thread.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
 
 #include "doubles/fake_platform.h"
-#include "doubles/scripted_caller.h"
 #include "jobapi/vatner_api.h"
+#include "sim/jobapi/stand_in_caller.h"
 #include "support/error.h"
 #include "support/language.h"
 
@@ -15,35 +15,13 @@ namespace {
 class LanguageTest : public ::testing::Test {
  protected:
   LanguageTest() {
-    lib_ = InstallScriptedCaller();
+    InstallJobApiCaller(std::make_unique<sim::StandInCaller>(api_));
+    LoadVatnerAPI("C:\\Orvan\\OrvanpdfVtAPI.dll");
     SetLanguage(0);
     fakes_.strings.table = {
         {1000, "PDF mit Orvan pdf &vatner erstellen"}, {1001, "Orvan pdf vatner &konfigurieren"},
         {2000, "Generate PDF with Orvan pdf &vatner"}, {2001, "&Configure Orvan pdf vatner"},
         {3000, "Générer PDF avec Orvan pdf &vatner"},  {3001, "&Configurer Orvan pdf vatner"}};
-    lib_->functions["OrvanPdfVtJobCreate"] = [this](Args a) {
-      ++jobs_created_;
-      *reinterpret_cast<std::int32_t*>(a[0]) = 9;
-      return create_result_;
-    };
-    lib_->functions["OrvanPdfVtJobGetPropertyA"] = [this](Args a) {
-      EXPECT_STREQ(reinterpret_cast<char*>(a[1]), "LanguageID");
-      EXPECT_EQ(a[3], 10);
-      std::strcpy(reinterpret_cast<char*>(a[2]), language_id_.c_str());
-      return 1;
-    };
-    lib_->functions["OrvanPdfVtJobFree"] = [this](Args) {
-      ++jobs_freed_;
-      return 1;
-    };
-    lib_->functions["OrvanPdfVtJobGetError"] = [](Args a) {
-      *reinterpret_cast<std::int32_t*>(a[1]) = 512;
-      return 1;
-    };
-    lib_->functions["OrvanPdfVtJobGetErrorTextA"] = [](Args a) {
-      std::strcpy(reinterpret_cast<char*>(a[1]), "kein Drucker");
-      return 1;
-    };
   }
   ~LanguageTest() override {
     SetLanguage(0);
@@ -54,13 +32,10 @@ class LanguageTest : public ::testing::Test {
     SetLanguage(0);
     return {LoadLanguageString(0), LoadLanguageString(1)};
   }
+  std::size_t JobsCreated() const { return sim::CallsTo(api_, "OrvanPdfVtJobCreate").size(); }
 
   FakePlatform fakes_;
-  ScriptedCaller* lib_;
-  std::string language_id_ = "1031";
-  std::int32_t create_result_ = 1;
-  int jobs_created_ = 0;
-  int jobs_freed_ = 0;
+  sim::JobApiState api_;
 };
 
 TEST_F(LanguageTest, CaptionsFollowThePrimaryLanguage) {
@@ -80,24 +55,26 @@ TEST_F(LanguageTest, CaptionsFollowThePrimaryLanguage) {
            {"0", english},
            {"-1", english},
            {"1033", english}}) {
-    language_id_ = id;
+    api_.language_id = id;
     EXPECT_EQ(Captions(), expected) << "LanguageID " << id;
   }
-  EXPECT_EQ(jobs_created_, jobs_freed_);
+  EXPECT_TRUE(api_.jobs.empty());
+  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA")[0],
+            "OrvanPdfVtJobGetPropertyA(1, \"LanguageID\", 10) = 1 \"1031\"");
 }
 
 TEST_F(LanguageTest, TheLanguageIsAskedOnceAndKept) {
-  language_id_ = "3084";
+  api_.language_id = "3084";
   EXPECT_EQ(LoadLanguageString(0), "Générer PDF avec Orvan pdf &vatner");
   EXPECT_EQ(LanguageIndex(), 3);
   EXPECT_EQ(LanguageOffset(), 3000);
-  language_id_ = "1031";
+  api_.language_id = "1031";
   EXPECT_EQ(LoadLanguageString(1), "&Configurer Orvan pdf vatner");
-  EXPECT_EQ(jobs_created_, 1);
+  EXPECT_EQ(JobsCreated(), 1u);
 }
 
 TEST_F(LanguageTest, AFailedDeterminationRaisesAndIsTriedAgainNextTime) {
-  create_result_ = 0;  // the handle was still written, so the job is freed
+  api_.failures["OrvanPdfVtJobCreate"] = {1, 512, "kein Drucker"};
   try {
     LoadLanguageString(0);
     FAIL() << "no error raised";
@@ -108,11 +85,11 @@ TEST_F(LanguageTest, AFailedDeterminationRaisesAndIsTriedAgainNextTime) {
   EXPECT_EQ(fakes_.ui.boxes[0],
             (ShownMessageBox{"Fehler 512: kein Drucker", "OrvanPdfVtJobCreate", 48}));
   EXPECT_EQ(LanguageIndex(), 0);
-  EXPECT_EQ(jobs_freed_, 1);
+  EXPECT_TRUE(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA").empty());
 
-  create_result_ = 1;
   EXPECT_EQ(LoadLanguageString(0), "PDF mit Orvan pdf &vatner erstellen");
-  EXPECT_EQ(jobs_created_, 2);
+  EXPECT_EQ(JobsCreated(), 2u);
+  EXPECT_TRUE(api_.jobs.empty());
 }
 
 TEST_F(LanguageTest, AStringTheTableLacksRaisesResourceNotFound) {

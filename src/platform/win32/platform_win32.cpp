@@ -132,8 +132,9 @@ const Platform& Win32Platform() {
   static Win32MessagePump pump;
   static Win32UserInterface ui;
   static Win32NativeCode native_code;
-  static const Platform platform{&environment, &clock, &files, &registry,
-                                 &modules,     &pump,  &ui,    &native_code};
+  static Win32ResourceStrings strings;
+  static const Platform platform{&environment, &clock, &files, &registry, &modules,
+                                 &pump,        &ui,    &native_code, &strings};
   return platform;
 }
 

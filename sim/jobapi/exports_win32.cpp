@@ -1,0 +1,65 @@
+// The stand-in job API library's exports. Each call reads the state from the file named by
+// ORVAN_JOBAPI_STATE, runs, and writes the state back, so that a test and the process using the
+// library see the same printer, jobs and log. Without the variable the state lives in memory.
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
+#include <mutex>
+
+#include "sim/jobapi/job_api_logic.h"
+
+#define JOBAPI extern "C" std::int32_t __stdcall
+
+namespace {
+
+std::int32_t Run(const char* name, std::initializer_list<std::intptr_t> arguments) {
+  using namespace orvan::sim;
+  static std::mutex mutex;
+  static JobApiState memory_state;
+  const std::lock_guard<std::mutex> lock(mutex);
+  const std::span<const std::intptr_t> args(arguments.begin(), arguments.size());
+  const char* path = std::getenv(kStateFileVariable);
+  if (path == nullptr || *path == '\0') return CallExport(memory_state, name, args);
+  JobApiState state = ReadStateFile(path);
+  const std::int32_t result = CallExport(state, name, args);
+  WriteStateFile(path, state);
+  return result;
+}
+
+std::intptr_t A(const void* p) {
+  return reinterpret_cast<std::intptr_t>(p);
+}
+
+}  // namespace
+
+JOBAPI OrvanPdfVtJobCreate(std::int32_t* handle, std::int32_t value) {
+  return Run("OrvanPdfVtJobCreate", {A(handle), value});
+}
+JOBAPI OrvanPdfVtJobFree(std::int32_t* handle) {
+  return Run("OrvanPdfVtJobFree", {A(handle)});
+}
+JOBAPI OrvanPdfVtJobSetPropertyA(std::int32_t job, const char* name, const char* value) {
+  return Run("OrvanPdfVtJobSetPropertyA", {job, A(name), A(value)});
+}
+JOBAPI OrvanPdfVtJobGetPropertyA(std::int32_t job, const char* name, char* buffer,
+                                 std::int32_t size) {
+  return Run("OrvanPdfVtJobGetPropertyA", {job, A(name), A(buffer), size});
+}
+JOBAPI OrvanPdfVtJobGetError(std::int32_t job, std::int32_t* number) {
+  return Run("OrvanPdfVtJobGetError", {job, A(number)});
+}
+JOBAPI OrvanPdfVtJobGetErrorTextA(std::int32_t job, char* buffer, std::int32_t size) {
+  return Run("OrvanPdfVtJobGetErrorTextA", {job, A(buffer), size});
+}
+JOBAPI OrvanPdfVtJobInitDevModeProperty(std::int32_t job, std::int32_t mode, std::int32_t* found) {
+  return Run("OrvanPdfVtJobInitDevModeProperty", {job, mode, A(found)});
+}
+JOBAPI OrvanPdfVtJobShowDevModeProperty(std::int32_t job, std::int32_t* outcome) {
+  return Run("OrvanPdfVtJobShowDevModeProperty", {job, A(outcome)});
+}
+JOBAPI OrvanPdfVtJobSaveDevModeProperty(std::int32_t job, std::int32_t mode) {
+  return Run("OrvanPdfVtJobSaveDevModeProperty", {job, mode});
+}
+JOBAPI OrvanPdfVtAPIGetFirstPrinterA(char* buffer, std::int32_t size) {
+  return Run("OrvanPdfVtAPIGetFirstPrinterA", {A(buffer), size});
+}

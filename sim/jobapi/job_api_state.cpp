@@ -1,0 +1,195 @@
+#include "sim/jobapi/job_api_state.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace orvan::sim {
+namespace {
+
+// Fields are separated by tabs, records by line feeds; both and '%' are escaped inside fields.
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '%': out += "%25"; break;
+      case '\t': out += "%09"; break;
+      case '\n': out += "%0A"; break;
+      case '\r': out += "%0D"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(Unescape(line.substr(start, tab - start)));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+class Writer {
+ public:
+  template <typename... Fields>
+  void Record(const std::string& kind, const Fields&... fields) {
+    out_ << kind;
+    ((out_ << '\t' << Escape(Text(fields))), ...);
+    out_ << '\n';
+  }
+  std::string str() const { return out_.str(); }
+
+ private:
+  static std::string Text(const std::string& s) { return s; }
+  static std::string Text(const char* s) { return s; }
+  static std::string Text(std::int32_t n) { return std::to_string(n); }
+  static std::string Text(bool b) { return b ? "1" : "0"; }
+  std::ostringstream out_;
+};
+
+std::int32_t Number(const std::string& text) {
+  try {
+    return static_cast<std::int32_t>(std::stol(text));
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+void WriteError(Writer& w, const std::string& kind, std::int32_t handle, const LastError& e) {
+  w.Record(kind, handle, e.number, e.number_readable, e.text_readable, e.text);
+}
+
+LastError ReadError(const std::vector<std::string>& f) {
+  return LastError{Number(f[2]), f[5], f[3] == "1", f[4] == "1"};
+}
+
+}  // namespace
+
+std::map<std::string, std::string> JobApiState::DefaultSettings() {
+  return {{"Title", ""},
+          {"Author", ""},
+          {"Subject", ""},
+          {"Keywords", ""},
+          {"DestinationDirectory", ""},
+          {"SaveAction", "0"},
+          {"ApplicationDevmodeStartup", "0"}};
+}
+
+std::string SaveState(const JobApiState& s) {
+  Writer w;
+  w.Record("printer", s.printer_name, s.printer_installed);
+  w.Record("language", s.language_id);
+  w.Record("outcome", s.dialog_outcome);
+  w.Record("next", s.next_handle);
+  for (const auto& [mode, found] : s.found_by_mode) w.Record("found", mode, found);
+  w.Record("clear", "stored");
+  for (const auto& [name, value] : s.stored_settings) w.Record("stored", name, value);
+  w.Record("clear", "default");
+  for (const auto& [name, value] : s.default_settings) w.Record("default", name, value);
+  for (const auto& [name, f] : s.failures) {
+    w.Record("fail", name, f.remaining, f.error_number, f.number_readable, f.text_readable,
+             f.error_text);
+  }
+  for (const auto& name : s.missing_exports) w.Record("missing", name);
+  for (const auto& [handle, job] : s.jobs) {
+    w.Record("job", handle);
+    for (const auto& [name, value] : job.properties) w.Record("property", handle, name, value);
+  }
+  WriteError(w, "error", 0, s.last_error);
+  for (const auto& [handle, e] : s.job_errors) WriteError(w, "job-error", handle, e);
+  for (const auto& line : s.log) w.Record("log", line);
+  return w.str();
+}
+
+JobApiState LoadState(const std::string& text) {
+  JobApiState s;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::vector<std::string> f = Split(line);
+    const std::string& kind = f[0];
+    const auto has = [&f](std::size_t n) { return f.size() >= n; };
+    if (kind == "printer" && has(3)) {
+      s.printer_name = f[1];
+      s.printer_installed = f[2] == "1";
+    } else if (kind == "language" && has(2)) {
+      s.language_id = f[1];
+    } else if (kind == "outcome" && has(2)) {
+      s.dialog_outcome = Number(f[1]);
+    } else if (kind == "next" && has(2)) {
+      s.next_handle = Number(f[1]);
+    } else if (kind == "found" && has(3)) {
+      s.found_by_mode[Number(f[1])] = Number(f[2]);
+    } else if (kind == "clear" && has(2)) {
+      // The settings listed after this replace the built-in defaults.
+      (f[1] == "stored" ? s.stored_settings : s.default_settings).clear();
+    } else if (kind == "stored" && has(3)) {
+      s.stored_settings[f[1]] = f[2];
+    } else if (kind == "default" && has(3)) {
+      s.default_settings[f[1]] = f[2];
+    } else if (kind == "fail" && has(7)) {
+      s.failures[f[1]] = Failure{Number(f[2]), Number(f[3]), f[6], f[4] == "1", f[5] == "1"};
+    } else if (kind == "missing" && has(2)) {
+      s.missing_exports.insert(f[1]);
+    } else if (kind == "job" && has(2)) {
+      s.jobs[Number(f[1])];
+    } else if (kind == "property" && has(4)) {
+      s.jobs[Number(f[1])].properties[f[2]] = f[3];
+    } else if (kind == "error" && has(6)) {
+      s.last_error = ReadError(f);
+    } else if (kind == "job-error" && has(6)) {
+      s.job_errors[Number(f[1])] = ReadError(f);
+    } else if (kind == "log" && has(2)) {
+      s.log.push_back(f[1]);
+    }
+  }
+  return s;
+}
+
+JobApiState ReadStateFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return JobApiState{};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return LoadState(text.str());
+}
+
+bool WriteStateFile(const std::string& path, const JobApiState& state) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << SaveState(state);
+  return static_cast<bool>(out);
+}
+
+std::vector<std::string> CallsTo(const JobApiState& state, const std::string& export_name) {
+  std::vector<std::string> calls;
+  const std::string prefix = export_name + "(";
+  for (const auto& line : state.log) {
+    if (line.compare(0, prefix.size(), prefix) == 0) calls.push_back(line);
+  }
+  return calls;
+}
+
+}  // namespace orvan::sim

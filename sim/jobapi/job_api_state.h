@@ -1,0 +1,74 @@
+// The stand-in job API library's whole state: how it is set to behave, the printer settings it
+// keeps, its open jobs and the log of every call. A test or a simulated host sets it up and reads
+// it back; the DLL keeps it in a file named by an environment variable so that both sides reach it.
+// Texts are the library's own: bytes in the system's ANSI code page, as its callers pass them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orvan::sim {
+
+inline constexpr const char* kStateFileVariable = "ORVAN_JOBAPI_STATE";
+inline constexpr std::int32_t kErrorPrinterNotFound = 512;
+
+// A failure the library plays for one export: the next `remaining` calls fail (-1: every call).
+struct Failure {
+  std::int32_t remaining = -1;
+  std::int32_t error_number = 1;
+  std::string error_text = "Simulated failure";
+  bool number_readable = true;  // OrvanPdfVtJobGetError reports the number
+  bool text_readable = true;    // OrvanPdfVtJobGetErrorTextA reports the text
+};
+
+struct Job {
+  std::map<std::string, std::string> properties;
+};
+
+struct LastError {
+  std::int32_t number = 0;
+  std::string text;
+  bool number_readable = true;
+  bool text_readable = true;
+};
+
+struct JobApiState {
+  // The printer the library drives; not installed: no first printer and error 512 on set-up.
+  std::string printer_name = "Orvan pdf vatner";
+  bool printer_installed = true;
+  // The printer product's language, reported as every job's "LanguageID".
+  std::string language_id = "1031";
+  // What OrvanPdfVtJobInitDevModeProperty reports as found, per mode (1 when not listed).
+  std::map<std::int32_t, std::int32_t> found_by_mode;
+  // What the property dialog reports: 1 accepted, anything else cancelled.
+  std::int32_t dialog_outcome = 1;
+  // Settings stored with mode 4; mode 1 hands them to the job.
+  std::map<std::string, std::string> stored_settings = DefaultSettings();
+  // The driver's defaults; modes 2 and 3 hand them to the job.
+  std::map<std::string, std::string> default_settings = DefaultSettings();
+  std::map<std::string, Failure> failures;     // by export name
+  std::set<std::string> missing_exports;       // resolved as absent by the stand-in's callers
+  std::map<std::int32_t, Job> jobs;            // open jobs by handle
+  std::int32_t next_handle = 1;
+  LastError last_error;                        // of the most recent failing call
+  std::map<std::int32_t, LastError> job_errors;
+  std::vector<std::string> log;                // one line per call: name(arguments) = result
+
+  static std::map<std::string, std::string> DefaultSettings();
+};
+
+// The state as text and back; an empty or unreadable text gives the default state.
+std::string SaveState(const JobApiState& state);
+JobApiState LoadState(const std::string& text);
+
+// The state file: read (default state when absent) and written whole.
+JobApiState ReadStateFile(const std::string& path);
+bool WriteStateFile(const std::string& path, const JobApiState& state);
+
+// The log lines of calls to one export.
+std::vector<std::string> CallsTo(const JobApiState& state, const std::string& export_name);
+
+}  // namespace orvan::sim

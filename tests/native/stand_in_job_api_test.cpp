@@ -1,0 +1,181 @@
+// The stand-in job API library, driven through the product's job API wrappers as the add-in
+// drives the real one.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "doubles/fake_platform.h"
+#include "jobapi/vatner_api.h"
+#include "sim/jobapi/job_api_logic.h"
+#include "sim/jobapi/stand_in_caller.h"
+
+namespace orvan::testing {
+namespace {
+
+using sim::CallsTo;
+
+constexpr const char* kLibraryPath = "C:\\Programme\\Orvan\\OrvanpdfVtAPI.dll";
+
+class StandInJobApiTest : public ::testing::Test {
+ protected:
+  StandInJobApiTest() {
+    auto caller = std::make_unique<sim::StandInCaller>(api_);
+    caller_ = caller.get();
+    InstallJobApiCaller(std::move(caller));
+  }
+  ~StandInJobApiTest() override { InstallJobApiCaller(nullptr); }
+
+  std::int32_t NewJob() {
+    std::int32_t job = -1;
+    EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+    EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
+    return job;
+  }
+  std::string Read(std::int32_t job, const std::string& name, std::int32_t size = 1024) {
+    std::string value(static_cast<std::size_t>(size), ' ');
+    OrvanPdfVtJobGetPropertyVal(job, name, value, size, false);
+    return value;
+  }
+
+  FakePlatform fakes_;
+  sim::JobApiState api_;
+  sim::StandInCaller* caller_;
+};
+
+TEST_F(StandInJobApiTest, AJobsRoundTripStoresSettingsForTheNextJob) {
+  api_.printer_name = "Orvan pdf vatner (B\xFCro)";  // the library's texts are ANSI
+  ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
+  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Büro)");
+
+  std::int32_t job = NewJob();
+  std::int32_t found = 0;
+  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(Read(job, "SaveAction"), "0");
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "Quartalsbericht", false), 1);
+  EXPECT_EQ(Read(job, "Title"), "Quartalsbericht");
+  EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 1);
+  EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
+  EXPECT_EQ(job, -1);
+
+  // The next job sees the stored title after a mode-1 set-up, the driver's defaults otherwise.
+  job = NewJob();
+  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
+  EXPECT_EQ(Read(job, "Title"), "Quartalsbericht");
+  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 2, found, false), 1);
+  EXPECT_EQ(Read(job, "Title"), "");
+  EXPECT_EQ(Read(job, "LanguageID", 10), "1031");
+  OrvanPdfVtJobFree(job, false);
+
+  EXPECT_TRUE(api_.jobs.empty());
+  EXPECT_TRUE(fakes_.ui.boxes.empty());
+  EXPECT_EQ(api_.stored_settings.at("Title"), "Quartalsbericht");
+  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobSetPropertyA")[1],
+            "OrvanPdfVtJobSetPropertyA(1, \"Title\", \"Quartalsbericht\") = 1");
+  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobCreate").size(), 2u);
+}
+
+TEST_F(StandInJobApiTest, ScriptedFailuresReachTheUserAsTheLibraryReportsThem) {
+  ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
+  const std::int32_t job = NewJob();
+  api_.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt"};
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "a", false), 0);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "a", false), 1);  // failed once only
+
+  api_.failures["OrvanPdfVtJobSaveDevModeProperty"] = {-1, 40000, "x", true, false};
+  EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 0);
+  EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, true), 0);
+  api_.failures["OrvanPdfVtJobShowDevModeProperty"] = {1, 5, "x", false, true};
+  std::int32_t outcome = 0;
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 0);
+
+  const std::vector<ShownMessageBox> expected = {
+      {"Fehler 4464: Eigenschaft gesperrt", "OrvanPdfVtJobSetPropertyVal", 48},
+      {"Fehler -25536: Fehlertext konnte nicht ermittelt werden",
+       "OrvanPdfVtJobSaveDevModeProperty", 48},
+      {"Fehler konnte nicht ermittelt werden", "Fehler in OrvanPdfVtJobShowDevModeProperty", 16},
+  };
+  EXPECT_EQ(fakes_.ui.boxes, expected);
+  std::int32_t handle = job;
+  OrvanPdfVtJobFree(handle, false);
+  EXPECT_TRUE(api_.jobs.empty());
+}
+
+TEST_F(StandInJobApiTest, AMissingPrinterIsErrorFiveHundredTwelve) {
+  api_.printer_installed = false;
+  PdfPrinterName() = "unchanged";
+  EXPECT_FALSE(LoadVatnerAPI("C:\\elsewhere\\other.dll"));
+  EXPECT_EQ(PdfPrinterName(), "unchanged");
+  EXPECT_FALSE(LoadVatnerAPI(kLibraryPath));
+  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner");  // the offered buffer up to its NUL
+
+  const std::int32_t job = NewJob();
+  std::int32_t found = 0;
+  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, true), 0);
+  EXPECT_EQ(GetJobErrorCode(job), 512);
+  EXPECT_TRUE(fakes_.ui.boxes.empty());
+}
+
+TEST_F(StandInJobApiTest, TheLibraryWritesOnlyWhatFitsTheNamedSize) {
+  ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
+  api_.stored_settings["ApplicationDevmodeStartup"] = "10";
+  const std::int32_t job = NewJob();
+  std::int32_t found = 0;
+  OrvanPdfVtJobInitDevModeProperty(job, 1, found, false);
+  std::string value = "  ";
+  EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "ApplicationDevmodeStartup", value, 2, true), 0);
+  EXPECT_EQ(value, "  ");
+  EXPECT_EQ(GetJobErrorCode(job), 122);
+  api_.stored_settings["ApplicationDevmodeStartup"] = "2";
+  OrvanPdfVtJobInitDevModeProperty(job, 1, found, false);
+  EXPECT_EQ(Read(job, "ApplicationDevmodeStartup", 2), "2");
+}
+
+TEST_F(StandInJobApiTest, AMissingExportShowsTheCallersBoxAndThenTheJobsError) {
+  ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
+  api_.missing_exports.insert("OrvanPdfVtJobShowDevModeProperty");
+  const std::int32_t job = NewJob();
+  std::int32_t outcome = 0;
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 0);
+  ASSERT_EQ(fakes_.ui.boxes.size(), 2u);
+  EXPECT_EQ(fakes_.ui.boxes[0],
+            (ShownMessageBox{"Function OrvanPdfVtJobShowDevModeProperty nicht gefunden!",
+                             "Orvan pdf vatner Add-In", 16}));
+  EXPECT_EQ(fakes_.ui.boxes[1].title, "OrvanPdfVtJobShowDevModeProperty");
+  EXPECT_TRUE(CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").empty());
+}
+
+TEST(StandInJobApiState, SurvivesItsTextForm) {
+  sim::JobApiState state;
+  state.printer_name = "Orvan\tpdf %20 vatner\r\n";
+  state.printer_installed = false;
+  state.language_id = "3084";
+  state.found_by_mode = {{1, 3}, {3, 2}};
+  state.dialog_outcome = 2;
+  state.stored_settings = {{"Title", "a\tb"}, {"Empty", ""}};
+  state.default_settings = {};
+  state.failures["OrvanPdfVtJobFree"] = {2, 70000, "Fehler\nzwei", false, true};
+  state.missing_exports = {"OrvanPdfVtJobGetError"};
+  state.jobs[4].properties["PrinterName"] = "x";
+  state.jobs[5];
+  state.next_handle = 6;
+  state.last_error = {512, "kein Drucker", true, false};
+  state.job_errors[4] = {6, "ungültig", false, true};
+  state.log = {"OrvanPdfVtJobCreate(-1) = 1 handle=4"};
+
+  const sim::JobApiState back = sim::LoadState(sim::SaveState(state));
+  EXPECT_EQ(sim::SaveState(back), sim::SaveState(state));
+  EXPECT_EQ(back.printer_name, state.printer_name);
+  EXPECT_EQ(back.stored_settings, state.stored_settings);
+  EXPECT_TRUE(back.default_settings.empty());
+  EXPECT_EQ(back.failures.at("OrvanPdfVtJobFree").error_text, "Fehler\nzwei");
+  EXPECT_EQ(back.jobs.size(), 2u);
+  EXPECT_FALSE(back.job_errors.at(4).number_readable);
+
+  const sim::JobApiState fresh = sim::LoadState("");
+  EXPECT_EQ(fresh.printer_name, "Orvan pdf vatner");
+  EXPECT_EQ(fresh.stored_settings.at("SaveAction"), "0");
+}
+
+}  // namespace
+}  // namespace orvan::testing
