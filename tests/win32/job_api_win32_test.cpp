@@ -1,0 +1,143 @@
+// The job API wrappers for real: the stand-in OrvanpdfVtAPI.dll loaded by its full path and called
+// through generated x64 code, its state shared with the test through its state file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "jobapi/vatner_api.h"
+#include "platform/win32/win32.h"
+#include "sim/jobapi/job_api_state.h"
+#include "support/ansi_text.h"
+#include "support/language.h"
+#include "win32/message_box_capture_win32.h"
+
+namespace orvan::testing {
+namespace {
+
+using sim::CallsTo;
+
+class JobApiWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
+    state_path_ = std::string(folder) + "orvan_jobapi_state.txt";
+    sim::JobApiState initial;
+    initial.printer_name = "Orvan pdf vatner (Wine)";
+    Write(initial);
+    ASSERT_EQ(_putenv(("ORVAN_JOBAPI_STATE=" + state_path_).c_str()), 0);
+    InstallJobApiCaller(nullptr);  // a fresh cFuncCall on first use
+    SetLanguage(0);
+  }
+  void TearDown() override {
+    InstallJobApiCaller(nullptr);  // frees the library
+    SetLanguage(0);
+    _putenv("ORVAN_JOBAPI_STATE=");
+    DeleteFileA(state_path_.c_str());
+  }
+
+  sim::JobApiState State() const { return sim::ReadStateFile(state_path_); }
+  void Write(const sim::JobApiState& state) const {
+    ASSERT_TRUE(sim::WriteStateFile(state_path_, state)) << state_path_;
+  }
+
+  std::string state_path_;
+  MessageBoxCapture boxes_;
+};
+
+TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTrip) {
+  ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
+  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Wine)");
+
+  std::int32_t job = -1;
+  ASSERT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+  EXPECT_GE(job, 0);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
+  std::int32_t found = 0;
+  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Author", "Müller", false), 1);
+  std::string author(1024, ' ');
+  EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "Author", author, 1024, false), 1);
+  EXPECT_EQ(author, "Müller");
+  EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 1);
+  EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
+
+  const sim::JobApiState after = State();
+  EXPECT_TRUE(after.jobs.empty());
+  EXPECT_EQ(AnsiToUtf8(after.stored_settings.at("Author")), "Müller");
+  for (const char* name : {"OrvanPdfVtAPIGetFirstPrinterA", "OrvanPdfVtJobCreate",
+                           "OrvanPdfVtJobInitDevModeProperty", "OrvanPdfVtJobGetPropertyA",
+                           "OrvanPdfVtJobSaveDevModeProperty", "OrvanPdfVtJobFree"}) {
+    EXPECT_EQ(CallsTo(after, name).size(), 1u) << name;
+  }
+  EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobSetPropertyA").size(), 2u);
+  EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobSaveDevModeProperty")[0],
+            "OrvanPdfVtJobSaveDevModeProperty(1, 4) = 1");
+  EXPECT_TRUE(boxes_.boxes().empty());
+}
+
+TEST_F(JobApiWin32, AFailedCallShowsTheLibrarysNumberAndText) {
+  sim::JobApiState state = State();
+  state.failures["OrvanPdfVtJobSetPropertyA"] = {-1, 70000, "Eigenschaft gesperrt"};
+  Write(state);
+  ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
+  std::int32_t job = -1;
+  OrvanPdfVtJobCreate(job, -1, false);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "x", false), 0);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "x", true), 0);
+  OrvanPdfVtJobFree(job, false);
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "Fehler 4464: Eigenschaft gesperrt");
+  EXPECT_EQ(boxes_.boxes()[0].title, "OrvanPdfVtJobSetPropertyVal");
+  EXPECT_EQ(boxes_.boxes()[0].style, 48u);
+  EXPECT_TRUE(State().jobs.empty());
+}
+
+TEST_F(JobApiWin32, AMissingLibraryLeavesThePrinterNameAlone) {
+  PdfPrinterName() = "before";
+  EXPECT_FALSE(LoadVatnerAPI("Z:\\nowhere\\OrvanpdfVtAPI.dll"));
+  EXPECT_EQ(PdfPrinterName(), "before");
+}
+
+// Captions come from the add-in DLL's string table in the language the printer product reports.
+TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
+  const HMODULE addin = LoadLibraryA(ORVAN_ADDIN_DLL_PATH);
+  ASSERT_NE(addin, nullptr);
+  ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
+  const std::pair<std::string, std::string> german{"PDF mit Orvan pdf &vatner erstellen",
+                                                   "Orvan pdf vatner &konfigurieren"};
+  const std::pair<std::string, std::string> english{"Generate PDF with Orvan pdf &vatner",
+                                                    "&Configure Orvan pdf vatner"};
+  const std::pair<std::string, std::string> french{"Générer PDF avec Orvan pdf &vatner",
+                                                   "&Configurer Orvan pdf vatner"};
+  std::size_t determinations = 0;
+  for (const auto& [id, expected] :
+       std::vector<std::pair<std::string, std::pair<std::string, std::string>>>{
+           {"1031", german},
+           {"2055", german},
+           {"3084", french},
+           {"1043", english},
+           {"0", english},
+           {"-1", english}}) {
+    sim::JobApiState state = State();
+    state.language_id = id;
+    Write(state);
+    SetLanguage(0);
+    const std::pair<std::string, std::string> captions{LoadLanguageString(0),
+                                                       LoadLanguageString(1)};
+    EXPECT_EQ(captions, expected) << "LanguageID " << id;
+    ++determinations;
+  }
+  // One job per determination: the second caption of each language asked nothing.
+  const sim::JobApiState after = State();
+  EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobCreate").size(), determinations);
+  EXPECT_TRUE(after.jobs.empty());
+  EXPECT_TRUE(boxes_.boxes().empty());
+  InstallJobApiCaller(nullptr);
+  FreeLibrary(addin);
+}
+
+}  // namespace
+}  // namespace orvan::testing
