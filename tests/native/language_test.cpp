@@ -8,6 +8,7 @@
 #include "sim/jobapi/stand_in_caller.h"
 #include "support/error.h"
 #include "support/language.h"
+#include "shared/captions.h"
 
 namespace orvan::testing {
 namespace {
@@ -18,17 +19,16 @@ class LanguageTest : public ::testing::Test {
     InstallJobApiCaller(std::make_unique<sim::StandInCaller>(api_));
     LoadVatnerAPI("C:\\Orvan\\OrvanpdfVtAPI.dll");
     SetLanguage(0);
-    fakes_.strings.table = {
-        {1000, "PDF mit Orvan pdf &vatner erstellen"}, {1001, "Orvan pdf vatner &konfigurieren"},
-        {2000, "Generate PDF with Orvan pdf &vatner"}, {2001, "&Configure Orvan pdf vatner"},
-        {3000, "Générer PDF avec Orvan pdf &vatner"},  {3001, "&Configurer Orvan pdf vatner"}};
+    fakes_.strings.table = {{1000, kGermanCaptions.first},  {1001, kGermanCaptions.second},
+                            {2000, kEnglishCaptions.first}, {2001, kEnglishCaptions.second},
+                            {3000, kFrenchCaptions.first},  {3001, kFrenchCaptions.second}};
   }
   ~LanguageTest() override {
     SetLanguage(0);
     InstallJobApiCaller(nullptr);
   }
 
-  std::pair<std::string, std::string> Captions() {
+  Captions CaptionsNow() {
     SetLanguage(0);
     return {LoadLanguageString(0), LoadLanguageString(1)};
   }
@@ -39,24 +39,9 @@ class LanguageTest : public ::testing::Test {
 };
 
 TEST_F(LanguageTest, CaptionsFollowThePrimaryLanguage) {
-  const std::pair<std::string, std::string> german{"PDF mit Orvan pdf &vatner erstellen",
-                                                   "Orvan pdf vatner &konfigurieren"};
-  const std::pair<std::string, std::string> english{"Generate PDF with Orvan pdf &vatner",
-                                                    "&Configure Orvan pdf vatner"};
-  const std::pair<std::string, std::string> french{"Générer PDF avec Orvan pdf &vatner",
-                                                   "&Configurer Orvan pdf vatner"};
-  for (const auto& [id, expected] :
-       std::vector<std::pair<std::string, std::pair<std::string, std::string>>>{
-           {"1031", german},
-           {"2055", german},
-           {"3084", french},
-           {"1036", french},
-           {"1043", english},
-           {"0", english},
-           {"-1", english},
-           {"1033", english}}) {
+  for (const auto& [id, expected] : kCaptionsByLanguageId) {
     api_.language_id = id;
-    EXPECT_EQ(Captions(), expected) << "LanguageID " << id;
+    EXPECT_EQ(CaptionsNow(), expected) << "LanguageID " << id;
   }
   EXPECT_TRUE(api_.jobs.empty());
   EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA")[0],

@@ -10,6 +10,7 @@
 #include "sim/jobapi/job_api_state.h"
 #include "support/ansi_text.h"
 #include "support/language.h"
+#include "shared/captions.h"
 #include "win32/message_box_capture_win32.h"
 
 namespace orvan::testing {
@@ -106,27 +107,13 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   const HMODULE addin = LoadLibraryA(ORVAN_ADDIN_DLL_PATH);
   ASSERT_NE(addin, nullptr);
   ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
-  const std::pair<std::string, std::string> german{"PDF mit Orvan pdf &vatner erstellen",
-                                                   "Orvan pdf vatner &konfigurieren"};
-  const std::pair<std::string, std::string> english{"Generate PDF with Orvan pdf &vatner",
-                                                    "&Configure Orvan pdf vatner"};
-  const std::pair<std::string, std::string> french{"Générer PDF avec Orvan pdf &vatner",
-                                                   "&Configurer Orvan pdf vatner"};
   std::size_t determinations = 0;
-  for (const auto& [id, expected] :
-       std::vector<std::pair<std::string, std::pair<std::string, std::string>>>{
-           {"1031", german},
-           {"2055", german},
-           {"3084", french},
-           {"1043", english},
-           {"0", english},
-           {"-1", english}}) {
+  for (const auto& [id, expected] : kCaptionsByLanguageId) {
     sim::JobApiState state = State();
     state.language_id = id;
     Write(state);
     SetLanguage(0);
-    const std::pair<std::string, std::string> captions{LoadLanguageString(0),
-                                                       LoadLanguageString(1)};
+    const Captions captions{LoadLanguageString(0), LoadLanguageString(1)};
     EXPECT_EQ(captions, expected) << "LanguageID " << id;
     ++determinations;
   }
