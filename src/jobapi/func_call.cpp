@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "jobapi/call_code.h"
+#include "support/message_box.h"
 #include "support/platform.h"
 #include "support/trace.h"
 
 namespace orvan {
 namespace {
 
-constexpr const char* kAddinTitle = "Orvan pdf vatner Add-In";
-constexpr unsigned kStyleCritical = 16;
 
 NativeCode& Native() {
   return *CurrentPlatform().native_code;
@@ -20,8 +19,7 @@ NativeCode& Native() {
 }  // namespace
 
 void ReportMissingFunction(const std::string& name) {
-  CurrentPlatform().ui->ShowMessage("Function " + name + " nicht gefunden!", kAddinTitle,
-                                    kStyleCritical);
+  MsgBox("Function " + name + " nicht gefunden!", kStyleCritical, kAddinTitle);
 }
 
 cFuncCall::cFuncCall(Architecture architecture) : architecture_(architecture) {}

@@ -5,14 +5,12 @@
 
 #include "support/ansi_text.h"
 #include "support/error.h"
+#include "support/message_box.h"
 #include "support/platform.h"
 
 namespace orvan {
 namespace {
 
-constexpr const char* kApplicationTitle = "Orvan pdf Vatner COM Add-In";
-constexpr unsigned kStyleCritical = 16;
-constexpr unsigned kStyleExclamation = 48;
 constexpr std::int32_t kTextBufferSize = 1024;
 
 struct ModuleState {
@@ -144,13 +142,11 @@ bool LoadVatnerAPI(const std::string& library_path) {
 }
 
 void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string& operation_name) {
-  UserInterface& ui = *CurrentPlatform().ui;
   try {
     if (result != 0) return;
     std::int32_t number = 0;
     if (Call("OrvanPdfVtJobGetError", {job_handle, Address(&number)}) == 0) {
-      ui.ShowMessage("Fehler konnte nicht ermittelt werden", "Fehler in " + operation_name,
-                     kStyleCritical);
+      MsgBox("Fehler konnte nicht ermittelt werden", kStyleCritical, "Fehler in " + operation_name);
       return;
     }
     std::string text(kTextBufferSize, ' ');
@@ -158,11 +154,11 @@ void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string
       text = "Fehlertext konnte nicht ermittelt werden";
     }
     text = TrimAtNull(text);
-    ui.ShowMessage("Fehler " + std::to_string(Low16(number)) + ": " + text, operation_name,
-                   kStyleExclamation);
+    MsgBox("Fehler " + std::to_string(Low16(number)) + ": " + text, kStyleExclamation,
+           operation_name);
   } catch (const VbError& e) {
-    ui.ShowMessage("Error " + std::to_string(e.number()) + " occured in Sub CheckResult().",
-                   kApplicationTitle, kStyleExclamation);
+    MsgBox("Error " + std::to_string(e.number()) + " occured in Sub CheckResult().",
+           kStyleExclamation);
   }
 }
 

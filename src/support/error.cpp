@@ -24,6 +24,16 @@ std::string RuntimeErrorDescription(std::int32_t number) {
       return "Subscript out of range";
     case vberr::kTypeMismatch:
       return "Type mismatch";
+    case vberr::kObjectNotSet:
+      return "Object variable or With block variable not set";
+    case vberr::kObjectRequired:
+      return "Object required";
+    case vberr::kMemberNotFound:
+      return "Object doesn't support this property or method";
+    case vberr::kArgumentNotOptional:
+      return "Argument not optional";
+    case vberr::kWrongArgumentCount:
+      return "Wrong number of arguments or invalid property assignment";
     default:
       return "Application-defined or object-defined error";
   }

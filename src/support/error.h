@@ -13,6 +13,11 @@ inline constexpr std::int32_t kInvalidProcedureCall = 5;
 inline constexpr std::int32_t kOverflow = 6;
 inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kObjectNotSet = 91;
+inline constexpr std::int32_t kObjectRequired = 424;
+inline constexpr std::int32_t kMemberNotFound = 438;
+inline constexpr std::int32_t kArgumentNotOptional = 449;
+inline constexpr std::int32_t kWrongArgumentCount = 450;
 }  // namespace vberr
 
 class VbError : public std::exception {

@@ -94,6 +94,41 @@ class ResourceStrings {
   virtual bool Load(std::int32_t id, std::string* text) = 0;
 };
 
+// The print spooler's printer records and the system's error texts.
+class Spooler {
+ public:
+  using Handle = std::uintptr_t;
+  // The fields of a printer's level-2 record that the add-in reads; strings are NUL-terminated
+  // ANSI bytes inside the buffer the record was read into (null when absent).
+  struct Level2 {
+    const char* server_name = nullptr;
+    const char* share_name = nullptr;
+    const char* port_name = nullptr;
+    const char* driver_name = nullptr;
+    const char* comment = nullptr;
+    const char* location = nullptr;
+    const char* separator_file = nullptr;
+    const char* print_processor = nullptr;
+    const char* datatype = nullptr;
+    const char* parameters = nullptr;
+    std::int32_t status = 0;
+    std::int32_t jobs = 0;
+  };
+  virtual ~Spooler() = default;
+  // OpenPrinterA without defaults; 0 when the printer cannot be opened.
+  virtual Handle Open(const std::string& ansi_name) = 0;
+  // GetPrinterA level 2 into buffer (null with size 0 asks for the size needed).
+  virtual bool GetPrinter2(Handle printer, std::uint8_t* buffer, std::uint32_t size,
+                           std::uint32_t* needed) = 0;
+  // The record in a buffer that GetPrinter2 filled, read through the platform's own layout.
+  virtual Level2 Record(const std::uint8_t* buffer) = 0;
+  virtual void Close(Handle printer) = 0;
+  // The thread's last error code after the calls above.
+  virtual std::uint32_t LastError() = 0;
+  // FormatMessageA from the system for code, language 0, into buffer; the length written.
+  virtual std::uint32_t SystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) = 0;
+};
+
 class RegistryApi;
 
 // All services of one platform.
@@ -107,6 +142,7 @@ struct Platform {
   UserInterface* ui = nullptr;
   NativeCode* native_code = nullptr;
   ResourceStrings* strings = nullptr;
+  Spooler* spooler = nullptr;
 };
 
 // The services of this thread: those of a ScopedPlatform when one is active, else the build's

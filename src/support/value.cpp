@@ -110,4 +110,43 @@ std::int32_t ToLong(const Value& v) {
   throw VbError::Runtime(vberr::kTypeMismatch);
 }
 
+std::int16_t ToInteger(const Value& v) {
+  const std::int32_t l = ToLong(v);
+  if (l < std::numeric_limits<std::int16_t>::min() || l > std::numeric_limits<std::int16_t>::max()) {
+    throw VbError::Runtime(vberr::kOverflow);
+  }
+  return static_cast<std::int16_t>(l);
+}
+
+double NumericValue(std::string_view text) {
+  // Collect sign, digits, one decimal point and an exponent, skipping blanks, up to the first
+  // character that cannot continue the number.
+  std::string number;
+  bool digits = false, point = false, exponent = false;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    const bool after_exponent_mark = !number.empty() && (number.back() == 'E');
+    if (c >= '0' && c <= '9') {
+      number += c;
+      digits = true;
+    } else if ((c == '+' || c == '-') && (number.empty() || after_exponent_mark)) {
+      number += c;
+    } else if (c == '.' && !point && !exponent) {
+      number += c;
+      point = true;
+    } else if ((c == 'e' || c == 'E' || c == 'd' || c == 'D') && digits && !exponent) {
+      number += 'E';
+      exponent = true;
+    } else {
+      break;
+    }
+  }
+  if (!digits) return 0;
+  // A dangling exponent mark or sign does not belong to the number.
+  while (!number.empty() && (number.back() == 'E' || number.back() == '+' || number.back() == '-')) {
+    number.pop_back();
+  }
+  return std::strtod(number.c_str(), nullptr);
+}
+
 }  // namespace orvan

@@ -57,6 +57,12 @@ std::string ToText(const Value& v, std::string_view decimal_separator = ".");
 // number (else type mismatch, error 13); values out of range overflow (error 6).
 std::int32_t ToLong(const Value& v);
 
+// CInt: as ToLong, into 16 bits (overflow, error 6, outside -32768..32767).
+std::int16_t ToInteger(const Value& v);
+
+// Val: the leading decimal number of text, blanks anywhere ignored; 0 when there is none.
+double NumericValue(std::string_view text);
+
 // A floating-point number as Basic prints it: up to `digits` significant digits, trailing zeros
 // dropped, scientific notation ("1E-05") for very small or large magnitudes.
 std::string FormatNumber(double value, int digits, std::string_view decimal_separator);

@@ -133,8 +133,9 @@ const Platform& Win32Platform() {
   static Win32UserInterface ui;
   static Win32NativeCode native_code;
   static Win32ResourceStrings strings;
-  static const Platform platform{&environment, &clock, &files, &registry, &modules,
-                                 &pump,        &ui,    &native_code, &strings};
+  static Win32Spooler spooler;
+  static const Platform platform{&environment, &clock,       &files,   &registry, &modules,
+                                 &pump,        &ui,          &native_code, &strings, &spooler};
   return platform;
 }
 

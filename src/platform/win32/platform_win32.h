@@ -63,6 +63,17 @@ class Win32ResourceStrings final : public ResourceStrings {
   bool Load(std::int32_t id, std::string* text) override;
 };
 
+class Win32Spooler final : public Spooler {
+ public:
+  Handle Open(const std::string& ansi_name) override;
+  bool GetPrinter2(Handle printer, std::uint8_t* buffer, std::uint32_t size,
+                   std::uint32_t* needed) override;
+  Level2 Record(const std::uint8_t* buffer) override;
+  void Close(Handle printer) override;
+  std::uint32_t LastError() override;
+  std::uint32_t SystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
+};
+
 class Win32Registry final : public RegistryApi {
  public:
   long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,

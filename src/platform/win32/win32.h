@@ -13,3 +13,4 @@
 
 #include <objbase.h>
 #include <oleauto.h>
+#include <winspool.h>

@@ -1,0 +1,148 @@
+#include "sim/office/fake_object.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvan::sim {
+namespace {
+
+// Member names are matched without regard to case, as automation does.
+std::string Key(const std::string& member) {
+  std::string key = member;
+  std::transform(key.begin(), key.end(), key.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return key;
+}
+
+}  // namespace
+
+void FakeObjectWorld::Fail(const std::string& object_member, HostFailure failure) {
+  failures_[object_member] = std::move(failure);
+}
+
+void FakeObjectWorld::Returns(const std::string& object_member, Value value) {
+  returns_[object_member] = std::move(value);
+}
+
+void FakeObjectWorld::Reset(const std::string& object_member) {
+  failures_.erase(object_member);
+  returns_.erase(object_member);
+}
+
+std::vector<std::string> FakeObjectWorld::Journaled(const std::string& prefix) const {
+  std::vector<std::string> lines;
+  for (const auto& line : journal) {
+    if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Describe(const Value& value) {
+  switch (value.type()) {
+    case Value::Type::kEmpty:
+      return "Empty";
+    case Value::Type::kString:
+      return "\"" + value.AsString() + "\"";
+    case Value::Type::kObject: {
+      if (value.IsNothing()) return "Nothing";
+      const auto* fake = dynamic_cast<const FakeObject*>(value.AsObject().get());
+      return "<" + (fake ? fake->name() : std::string("Object")) + ">";
+    }
+    default:
+      return ToText(value);
+  }
+}
+
+std::string Describe(const Args& args) {
+  std::string text;
+  for (const Value& v : args.positional) text += (text.empty() ? "" : ", ") + Describe(v);
+  for (const NamedArgument& a : args.named) {
+    text += (text.empty() ? "" : ", ") + a.name + ":=" + Describe(a.value);
+  }
+  return text;
+}
+
+FakeObject::FakeObject(std::shared_ptr<FakeObjectWorld> world, std::string name, AppKind kind)
+    : world_(std::move(world)), name_(std::move(name)), kind_(kind) {}
+
+FakeObject& FakeObject::OnGet(const std::string& member, Getter getter) {
+  getters_[Key(member)] = std::move(getter);
+  return *this;
+}
+
+FakeObject& FakeObject::OnPut(const std::string& member, Putter putter) {
+  putters_[Key(member)] = std::move(putter);
+  return *this;
+}
+
+FakeObject& FakeObject::OnCall(const std::string& member, Getter method) {
+  methods_[Key(member)] = std::move(method);
+  return *this;
+}
+
+FakeObject& FakeObject::Field(const std::string& member, Value initial) {
+  auto value = std::make_shared<Value>(std::move(initial));
+  fields_[Key(member)] = value;
+  OnGet(member, [value](const Args&) { return *value; });
+  OnPut(member, [value](const Value& v, const Args&) { *value = v; });
+  return *this;
+}
+
+const Value& FakeObject::FieldValue(const std::string& member) const {
+  return *fields_.at(Key(member));
+}
+
+std::optional<Value> FakeObject::Scripted(const std::string& member, const std::string& line) {
+  world_->journal.push_back(line);
+  const std::string key = name_ + "." + member;
+  auto failure = world_->failures_.find(key);
+  if (failure != world_->failures_.end() && failure->second.remaining != 0) {
+    if (failure->second.remaining > 0) --failure->second.remaining;
+    const HostFailure& f = failure->second;
+    throw VbError(f.number, f.description, f.source);
+  }
+  auto value = world_->returns_.find(key);
+  if (value != world_->returns_.end()) return value->second;
+  return std::nullopt;
+}
+
+void FakeObject::NoSuchMember() const {
+  throw VbError::Runtime(vberr::kMemberNotFound);
+}
+
+Value FakeObject::Get(const std::string& member, const Args& args) {
+  const std::string line =
+      name_ + (member.empty() ? "" : "." + member) + (args.empty() ? "" : "(" + Describe(args) + ")");
+  if (auto scripted = Scripted(member, line)) return *scripted;
+  auto it = getters_.find(Key(member));
+  if (it == getters_.end()) {
+    // Late binding lets a method without arguments be read like a property.
+    auto method = methods_.find(Key(member));
+    if (method == methods_.end()) NoSuchMember();
+    return method->second(args);
+  }
+  return it->second(args);
+}
+
+void FakeObject::Put(const std::string& member, const Value& value, const Args& args) {
+  const std::string line = name_ + "." + member + (args.empty() ? "" : "(" + Describe(args) + ")") +
+                           " = " + Describe(value);
+  Scripted(member, line);
+  auto it = putters_.find(Key(member));
+  if (it == putters_.end()) NoSuchMember();
+  it->second(value, args);
+}
+
+Value FakeObject::Call(const std::string& member, const Args& args) {
+  const std::string line = name_ + "." + member + "(" + Describe(args) + ")";
+  if (auto scripted = Scripted(member, line)) return *scripted;
+  auto it = methods_.find(Key(member));
+  if (it == methods_.end()) {
+    auto getter = getters_.find(Key(member));
+    if (getter == getters_.end()) NoSuchMember();
+    return getter->second(args);
+  }
+  return it->second(args);
+}
+
+}  // namespace orvan::sim

@@ -1,0 +1,92 @@
+// Host objects reached by member name: the object interface the add-in talks to, argument lists
+// with named arguments, the host's kind, and the idiom for stretches run with errors ignored.
+// On Windows an adapter over IDispatch implements Object; the test hosts implement it directly.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/error.h"
+#include "support/value.h"
+
+namespace orvan {
+
+// The application interface an object implements, which tells the host it belongs to.
+enum class AppKind { kOther, kWord, kExcel, kPowerPoint };
+
+struct NamedArgument {
+  std::string name;
+  Value value;
+  friend bool operator==(const NamedArgument&, const NamedArgument&) = default;
+};
+
+// Arguments of one member access: positional ones first to last, then named ones.
+struct Args {
+  Args() = default;
+  Args(std::initializer_list<Value> values) : positional(values) {}
+  static Args Named(std::string name, Value value) {
+    Args args;
+    args.named.push_back({std::move(name), std::move(value)});
+    return args;
+  }
+  bool empty() const { return positional.empty() && named.empty(); }
+
+  std::vector<Value> positional;
+  std::vector<NamedArgument> named;
+};
+
+// The default member ("Item" of a collection, "Value" of a property) has the empty name.
+inline constexpr const char* kDefaultMember = "";
+
+// An automation object. Every failure is raised as a VbError with the host's number,
+// description and source.
+class Object {
+ public:
+  virtual ~Object() = default;
+  virtual Value Get(const std::string& member, const Args& args = {}) = 0;
+  virtual void Put(const std::string& member, const Value& value, const Args& args = {}) = 0;
+  virtual Value Call(const std::string& member, const Args& args = {}) = 0;
+  virtual AppKind Kind() const { return AppKind::kOther; }
+};
+
+// Member access on a reference as Basic does it: a reference to nothing raises "object variable
+// not set" (91).
+Value Get(const ObjectRef& object, const std::string& member, const Args& args = {});
+void Put(const ObjectRef& object, const std::string& member, const Value& value,
+         const Args& args = {});
+Value Call(const ObjectRef& object, const std::string& member, const Args& args = {});
+
+// The object a value refers to; nothing gives nullptr, anything else raises a type mismatch.
+ObjectRef AsObject(const Value& value);
+// Set x = object.member(args): the object it gives, nullptr for nothing.
+ObjectRef GetObject(const ObjectRef& object, const std::string& member, const Args& args = {});
+// object.member(index) as Basic resolves it late-bound: the member, then its default member.
+Value GetItem(const ObjectRef& object, const std::string& member, const Value& index);
+// The application kind of an object, kOther for nothing.
+AppKind KindOf(const ObjectRef& object);
+
+// A stretch in which every error is ignored, step by step ("On Error Resume Next"): each step is
+// written as its own Step call, so a refusing host call skips that step alone and the code shows
+// which steps may fail. The error of the last failed step is kept, like Err.
+class ErrorsIgnored {
+ public:
+  template <typename F>
+  bool Step(F&& step) {
+    try {
+      step();
+      return true;
+    } catch (const VbError& e) {
+      last_error_ = e;
+      return false;
+    }
+  }
+  const std::optional<VbError>& LastError() const { return last_error_; }
+  void Clear() { last_error_.reset(); }
+
+ private:
+  std::optional<VbError> last_error_;
+};
+
+}  // namespace orvan
