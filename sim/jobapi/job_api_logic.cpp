@@ -73,6 +73,10 @@ class ExportCall {
   const Failure* ScriptedFailure() {
     auto it = state_.failures.find(name_);
     if (it == state_.failures.end() || it->second.remaining == 0) return nullptr;
+    if (it->second.after > 0) {
+      --it->second.after;
+      return nullptr;
+    }
     if (it->second.remaining > 0) --it->second.remaining;
     return &it->second;
   }
@@ -120,7 +124,8 @@ class ExportCall {
       return 0;
     }
     *handle = state_.next_handle++;
-    state_.jobs[*handle];
+    // A new job starts with the driver's defaults until its settings are set up.
+    state_.jobs[*handle].properties = state_.default_settings;
     Log(arguments, 1, "handle=" + std::to_string(*handle));
     return 1;
   }

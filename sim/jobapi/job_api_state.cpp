@@ -111,7 +111,7 @@ std::string SaveState(const JobApiState& s) {
   for (const auto& [name, value] : s.default_settings) w.Record("default", name, value);
   for (const auto& [name, f] : s.failures) {
     w.Record("fail", name, f.remaining, f.error_number, f.number_readable, f.text_readable,
-             f.error_text);
+             f.error_text, f.after);
   }
   for (const auto& name : s.missing_exports) w.Record("missing", name);
   for (const auto& [handle, job] : s.jobs) {
@@ -150,8 +150,9 @@ JobApiState LoadState(const std::string& text) {
       s.stored_settings[f[1]] = f[2];
     } else if (kind == "default" && has(3)) {
       s.default_settings[f[1]] = f[2];
-    } else if (kind == "fail" && has(7)) {
-      s.failures[f[1]] = Failure{Number(f[2]), Number(f[3]), f[6], f[4] == "1", f[5] == "1"};
+    } else if (kind == "fail" && has(8)) {
+      s.failures[f[1]] =
+          Failure{Number(f[2]), Number(f[3]), f[6], f[4] == "1", f[5] == "1", Number(f[7])};
     } else if (kind == "missing" && has(2)) {
       s.missing_exports.insert(f[1]);
     } else if (kind == "job" && has(2)) {

@@ -15,13 +15,15 @@ namespace orvan::sim {
 inline constexpr const char* kStateFileVariable = "ORVAN_JOBAPI_STATE";
 inline constexpr std::int32_t kErrorPrinterNotFound = 512;
 
-// A failure the library plays for one export: the next `remaining` calls fail (-1: every call).
+// A failure the library plays for one export: after `after` successful calls, the next
+// `remaining` calls fail (-1: every call).
 struct Failure {
   std::int32_t remaining = -1;
   std::int32_t error_number = 1;
   std::string error_text = "Simulated failure";
   bool number_readable = true;  // OrvanPdfVtJobGetError reports the number
   bool text_readable = true;    // OrvanPdfVtJobGetErrorTextA reports the text
+  std::int32_t after = 0;
 };
 
 struct Job {
@@ -47,7 +49,7 @@ struct JobApiState {
   std::int32_t dialog_outcome = 1;
   // Settings stored with mode 4; mode 1 hands them to the job.
   std::map<std::string, std::string> stored_settings = DefaultSettings();
-  // The driver's defaults; modes 2 and 3 hand them to the job.
+  // The driver's defaults: a new job's settings; modes 2 and 3 hand them to the job again.
   std::map<std::string, std::string> default_settings = DefaultSettings();
   std::map<std::string, Failure> failures;     // by export name
   std::set<std::string> missing_exports;       // resolved as absent by the stand-in's callers

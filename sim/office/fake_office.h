@@ -15,6 +15,9 @@ namespace orvan::sim {
 
 // An installed printer as the spooler knows it.
 struct Printer {
+  Printer() = default;
+  Printer(std::string printer_name, std::string port_name)
+      : name(std::move(printer_name)), port(std::move(port_name)) {}
   std::string name;
   std::string port;
   std::string driver = "Generic Driver";
@@ -32,6 +35,17 @@ struct DocumentData {
   std::map<std::int32_t, std::string> properties = {{1, ""}, {2, ""}, {3, ""}, {4, ""}};
   bool has_properties = true;  // false: BuiltInDocumentProperties is Nothing
   std::int32_t slides = 1;     // PowerPoint
+
+  static DocumentData SavedIn(std::string folder) {
+    DocumentData d;
+    d.path = std::move(folder);
+    return d;
+  }
+  static DocumentData WithoutProperties() {
+    DocumentData d;
+    d.has_properties = false;
+    return d;
+  }
 };
 
 // What one PrintOut printed.

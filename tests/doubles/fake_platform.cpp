@@ -36,6 +36,10 @@ std::string FixedClock::TimeOfDay(const LocalTime& t) const {
 }
 
 bool DiskTextFiles::Append(const std::string& path, std::string_view bytes) {
+  if (keep_in_memory) {
+    kept[path] += bytes;
+    return true;
+  }
   std::FILE* f = std::fopen(path.c_str(), "ab");
   if (f == nullptr) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -110,8 +114,8 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
 }
 
 FakePlatform::FakePlatform()
-    : platform_{&environment, &clock, &files,       &registry, &modules,
-                &pump,        &ui,    &native_code, &strings},
+    : platform_{&environment, &clock,       &files,   &registry, &modules,
+                &pump,        &ui,          &native_code, &strings, &spooler},
       scope_(platform_) {}
 
 }  // namespace orvan::testing

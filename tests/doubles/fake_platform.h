@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "doubles/memory_registry.h"
+#include "sim/office/fake_spooler.h"
 #include "support/platform.h"
 
 namespace orvan::testing {
@@ -43,6 +44,9 @@ class FixedClock final : public Clock {
 class DiskTextFiles final : public TextFiles {
  public:
   bool Append(const std::string& path, std::string_view bytes) override;
+  // When set, appends go to `kept` by path instead of to disk.
+  bool keep_in_memory = false;
+  std::map<std::string, std::string> kept;
 };
 
 class CountingPump final : public MessagePump {
@@ -130,6 +134,9 @@ class FakePlatform {
   RecordingUi ui;
   FakeNativeCode native_code;
   FakeStrings strings;
+  // The installed printers, journal and prints that fake hosts and the spooler share.
+  std::shared_ptr<sim::OfficeWorld> office = std::make_shared<sim::OfficeWorld>();
+  sim::FakeSpooler spooler{office};
   const Platform& platform() const { return platform_; }
 
  private:

@@ -1,0 +1,57 @@
+// A test with the fake platform, fake Office printers, the stand-in job API library loaded as the
+// add-in loads it, and the trace kept in memory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "doubles/fake_platform.h"
+#include "jobapi/vatner_api.h"
+#include "sim/jobapi/stand_in_caller.h"
+#include "sim/office/fake_office.h"
+
+namespace orvan::testing {
+
+class OfficeTest : public ::testing::Test {
+ protected:
+  OfficeTest() {
+    fakes_.files.keep_in_memory = true;
+    fakes_.environment.Set("ORVAN_PDFVTADDINTRACE", "trace.log");
+    fakes_.office->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
+    fakes_.office->job_settings = [this] { return api_.stored_settings; };
+    InstallJobApiCaller(std::make_unique<sim::StandInCaller>(api_));
+    EXPECT_TRUE(LoadVatnerAPI("C:\\Programme\\Orvan\\OrvanpdfVtAPI.dll"));
+    api_.log.clear();
+  }
+  ~OfficeTest() override { InstallJobApiCaller(nullptr); }
+
+  // The trace's texts, without their time stamps.
+  std::vector<std::string> Trace() const {
+    std::vector<std::string> texts;
+    const auto it = fakes_.files.kept.find("trace.log");
+    if (it == fakes_.files.kept.end()) return texts;
+    std::size_t start = 0;
+    while (start < it->second.size()) {
+      const std::size_t end = it->second.find("\r\n", start);
+      const std::string line = it->second.substr(start, end - start);
+      texts.push_back(line.substr(line.find(": ") + 2));
+      start = end + 2;
+    }
+    return texts;
+  }
+  // The export names of the job API calls so far, in order.
+  std::vector<std::string> JobApiCalls() const {
+    std::vector<std::string> names;
+    for (const std::string& line : api_.log) names.push_back(line.substr(0, line.find('(')));
+    return names;
+  }
+  std::vector<ShownMessageBox>& Boxes() { return fakes_.ui.boxes; }
+
+  FakePlatform fakes_;
+  sim::JobApiState api_;
+};
+
+}  // namespace orvan::testing
