@@ -96,7 +96,9 @@ std::optional<Value> FakeObject::Scripted(const std::string& member, const std::
   world_->journal.push_back(line);
   const std::string key = name_ + "." + member;
   auto failure = world_->failures_.find(key);
-  if (failure != world_->failures_.end() && failure->second.remaining != 0) {
+  if (failure != world_->failures_.end() && failure->second.after > 0) {
+    --failure->second.after;
+  } else if (failure != world_->failures_.end() && failure->second.remaining != 0) {
     if (failure->second.remaining > 0) --failure->second.remaining;
     const HostFailure& f = failure->second;
     throw VbError(f.number, f.description, f.source);

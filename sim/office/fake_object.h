@@ -14,12 +14,14 @@
 
 namespace orvan::sim {
 
-// A failure a member plays: the next `remaining` accesses fail (-1: every access).
+// A failure a member plays: after `after` successful accesses, the next `remaining` fail
+// (-1: every access).
 struct HostFailure {
   std::int32_t number = 0;
   std::string description;
   std::string source;
   std::int32_t remaining = -1;
+  std::int32_t after = 0;
 };
 
 // What the fake objects of one test share: the journal and the scripted failures and values.
