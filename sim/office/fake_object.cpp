@@ -94,7 +94,8 @@ const Value& FakeObject::FieldValue(const std::string& member) const {
 
 std::optional<Value> FakeObject::Scripted(const std::string& member, const std::string& line) {
   world_->journal.push_back(line);
-  const std::string key = name_ + "." + member;
+  // The default member is named by its object alone, as in the journal: "Documents(1)".
+  const std::string key = member.empty() ? name_ : name_ + "." + member;
   auto failure = world_->failures_.find(key);
   if (failure != world_->failures_.end() && failure->second.after > 0) {
     --failure->second.after;

@@ -31,7 +31,8 @@ class FakeObjectWorld {
   // "Application.ActivePrinter" (read), "Application.ActivePrinter = \"x on LPT1:\"" (write).
   std::vector<std::string> journal;
 
-  // "Object.Member" (as the journal names them) fails, once, n times or always.
+  // "Object.Member" (as the journal names them; "Object" alone for its default member) fails,
+  // once, n times or always.
   void Fail(const std::string& object_member, HostFailure failure);
   // "Object.Member" returns this value instead of its own (nothing, a wrong type).
   void Returns(const std::string& object_member, Value value);
