@@ -7,7 +7,7 @@ namespace orvan {
 namespace {
 
 bool IsEmptyCollection(const ObjectRef& application, const char* collection) {
-  return ToLong(Get(GetObject(application, collection), "Count")) == 0;
+  return ToLong(Get(ObjectMember(application, collection), "Count")) == 0;
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ bool IsDocumentOpen(const ObjectRef& application) {
 
 bool CheckIfDocumentIsAvailable(const ObjectRef& app_instance) {
   try {
-    const ObjectRef documents = GetObject(app_instance, "Documents");
+    const ObjectRef documents = ObjectMember(app_instance, "Documents");
     const Value count = Get(documents, "Count");
     WriteTrace("Anzahl Dokumente: " + ToText(count));
     if (ToLong(count) == 0) return true;

@@ -83,7 +83,7 @@ std::int32_t SetPrivateDocInfos(std::int32_t job_handle, const DocInfos& doc_inf
 }
 
 DocInfos GetBuiltInDocInfos(const ObjectRef& document) {
-  const ObjectRef properties = GetObject(document, "BuiltInDocumentProperties");
+  const ObjectRef properties = ObjectMember(document, "BuiltInDocumentProperties");
   if (!properties) return {};
   // Built-in indexes 1 title, 3 author, 2 subject, 4 keywords, in the list's order.
   DocInfos infos;

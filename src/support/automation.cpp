@@ -29,12 +29,12 @@ ObjectRef AsObject(const Value& value) {
   return value.AsObject();
 }
 
-ObjectRef GetObject(const ObjectRef& object, const std::string& member, const Args& args) {
+ObjectRef ObjectMember(const ObjectRef& object, const std::string& member, const Args& args) {
   return AsObject(Get(object, member, args));
 }
 
 Value GetItem(const ObjectRef& object, const std::string& member, const Value& index) {
-  return Get(GetObject(object, member), kDefaultMember, {index});
+  return Get(ObjectMember(object, member), kDefaultMember, {index});
 }
 
 AppKind KindOf(const ObjectRef& object) {

@@ -83,7 +83,7 @@ TEST_F(FakeHostTest, PrintOutRecordsPrinterArgumentsAndTheJobsStoredSettings) {
   sim::FakeOfficeHost word(sim::HostType::kWord, fakes_.office);
   word.Open(sim::DocumentData{}).name = "Brief.docx";
   api_.stored_settings["Title"] = "Brief an Erika";
-  Call(GetObject(word.application(), "ActiveDocument"), "PrintOut",
+  Call(ObjectMember(word.application(), "ActiveDocument"), "PrintOut",
        Args::Named("Background", false));
   ASSERT_EQ(fakes_.office->prints.size(), 1u);
   const sim::PrintRecord& print = fakes_.office->prints[0];
@@ -101,10 +101,10 @@ TEST_F(FakeHostTest, AnyMemberFailsOnceOrAlwaysOrAnswersWhatTheTestSays) {
   powerpoint.Open(sim::DocumentData{});
   const ObjectRef app = powerpoint.application();
   fakes_.office->Fail("Presentations.Count", {-2147188160, "Invalid request", "PowerPoint", 1});
-  EXPECT_EQ(ErrorOf([&] { Get(GetObject(app, "Presentations"), "Count"); }), -2147188160);
-  EXPECT_EQ(ToLong(Get(GetObject(app, "Presentations"), "Count")), 1);
+  EXPECT_EQ(ErrorOf([&] { Get(ObjectMember(app, "Presentations"), "Count"); }), -2147188160);
+  EXPECT_EQ(ToLong(Get(ObjectMember(app, "Presentations"), "Count")), 1);
   fakes_.office->Returns("Slides.Count", Value("viele"));
-  const ObjectRef slides = GetObject(GetObject(app, "ActivePresentation"), "Slides");
+  const ObjectRef slides = ObjectMember(ObjectMember(app, "ActivePresentation"), "Slides");
   EXPECT_EQ(ErrorOf([&] { ToLong(Get(slides, "Count")); }), vberr::kTypeMismatch);
   EXPECT_EQ(ErrorOf([&] { Get(app, "NoSuchMember"); }), vberr::kMemberNotFound);
 }

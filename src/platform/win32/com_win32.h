@@ -1,0 +1,105 @@
+// RAII owners for COM references, BSTRs and VARIANTs, with Receive() for out-parameters.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/win32/win32.h"
+
+namespace orvan::win32 {
+
+// Holds one reference to a COM interface.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  // Takes over a reference the caller owns.
+  static ComPtr Adopt(T* p) {
+    ComPtr c;
+    c.p_ = p;
+    return c;
+  }
+  // Adds a reference of its own.
+  static ComPtr Share(T* p) {
+    if (p) p->AddRef();
+    return Adopt(p);
+  }
+  ComPtr(const ComPtr& o) : p_(o.p_) {
+    if (p_) p_->AddRef();
+  }
+  ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+  ~ComPtr() { Reset(); }
+
+  void Reset() {
+    if (p_) std::exchange(p_, nullptr)->Release();
+  }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For an out-parameter that receives a new reference.
+  T** Receive() {
+    Reset();
+    return &p_;
+  }
+  // Hands the reference to the caller.
+  T* Detach() { return std::exchange(p_, nullptr); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class ScopedBstr {
+ public:
+  ScopedBstr() = default;
+  explicit ScopedBstr(const std::wstring& text)
+      : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  ScopedBstr(const ScopedBstr&) = delete;
+  ScopedBstr& operator=(const ScopedBstr&) = delete;
+  ~ScopedBstr() { SysFreeString(bstr_); }
+
+  BSTR get() const { return bstr_; }
+  BSTR* Receive() {
+    SysFreeString(std::exchange(bstr_, nullptr));
+    return &bstr_;
+  }
+  BSTR Detach() { return std::exchange(bstr_, nullptr); }
+
+ private:
+  BSTR bstr_ = nullptr;
+};
+
+class ScopedVariant {
+ public:
+  ScopedVariant() { VariantInit(&v_); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+  ~ScopedVariant() { VariantClear(&v_); }
+
+  const VARIANT& get() const { return v_; }
+  VARIANT* Receive() {
+    VariantClear(&v_);
+    return &v_;
+  }
+  // Hands the contents to the caller, leaving this empty.
+  VARIANT Detach() {
+    VARIANT v = v_;
+    VariantInit(&v_);
+    return v;
+  }
+
+ private:
+  VARIANT v_;
+};
+
+// UTF-8 and the UTF-16 of BSTRs.
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const wchar_t* text, std::size_t length);
+inline std::string Narrow(BSTR text) {
+  return text ? Narrow(text, SysStringLen(text)) : std::string();
+}
+
+}  // namespace orvan::win32

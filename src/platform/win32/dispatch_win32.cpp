@@ -1,0 +1,427 @@
+#include "platform/win32/dispatch_win32.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cwctype>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/com_win32.h"
+
+namespace orvan::win32 {
+
+const IID kIidWordApplication = {
+    0x00020970, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidExcelApplication = {
+    0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidPowerPointApplication = {
+    0x91493442, 0x5A91, 0x11CF, {0x87, 0x00, 0x00, 0xAA, 0x00, 0x60, 0x26, 0x3B}};
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, std::size_t length) {
+  if (length == 0) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), narrow.data(), n, nullptr,
+                      nullptr);
+  return narrow;
+}
+
+namespace {
+
+constexpr std::int32_t kFacilityControl = 0xA;
+
+// The number Basic shows for an HRESULT: errors of the Basic facility by their own number.
+std::int32_t ErrorNumber(HRESULT hr) {
+  if (HRESULT_FACILITY(hr) == kFacilityControl) return HRESULT_CODE(hr);
+  return static_cast<std::int32_t>(hr);
+}
+
+VbError MappedError(HRESULT hr) {
+  switch (hr) {
+    case DISP_E_MEMBERNOTFOUND:
+    case DISP_E_UNKNOWNNAME:
+      return VbError::Runtime(vberr::kMemberNotFound);
+    case DISP_E_TYPEMISMATCH:
+      return VbError::Runtime(vberr::kTypeMismatch);
+    case DISP_E_BADPARAMCOUNT:
+      return VbError::Runtime(vberr::kWrongArgumentCount);
+    case DISP_E_PARAMNOTOPTIONAL:
+      return VbError::Runtime(vberr::kArgumentNotOptional);
+    case DISP_E_OVERFLOW:
+      return VbError::Runtime(vberr::kOverflow);
+    case DISP_E_BADINDEX:
+      return VbError::Runtime(vberr::kSubscriptOutOfRange);
+    case E_INVALIDARG:
+      return VbError::Runtime(vberr::kInvalidProcedureCall);
+    default:
+      return VbError(ErrorNumber(hr), "Automation error");
+  }
+}
+
+// Host objects by IDispatch.
+class DispatchObject final : public Object {
+ public:
+  explicit DispatchObject(IDispatch* dispatch) : dispatch_(ComPtr<IDispatch>::Share(dispatch)) {}
+
+  Value Get(const std::string& member, const Args& args) override {
+    return Invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
+  }
+  void Put(const std::string& member, const Value& value, const Args& args) override {
+    Invoke(member, DISPATCH_PROPERTYPUT, args, &value);
+  }
+  Value Call(const std::string& member, const Args& args) override {
+    return Invoke(member, DISPATCH_METHOD, args, nullptr);
+  }
+  AppKind Kind() const override {
+    const std::pair<const IID*, AppKind> kinds[] = {{&kIidWordApplication, AppKind::kWord},
+                                                    {&kIidExcelApplication, AppKind::kExcel},
+                                                    {&kIidPowerPointApplication,
+                                                     AppKind::kPowerPoint}};
+    for (const auto& [iid, kind] : kinds) {
+      ComPtr<IUnknown> app;
+      if (SUCCEEDED(dispatch_->QueryInterface(*iid, reinterpret_cast<void**>(app.Receive())))) {
+        return kind;
+      }
+    }
+    return AppKind::kOther;
+  }
+
+  IDispatch* dispatch() const { return dispatch_.get(); }
+
+ private:
+  Value Invoke(const std::string& member, WORD flags, const Args& args, const Value* put_value) {
+    // Member and named arguments in one lookup; the default member is DISPID_VALUE.
+    std::vector<std::wstring> names;
+    names.push_back(Widen(member));
+    for (const NamedArgument& a : args.named) names.push_back(Widen(a.name));
+    std::vector<LPOLESTR> name_pointers;
+    for (std::wstring& n : names) name_pointers.push_back(n.data());
+    std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
+    if (member.empty() && args.named.empty()) {
+      ids[0] = DISPID_VALUE;
+    } else {
+      const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, name_pointers.data(),
+                                                  static_cast<UINT>(names.size()),
+                                                  LOCALE_USER_DEFAULT, ids.data());
+      if (FAILED(hr)) throw MappedError(DISP_E_MEMBERNOTFOUND);
+      if (member.empty()) ids[0] = DISPID_VALUE;
+    }
+
+    // rgvarg: the named arguments (the put value first), then the positional ones last to first.
+    const std::size_t count = args.positional.size() + args.named.size() + (put_value ? 1 : 0);
+    std::vector<ScopedVariant> values(count);
+    std::vector<DISPID> named_ids;
+    std::size_t slot = 0;
+    if (put_value) {
+      ToVariant(*put_value, values[slot++].Receive());
+      named_ids.push_back(DISPID_PROPERTYPUT);
+    }
+    for (std::size_t i = 0; i < args.named.size(); ++i) {
+      ToVariant(args.named[i].value, values[slot++].Receive());
+      named_ids.push_back(ids[i + 1]);
+    }
+    for (auto it = args.positional.rbegin(); it != args.positional.rend(); ++it) {
+      ToVariant(*it, values[slot++].Receive());
+    }
+    std::vector<VARIANT> raw;
+    for (ScopedVariant& v : values) raw.push_back(v.get());  // shallow: values keep ownership
+
+    DISPPARAMS params{raw.data(), named_ids.data(), static_cast<UINT>(raw.size()),
+                      static_cast<UINT>(named_ids.size())};
+    ScopedVariant result;
+    EXCEPINFO info{};
+    UINT bad_argument = 0;
+    const HRESULT hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                         put_value ? nullptr : result.Receive(), &info,
+                                         &bad_argument);
+    if (FAILED(hr)) throw ErrorFromResult(hr, &info);
+    return FromVariant(result.get());
+  }
+
+  ComPtr<IDispatch> dispatch_;
+};
+
+// DISPIDs handed out per member name, the same for every object of ours so that a client may
+// cache them; names match without regard to case.
+class MemberNames {
+ public:
+  DISPID IdOf(const std::wstring& name) {
+    std::wstring key = name;
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    const std::lock_guard<std::mutex> lock(mutex_);
+    auto it = ids_.find(key);
+    if (it != ids_.end()) return it->second;
+    const DISPID id = static_cast<DISPID>(1000 + names_.size());
+    ids_[key] = id;
+    names_.push_back(Narrow(name.data(), name.size()));
+    return id;
+  }
+  bool NameOf(DISPID id, std::string* name) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto index = static_cast<std::size_t>(id - 1000);
+    if (id < 1000 || index >= names_.size()) return false;
+    *name = names_[index];
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::wstring, DISPID> ids_;
+  std::vector<std::string> names_;
+};
+
+MemberNames& Names() {
+  static MemberNames names;
+  return names;
+}
+
+// COM interfaces have no virtual destructor; the object deletes itself in Release.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// Our objects as IDispatch, answering the host's application interface where they have one.
+class ObjectDispatch final : public IDispatch {
+ public:
+  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, ApplicationIid())) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (names == nullptr || ids == nullptr) return E_POINTER;
+    try {
+      for (UINT i = 0; i < count; ++i) ids[i] = Names().IdOf(names[i]);
+      return S_OK;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
+    try {
+      std::string member;
+      if (id != DISPID_VALUE && !Names().NameOf(id, &member)) return DISP_E_MEMBERNOTFOUND;
+      Args args;
+      Value put_value;
+      bool has_put_value = false;
+      const UINT named = params ? params->cNamedArgs : 0;
+      const UINT total = params ? params->cArgs : 0;
+      for (UINT i = 0; i < named; ++i) {
+        const Value v = FromVariant(params->rgvarg[i]);
+        const DISPID arg_id = params->rgdispidNamedArgs[i];
+        std::string name;
+        if (arg_id == DISPID_PROPERTYPUT) {
+          put_value = v;
+          has_put_value = true;
+        } else if (Names().NameOf(arg_id, &name)) {
+          args.named.push_back({name, v});
+        } else {
+          return DISP_E_PARAMNOTFOUND;
+        }
+      }
+      for (UINT i = total; i > named; --i) args.positional.push_back(FromVariant(params->rgvarg[i - 1]));
+
+      Value value;
+      if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        if (!has_put_value) return DISP_E_PARAMNOTOPTIONAL;
+        object_->Put(member, put_value, args);
+      } else if (flags & DISPATCH_PROPERTYGET) {
+        value = object_->Get(member, args);
+      } else {
+        value = object_->Call(member, args);
+      }
+      if (result) ToVariant(value, result);
+      return S_OK;
+    } catch (const VbError& e) {
+      FillExcepInfo(e, info);
+      return DISP_E_EXCEPTION;
+    } catch (...) {
+      FillExcepInfo(VbError(static_cast<std::int32_t>(E_FAIL), "Unexpected failure"), info);
+      return DISP_E_EXCEPTION;
+    }
+  }
+
+ private:
+  ~ObjectDispatch() = default;
+
+  const IID& ApplicationIid() const {
+    switch (object_->Kind()) {
+      case AppKind::kWord:
+        return kIidWordApplication;
+      case AppKind::kExcel:
+        return kIidExcelApplication;
+      case AppKind::kPowerPoint:
+        return kIidPowerPointApplication;
+      case AppKind::kOther:
+        break;
+    }
+    return IID_IDispatch;
+  }
+
+  ObjectRef object_;
+  std::atomic<ULONG> references_{1};
+};
+
+#pragma GCC diagnostic pop
+
+}  // namespace
+
+ObjectRef WrapDispatch(IDispatch* dispatch) {
+  if (dispatch == nullptr) return nullptr;
+  return std::make_shared<DispatchObject>(dispatch);
+}
+
+IDispatch* ExposeObject(const ObjectRef& object) {
+  if (!object) return nullptr;
+  if (const auto* host = dynamic_cast<const DispatchObject*>(object.get())) {
+    host->dispatch()->AddRef();
+    return host->dispatch();
+  }
+  return new ObjectDispatch(object);  // the COM object owns itself through its references
+}
+
+void ToVariant(const Value& value, VARIANT* out) {
+  VariantInit(out);
+  switch (value.type()) {
+    case Value::Type::kEmpty:
+      break;
+    case Value::Type::kBoolean:
+      out->vt = VT_BOOL;
+      out->boolVal = value.AsBoolean() ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    case Value::Type::kInteger:
+      out->vt = VT_I2;
+      out->iVal = value.AsInteger();
+      break;
+    case Value::Type::kLong:
+      out->vt = VT_I4;
+      out->lVal = value.AsLong();
+      break;
+    case Value::Type::kSingle:
+      out->vt = VT_R4;
+      out->fltVal = value.AsSingle();
+      break;
+    case Value::Type::kDouble:
+      out->vt = VT_R8;
+      out->dblVal = value.AsDouble();
+      break;
+    case Value::Type::kString:
+      out->vt = VT_BSTR;
+      out->bstrVal = ScopedBstr(Widen(value.AsString())).Detach();
+      break;
+    case Value::Type::kObject:
+      out->vt = VT_DISPATCH;
+      out->pdispVal = ExposeObject(value.AsObject());
+      break;
+  }
+}
+
+Value FromVariant(const VARIANT& variant) {
+  if (variant.vt & VT_BYREF) {
+    ScopedVariant direct;
+    if (FAILED(VariantCopyInd(direct.Receive(), const_cast<VARIANT*>(&variant)))) {
+      throw VbError::Runtime(vberr::kTypeMismatch);
+    }
+    return FromVariant(direct.get());
+  }
+  switch (variant.vt) {
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_ERROR:  // a missing optional argument
+      return Value();
+    case VT_BOOL:
+      return Value(variant.boolVal != VARIANT_FALSE);
+    case VT_I2:
+      return Value(variant.iVal);
+    case VT_UI1:
+      return Value(static_cast<std::int16_t>(variant.bVal));
+    case VT_I4:
+    case VT_INT:
+      return Value(static_cast<std::int32_t>(variant.lVal));
+    case VT_R4:
+      return Value(variant.fltVal);
+    case VT_R8:
+      return Value(variant.dblVal);
+    case VT_BSTR:
+      return Value(Narrow(variant.bstrVal));
+    case VT_DISPATCH:
+      return Value(WrapDispatch(variant.pdispVal));
+    case VT_UNKNOWN: {
+      ComPtr<IDispatch> dispatch;
+      if (variant.punkVal == nullptr) return Value(ObjectRef());
+      if (FAILED(variant.punkVal->QueryInterface(IID_IDispatch,
+                                                 reinterpret_cast<void**>(dispatch.Receive())))) {
+        throw VbError::Runtime(vberr::kTypeMismatch);
+      }
+      return Value(WrapDispatch(dispatch.get()));
+    }
+    default: {
+      // Other numbers (currency, dates, decimals, wider integers) as double precision.
+      ScopedVariant number;
+      if (FAILED(VariantChangeType(number.Receive(), const_cast<VARIANT*>(&variant), 0, VT_R8))) {
+        throw VbError::Runtime(vberr::kTypeMismatch);
+      }
+      return Value(number.get().dblVal);
+    }
+  }
+}
+
+VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info) {
+  if (hr != DISP_E_EXCEPTION || info == nullptr) return MappedError(hr);
+  if (info->pfnDeferredFillIn) info->pfnDeferredFillIn(info);
+  ScopedBstr description, source, help;
+  *description.Receive() = info->bstrDescription;
+  *source.Receive() = info->bstrSource;
+  *help.Receive() = info->bstrHelpFile;
+  const std::int32_t number = info->wCode != 0 ? info->wCode : ErrorNumber(info->scode);
+  return VbError(number, Narrow(description.get()), Narrow(source.get()));
+}
+
+void FillExcepInfo(const VbError& error, EXCEPINFO* info) {
+  if (info == nullptr) return;
+  *info = EXCEPINFO{};
+  // Basic's own numbers travel in its facility; host numbers (HRESULTs) as they are.
+  const std::int32_t n = error.number();
+  info->scode = (n > 0 && n <= 0xFFFF) ? MAKE_HRESULT(SEVERITY_ERROR, kFacilityControl, n)
+                                       : static_cast<HRESULT>(n);
+  info->bstrDescription = ScopedBstr(Widen(error.description())).Detach();
+  info->bstrSource = ScopedBstr(Widen(error.source())).Detach();
+}
+
+}  // namespace orvan::win32

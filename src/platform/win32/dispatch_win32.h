@@ -1,0 +1,31 @@
+// Host objects over IDispatch, and objects of ours exposed as IDispatch.
+#pragma once
+
+#include "platform/win32/win32.h"
+#include "support/automation.h"
+
+namespace orvan::win32 {
+
+// The application interfaces that tell the hosts apart.
+extern const IID kIidWordApplication;        // {00020970-0000-0000-C000-000000000046}
+extern const IID kIidExcelApplication;       // {000208D5-0000-0000-C000-000000000046}
+extern const IID kIidPowerPointApplication;  // {91493442-5A91-11CF-8700-00AA0060263B}
+
+// An Object that reaches a host object through its IDispatch (which it holds a reference to).
+// Null gives nothing.
+ObjectRef WrapDispatch(IDispatch* dispatch);
+
+// A new reference to an IDispatch for the object: the host's own for a wrapped host object,
+// else one that serves our object by member name. Null for nothing.
+IDispatch* ExposeObject(const ObjectRef& object);
+
+// Values and VARIANTs; the VARIANT receives new references and strings.
+void ToVariant(const Value& value, VARIANT* out);
+Value FromVariant(const VARIANT& variant);
+
+// The error a failed call reports: EXCEPINFO for DISP_E_EXCEPTION, else the HRESULT.
+VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info);
+// Fills EXCEPINFO from an error of ours (the reverse of ErrorFromResult).
+void FillExcepInfo(const VbError& error, EXCEPINFO* info);
+
+}  // namespace orvan::win32

@@ -1,0 +1,89 @@
+// Both IDispatch adapters together: the fake hosts exposed as real IDispatch objects and reached
+// through the product's adapter, as the add-in reaches Office.
+#include <gtest/gtest.h>
+
+#include "doubles/office_fixture.h"
+#include "platform/win32/com_win32.h"
+#include "platform/win32/dispatch_win32.h"
+#include "printjob/active_printer.h"
+
+namespace orvan::testing {
+namespace {
+
+using win32::ComPtr;
+
+class DispatchWin32 : public OfficeTest {
+ protected:
+  // The host's application as the add-in gets it: an IDispatch from outside.
+  ObjectRef ThroughIDispatch(sim::FakeOfficeHost& host) {
+    auto dispatch = ComPtr<IDispatch>::Adopt(win32::ExposeObject(host.application()));
+    return win32::WrapDispatch(dispatch.get());
+  }
+  std::int32_t ErrorOf(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const VbError& e) {
+      error_ = e;
+      return e.number();
+    }
+    return 0;
+  }
+  std::optional<VbError> error_;
+};
+
+TEST_F(DispatchWin32, NamedArgumentsReachTheHost) {
+  sim::FakeOfficeHost word(sim::HostType::kWord, fakes_.office);
+  word.Open(sim::DocumentData{}).name = "Brief.docx";
+  const ObjectRef app = ThroughIDispatch(word);
+  Call(ObjectMember(app, "ActiveDocument"), "PrintOut", Args::Named("Background", false));
+  ASSERT_EQ(fakes_.office->prints.size(), 1u);
+  EXPECT_EQ(fakes_.office->prints[0].arguments, "Background:=False");
+  EXPECT_FALSE(fakes_.office->prints[0].background);
+  EXPECT_EQ(fakes_.office->journal.back(), "Document.PrintOut(Background:=False)");
+}
+
+TEST_F(DispatchWin32, HostErrorsArriveWithNumberDescriptionAndSource) {
+  sim::FakeOfficeHost word(sim::HostType::kWord, fakes_.office);
+  const ObjectRef app = ThroughIDispatch(word);
+  fakes_.office->Fail("Application.ActivePrinter",
+                      {4605, "Dieser Befehl ist nicht verfügbar.", "Microsoft Word"});
+  EXPECT_EQ(ErrorOf([&] { Get(app, "ActivePrinter"); }), 4605);
+  EXPECT_EQ(error_->description(), "Dieser Befehl ist nicht verfügbar.");
+  EXPECT_EQ(error_->source(), "Microsoft Word");
+
+  fakes_.office->Fail("Application.ActivePrinter", {-2147188160, "Invalid request", "PP"});
+  EXPECT_EQ(ErrorOf([&] { Get(app, "ActivePrinter"); }), -2147188160);
+  EXPECT_EQ(ErrorOf([&] { Get(app, "NoSuchMember"); }), vberr::kMemberNotFound);
+}
+
+TEST_F(DispatchWin32, ValuesAndTheHostsKindSurviveTheRoundTrip) {
+  sim::FakeOfficeHost excel(sim::HostType::kExcel, fakes_.office);
+  sim::FakeOfficeHost powerpoint(sim::HostType::kPowerPoint, fakes_.office);
+  sim::FakeOfficeHost word(sim::HostType::kWord, fakes_.office);
+  const ObjectRef app = ThroughIDispatch(excel);
+  EXPECT_EQ(KindOf(app), AppKind::kExcel);
+  EXPECT_EQ(KindOf(ThroughIDispatch(powerpoint)), AppKind::kPowerPoint);
+  EXPECT_EQ(KindOf(ThroughIDispatch(word)), AppKind::kWord);
+  EXPECT_EQ(KindOf(ObjectMember(app, "Workbooks")), AppKind::kOther);
+
+  EXPECT_TRUE(Get(app, "ActiveWorkbook").IsNothing());
+  sim::DocumentData book;
+  book.properties[1] = "Übersicht";
+  excel.Open(book);
+  EXPECT_EQ(Get(ObjectMember(app, "Workbooks"), "Count"), Value(std::int32_t{1}));
+  const ObjectRef title =
+      AsObject(GetItem(ObjectMember(app, "ActiveWorkbook"), "BuiltInDocumentProperties", 1));
+  EXPECT_EQ(Get(title, "Value"), Value("Übersicht"));
+}
+
+TEST_F(DispatchWin32, TheActivePrinterSwitchWorksThroughRealIDispatch) {
+  sim::FakeOfficeHost word(sim::HostType::kWord, fakes_.office);
+  std::int16_t error = -1;
+  std::string description;
+  EXPECT_TRUE(ChangeActivePrinter(ThroughIDispatch(word), "Orvan pdf vatner", error, description));
+  EXPECT_EQ(word.active_printer(), "Orvan pdf vatner");
+  EXPECT_EQ(fakes_.office->Journaled("Dialog(97).Execute").size(), 1u);
+}
+
+}  // namespace
+}  // namespace orvan::testing
