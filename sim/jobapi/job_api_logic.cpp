@@ -41,8 +41,9 @@ class ExportCall {
 
   std::int32_t Checked(std::size_t count, Body body) {
     if (args_.size() < count) {
-      Log("?", 0, "called with " + std::to_string(args_.size()) + " arguments, needs " +
-                      std::to_string(count));
+      Log("?", 0,
+          "called with " + std::to_string(args_.size()) + " arguments, needs " +
+              std::to_string(count));
       return 0;
     }
     return (this->*body)();
@@ -237,7 +238,8 @@ class ExportCall {
         } else if (PrinterReady(job, *j)) {
           // Mode 1: the settings stored last; modes 2 and 3: the driver's defaults.
           const auto& settings = mode == 1 ? state_.stored_settings : state_.default_settings;
-          for (const auto& [key, value] : settings) j->properties[key] = value;
+          for (const auto& [key, value] : settings)
+            j->properties[key] = value;
           const auto it = state_.found_by_mode.find(mode);
           *found = it != state_.found_by_mode.end() ? it->second : 1;
           detail = "found=" + std::to_string(*found);

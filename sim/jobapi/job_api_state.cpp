@@ -11,11 +11,20 @@ std::string Escape(const std::string& text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '%': out += "%25"; break;
-      case '\t': out += "%09"; break;
-      case '\n': out += "%0A"; break;
-      case '\r': out += "%0D"; break;
-      default: out += c;
+      case '%':
+        out += "%25";
+        break;
+      case '\t':
+        out += "%09";
+        break;
+      case '\n':
+        out += "%0A";
+        break;
+      case '\r':
+        out += "%0D";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -104,23 +113,30 @@ std::string SaveState(const JobApiState& s) {
   w.Record("language", s.language_id);
   w.Record("outcome", s.dialog_outcome);
   w.Record("next", s.next_handle);
-  for (const auto& [mode, found] : s.found_by_mode) w.Record("found", mode, found);
+  for (const auto& [mode, found] : s.found_by_mode)
+    w.Record("found", mode, found);
   w.Record("clear", "stored");
-  for (const auto& [name, value] : s.stored_settings) w.Record("stored", name, value);
+  for (const auto& [name, value] : s.stored_settings)
+    w.Record("stored", name, value);
   w.Record("clear", "default");
-  for (const auto& [name, value] : s.default_settings) w.Record("default", name, value);
+  for (const auto& [name, value] : s.default_settings)
+    w.Record("default", name, value);
   for (const auto& [name, f] : s.failures) {
     w.Record("fail", name, f.remaining, f.error_number, f.number_readable, f.text_readable,
              f.error_text, f.after);
   }
-  for (const auto& name : s.missing_exports) w.Record("missing", name);
+  for (const auto& name : s.missing_exports)
+    w.Record("missing", name);
   for (const auto& [handle, job] : s.jobs) {
     w.Record("job", handle);
-    for (const auto& [name, value] : job.properties) w.Record("property", handle, name, value);
+    for (const auto& [name, value] : job.properties)
+      w.Record("property", handle, name, value);
   }
   WriteError(w, "error", 0, s.last_error);
-  for (const auto& [handle, e] : s.job_errors) WriteError(w, "job-error", handle, e);
-  for (const auto& line : s.log) w.Record("log", line);
+  for (const auto& [handle, e] : s.job_errors)
+    WriteError(w, "job-error", handle, e);
+  for (const auto& line : s.log)
+    w.Record("log", line);
   return w.str();
 }
 

@@ -51,13 +51,13 @@ struct JobApiState {
   std::map<std::string, std::string> stored_settings = DefaultSettings();
   // The driver's defaults: a new job's settings; modes 2 and 3 hand them to the job again.
   std::map<std::string, std::string> default_settings = DefaultSettings();
-  std::map<std::string, Failure> failures;     // by export name
-  std::set<std::string> missing_exports;       // resolved as absent by the stand-in's callers
-  std::map<std::int32_t, Job> jobs;            // open jobs by handle
+  std::map<std::string, Failure> failures;  // by export name
+  std::set<std::string> missing_exports;    // resolved as absent by the stand-in's callers
+  std::map<std::int32_t, Job> jobs;         // open jobs by handle
   std::int32_t next_handle = 1;
-  LastError last_error;                        // of the most recent failing call
+  LastError last_error;  // of the most recent failing call
   std::map<std::int32_t, LastError> job_errors;
-  std::vector<std::string> log;                // one line per call: name(arguments) = result
+  std::vector<std::string> log;  // one line per call: name(arguments) = result
 
   static std::map<std::string, std::string> DefaultSettings();
 };

@@ -55,7 +55,8 @@ std::string Describe(const Value& value) {
 
 std::string Describe(const Args& args) {
   std::string text;
-  for (const Value& v : args.positional) text += (text.empty() ? "" : ", ") + Describe(v);
+  for (const Value& v : args.positional)
+    text += (text.empty() ? "" : ", ") + Describe(v);
   for (const NamedArgument& a : args.named) {
     text += (text.empty() ? "" : ", ") + a.name + ":=" + Describe(a.value);
   }
@@ -114,8 +115,8 @@ void FakeObject::NoSuchMember() const {
 }
 
 Value FakeObject::Get(const std::string& member, const Args& args) {
-  const std::string line =
-      name_ + (member.empty() ? "" : "." + member) + (args.empty() ? "" : "(" + Describe(args) + ")");
+  const std::string line = name_ + (member.empty() ? "" : "." + member) +
+                           (args.empty() ? "" : "(" + Describe(args) + ")");
   if (auto scripted = Scripted(member, line)) return *scripted;
   auto it = getters_.find(Key(member));
   if (it == getters_.end()) {

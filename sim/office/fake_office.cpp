@@ -18,9 +18,12 @@ bool SameText(const std::string& a, const std::string& b) {
 
 std::string Source(HostType type) {
   switch (type) {
-    case HostType::kWord: return "Microsoft Word";
-    case HostType::kExcel: return "Microsoft Excel";
-    case HostType::kPowerPoint: return "Microsoft PowerPoint";
+    case HostType::kWord:
+      return "Microsoft Word";
+    case HostType::kExcel:
+      return "Microsoft Excel";
+    case HostType::kPowerPoint:
+      return "Microsoft PowerPoint";
   }
   return {};
 }
@@ -50,8 +53,9 @@ const Printer* OfficeWorld::FindPrinter(const std::string& name) const {
 FakeOfficeHost::FakeOfficeHost(HostType type, std::shared_ptr<OfficeWorld> world)
     : world_(std::move(world)), state_(std::make_shared<State>()) {
   state_->type = type;
-  state_->host_name =
-      type == HostType::kWord ? "Word" : type == HostType::kExcel ? "Excel" : "PowerPoint";
+  state_->host_name = type == HostType::kWord    ? "Word"
+                      : type == HostType::kExcel ? "Excel"
+                                                 : "PowerPoint";
   if (!world_->printers.empty()) state_->active_printer = world_->printers.front().name;
   application_ = MakeApplication(world_, state_);
 }
@@ -139,8 +143,8 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
       app->OnGet("Dialogs", [world, state, printer_named, raise](const Args&) -> Value {
         auto dialogs = std::make_shared<FakeObject>(world, "Dialogs");
         dialogs->OnGet(kDefaultMember, [world, state, printer_named, raise](const Args& args) {
-          auto dialog = std::make_shared<FakeObject>(
-              world, "Dialog(" + std::to_string(IndexOf(args)) + ")");
+          auto dialog =
+              std::make_shared<FakeObject>(world, "Dialog(" + std::to_string(IndexOf(args)) + ")");
           dialog->Field("Printer", std::string()).Field("DoNotSetAsSysDefault", false);
           FakeObject* self = dialog.get();
           dialog->OnCall("Execute", [state, printer_named, raise, self](const Args&) -> Value {
@@ -235,9 +239,8 @@ ObjectRef FakeOfficeHost::MakeDocument(const World& world, const StateRef& state
   if (state->type == HostType::kPowerPoint) {
     doc->OnGet("PrintOptions", [world, state](const Args&) -> Value {
       auto options = std::make_shared<FakeObject>(world, "PrintOptions");
-      options->OnGet("ActivePrinter", [state](const Args&) -> Value {
-        return state->active_printer;
-      });
+      options->OnGet("ActivePrinter",
+                     [state](const Args&) -> Value { return state->active_printer; });
       options->OnPut("ActivePrinter", [world, state](const Value& v, const Args&) {
         const Printer* p = world->FindPrinter(ToText(v));
         if (!p) {
@@ -247,9 +250,8 @@ ObjectRef FakeOfficeHost::MakeDocument(const World& world, const StateRef& state
         }
         state->active_printer = p->name;
       });
-      options->OnGet("PrintInBackground", [state](const Args&) -> Value {
-        return state->print_in_background;
-      });
+      options->OnGet("PrintInBackground",
+                     [state](const Args&) -> Value { return state->print_in_background; });
       options->OnPut("PrintInBackground", [state](const Value& v, const Args&) {
         state->print_in_background = ToLong(v) != 0;
       });

@@ -50,11 +50,11 @@ struct DocumentData {
 
 // What one PrintOut printed.
 struct PrintRecord {
-  std::string host;       // "Word", "Excel", "PowerPoint"
-  std::string document;   // the document's name
-  std::string printer;    // the host's active printer at the time
-  std::string arguments;  // as journaled, e.g. "Background:=False"
-  bool background = true; // printed in the background
+  std::string host;                                 // "Word", "Excel", "PowerPoint"
+  std::string document;                             // the document's name
+  std::string printer;                              // the host's active printer at the time
+  std::string arguments;                            // as journaled, e.g. "Background:=False"
+  bool background = true;                           // printed in the background
   std::map<std::string, std::string> job_settings;  // the job API's stored settings then
 };
 

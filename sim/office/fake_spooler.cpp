@@ -16,8 +16,8 @@ std::vector<const std::string*> Strings(const Printer& p, const std::string& emp
   // Server, share, port, driver, comment, location, separator file, print processor, data type,
   // parameters.
   static const std::string processor = "winprint", datatype = "RAW";
-  return {&empty, &empty, &p.port, &p.driver, &p.comment, &p.location, &empty,
-          &processor, &datatype, &empty};
+  return {&empty,      &empty, &p.port,    &p.driver, &p.comment,
+          &p.location, &empty, &processor, &datatype, &empty};
 }
 
 }  // namespace
@@ -48,7 +48,8 @@ bool FakeSpooler::GetPrinter2(Handle printer, std::uint8_t* buffer, std::uint32_
   const std::string empty;
   const auto strings = Strings(*p, empty);
   std::uint32_t total = sizeof(Level2);
-  for (const std::string* s : strings) total += static_cast<std::uint32_t>(s->size() + 1);
+  for (const std::string* s : strings)
+    total += static_cast<std::uint32_t>(s->size() + 1);
   *needed = total;
   if (buffer == nullptr || size < total) {
     last_error_ = kInsufficientBuffer;

@@ -6,35 +6,31 @@
 namespace orvan {
 namespace {
 
-bool IsEmptyCollection(const ObjectRef& application, const char* collection) {
-  return ToLong(Get(ObjectMember(application, collection), "Count")) == 0;
-}
+// Per host, in the order the kinds are tested: its collection and the message for none open.
+struct OpenCheck {
+  AppKind kind;
+  const char* collection;
+  const char* message;
+};
+
+constexpr OpenCheck kOpenChecks[] = {
+    {AppKind::kWord, "Documents", "Sie müssen zuerst ein Dokument öffnen"},
+    {AppKind::kPowerPoint, "Presentations", "Sie müssen zuerst eine Präsentation öffnen"},
+    {AppKind::kExcel, "Workbooks", "Sie müssen zuerst eine Arbeitsmappe öffnen"},
+};
 
 }  // namespace
 
 bool IsDocumentOpen(const ObjectRef& application) {
   try {
-    switch (KindOf(application)) {
-      case AppKind::kWord:
-        if (IsEmptyCollection(application, "Documents")) {
-          MsgBox("Sie müssen zuerst ein Dokument öffnen", kStyleInformation);
-          return false;
-        }
-        break;
-      case AppKind::kPowerPoint:
-        if (IsEmptyCollection(application, "Presentations")) {
-          MsgBox("Sie müssen zuerst eine Präsentation öffnen", kStyleInformation);
-          return false;
-        }
-        break;
-      case AppKind::kExcel:
-        if (IsEmptyCollection(application, "Workbooks")) {
-          MsgBox("Sie müssen zuerst eine Arbeitsmappe öffnen", kStyleInformation);
-          return false;
-        }
-        break;
-      case AppKind::kOther:
-        break;
+    const AppKind kind = KindOf(application);
+    for (const OpenCheck& check : kOpenChecks) {
+      if (check.kind != kind) continue;
+      if (ToLong(Get(ObjectMember(application, check.collection), "Count")) == 0) {
+        MsgBox(check.message, kStyleInformation);
+        return false;
+      }
+      break;
     }
     return true;
   } catch (const VbError&) {

@@ -7,8 +7,7 @@ namespace orvan {
 void ShowErrorMessage(const VbError& error, const std::string& where, const std::string& extra) {
   const std::string crlf = "\r\n";
   MsgBox("Es ist ein Fehler aufgetreten." + crlf + "Fehler:" + std::to_string(error.number()) +
-             crlf + error.description() + crlf + error.source() + " (" + where + ", " + extra +
-             ")",
+             crlf + error.description() + crlf + error.source() + " (" + where + ", " + extra + ")",
          kStyleExclamation, kAddinTitle);
 }
 

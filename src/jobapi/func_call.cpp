@@ -11,7 +11,6 @@
 namespace orvan {
 namespace {
 
-
 NativeCode& Native() {
   return *CurrentPlatform().native_code;
 }

@@ -66,7 +66,8 @@ std::string SwitchExcel(const ObjectRef& app, const std::string& printer_name) {
 std::string SwitchPowerPoint(const ObjectRef& app, const std::string& printer_name) {
   ErrorsIgnored resume;
   ObjectRef options;
-  resume.Step([&] { options = ObjectMember(ObjectMember(app, "ActivePresentation"), "PrintOptions"); });
+  resume.Step(
+      [&] { options = ObjectMember(ObjectMember(app, "ActivePresentation"), "PrintOptions"); });
   bool differs = true;
   resume.Step([&] { differs = !TextEquals(ActivePrinterOf(options), printer_name); });
   if (differs) resume.Step([&] { Put(options, "ActivePrinter", printer_name); });

@@ -11,9 +11,8 @@ constexpr std::int32_t kPrinterNotFound = 512;
 constexpr std::int32_t kBufferSize = 1024;
 constexpr std::int32_t kSaveMode = 4;
 
-const char* const kPropertyNames[] = {"Title",    "Author",
-                                      "Subject",  "Keywords",
-                                      "DestinationDirectory", "SaveAction"};
+const char* const kPropertyNames[] = {
+    "Title", "Author", "Subject", "Keywords", "DestinationDirectory", "SaveAction"};
 
 // Frees the job if one was created (the handle is 0 or greater), reporting failures.
 void FreeJob(std::int32_t& job_handle) {
@@ -50,8 +49,8 @@ DocInfos GetPrivateDocInfos(std::int32_t job_handle, std::int32_t& result) {
   WriteTrace("GetPrivateDocInfos");
   DocInfos infos(6, std::string(kBufferSize, ' '));
   for (std::size_t i = 0; i < infos.size(); ++i) {
-    result = OrvanPdfVtJobGetPropertyVal(job_handle, kPropertyNames[i], infos[i], kBufferSize,
-                                         false);
+    result =
+        OrvanPdfVtJobGetPropertyVal(job_handle, kPropertyNames[i], infos[i], kBufferSize, false);
     if (result != 1) return {};
     if (i == 4) WriteTrace("Old DestinationDirectory:" + infos[i]);
     if (i == 5) WriteTrace("Old SaveAction:" + infos[i]);
@@ -131,8 +130,7 @@ std::int32_t InitPrintJob(std::int32_t& job_handle, DocInfos& old_doc_infos,
   return result;
 }
 
-void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& document,
-                              bool quiet) {
+void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& document, bool quiet) {
   if (!CheckIfVatnerIsAvailable(application)) {
     MsgBox("Der Drucker mit dem Namen: '" + PdfPrinterName() + "' ist nicht installiert.",
            kStyleExclamation);
@@ -158,8 +156,9 @@ void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& doc
       OrvanPdfVtJobSaveDevModeProperty(job, kSaveMode, quiet);
     }();
   } catch (const VbError& e) {
-    MsgBox("Fehler " + std::to_string(e.number()) + " ist beim Öffnen der Konfiguration aufgetreten.",
-           kStyleExclamation);
+    MsgBox(
+        "Fehler " + std::to_string(e.number()) + " ist beim Öffnen der Konfiguration aufgetreten.",
+        kStyleExclamation);
   }
   FreeJob(job);
 }

@@ -33,8 +33,7 @@ std::int32_t InitPrintJob(std::int32_t& job_handle, DocInfos& old_doc_infos,
 
 // The configuration command: the printer's property dialog for a job carrying the document's
 // information; cancelling puts the former information back.
-void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& document,
-                              bool quiet);
+void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& document, bool quiet);
 
 // Adjusts the printer's start-up settings once per start; true when they were stored.
 bool ApplyApplicationDevmodeStartup();

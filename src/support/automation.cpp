@@ -15,8 +15,7 @@ Value Get(const ObjectRef& object, const std::string& member, const Args& args) 
   return Require(object).Get(member, args);
 }
 
-void Put(const ObjectRef& object, const std::string& member, const Value& value,
-         const Args& args) {
+void Put(const ObjectRef& object, const std::string& member, const Value& value, const Args& args) {
   Require(object).Put(member, value, args);
 }
 

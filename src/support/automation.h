@@ -61,8 +61,7 @@ Value Call(const ObjectRef& object, const std::string& member, const Args& args 
 // The object a value refers to; nothing gives nullptr, anything else raises a type mismatch.
 ObjectRef AsObject(const Value& value);
 // Set x = object.member(args): the object it gives, nullptr for nothing.
-ObjectRef ObjectMember(const ObjectRef& object, const std::string& member,
-                       const Args& args = {});
+ObjectRef ObjectMember(const ObjectRef& object, const std::string& member, const Args& args = {});
 // object.member(index) as Basic resolves it late-bound: the member, then its default member.
 Value GetItem(const ObjectRef& object, const std::string& member, const Value& index);
 // The application kind of an object, kOther for nothing.

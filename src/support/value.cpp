@@ -112,7 +112,8 @@ std::int32_t ToLong(const Value& v) {
 
 std::int16_t ToInteger(const Value& v) {
   const std::int32_t l = ToLong(v);
-  if (l < std::numeric_limits<std::int16_t>::min() || l > std::numeric_limits<std::int16_t>::max()) {
+  if (l < std::numeric_limits<std::int16_t>::min() ||
+      l > std::numeric_limits<std::int16_t>::max()) {
     throw VbError::Runtime(vberr::kOverflow);
   }
   return static_cast<std::int16_t>(l);
@@ -143,7 +144,8 @@ double NumericValue(std::string_view text) {
   }
   if (!digits) return 0;
   // A dangling exponent mark or sign does not belong to the number.
-  while (!number.empty() && (number.back() == 'E' || number.back() == '+' || number.back() == '-')) {
+  while (!number.empty() &&
+         (number.back() == 'E' || number.back() == '+' || number.back() == '-')) {
     number.pop_back();
   }
   return std::strtod(number.c_str(), nullptr);

@@ -114,8 +114,8 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
 }
 
 FakePlatform::FakePlatform()
-    : platform_{&environment, &clock,       &files,   &registry, &modules,
-                &pump,        &ui,          &native_code, &strings, &spooler},
+    : platform_{&environment, &clock, &files,       &registry, &modules,
+                &pump,        &ui,    &native_code, &strings,  &spooler},
       scope_(platform_) {}
 
 }  // namespace orvan::testing

@@ -23,10 +23,10 @@ TEST_F(ActivePrinterTest, WordSwitchesThroughThePrinterDialogOnlyWhenNeeded) {
   EXPECT_EQ(error_, 0);
   EXPECT_EQ(description_, "");
   EXPECT_EQ(word.active_printer(), "Orvan pdf vatner");
-  EXPECT_EQ(fakes_.office->Journaled("Dialog(97)"),
-            (std::vector<std::string>{"Dialog(97).Printer = \"Orvan pdf vatner\"",
-                                      "Dialog(97).DoNotSetAsSysDefault = True",
-                                      "Dialog(97).Execute()"}));
+  EXPECT_EQ(
+      fakes_.office->Journaled("Dialog(97)"),
+      (std::vector<std::string>{"Dialog(97).Printer = \"Orvan pdf vatner\"",
+                                "Dialog(97).DoNotSetAsSysDefault = True", "Dialog(97).Execute()"}));
   // Already active, whatever the letter case: the dialog is not touched.
   fakes_.office->journal.clear();
   word.active_printer() = "HP LaserJet 4";
@@ -65,8 +65,9 @@ TEST_F(ActivePrinterTest, WordHandsOnAReadingErrorOnlyWithoutASwitch) {
 TEST_F(ActivePrinterTest, ExcelJoinsThePortAsTheInstallationWordsIt) {
   sim::FakeOfficeHost excel(sim::HostType::kExcel, fakes_.office);
   EXPECT_TRUE(Switch(excel, "Orvan pdf vatner"));
-  EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="),
-            (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\""}));
+  EXPECT_EQ(
+      fakes_.office->Journaled("Application.ActivePrinter ="),
+      (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\""}));
   EXPECT_EQ(fakes_.spooler.open_printers(), 0u);
 
   // A German Excel refuses " on " and takes " auf " with a port read afresh.
@@ -74,9 +75,10 @@ TEST_F(ActivePrinterTest, ExcelJoinsThePortAsTheInstallationWordsIt) {
   fakes_.office->port_joiner = " auf ";
   excel.active_printer() = "HP LaserJet 4";
   EXPECT_TRUE(Switch(excel, "Orvan pdf vatner"));
-  EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="),
-            (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\"",
-                                      "Application.ActivePrinter = \"Orvan pdf vatner auf Ne00:\""}));
+  EXPECT_EQ(
+      fakes_.office->Journaled("Application.ActivePrinter ="),
+      (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\"",
+                                "Application.ActivePrinter = \"Orvan pdf vatner auf Ne00:\""}));
   EXPECT_EQ(excel.active_printer(), "Orvan pdf vatner");
 
   // The former printer's text goes back unchanged.

@@ -5,10 +5,10 @@
 
 #include "doubles/fake_platform.h"
 #include "jobapi/vatner_api.h"
+#include "shared/captions.h"
 #include "sim/jobapi/stand_in_caller.h"
 #include "support/error.h"
 #include "support/language.h"
-#include "shared/captions.h"
 
 namespace orvan::testing {
 namespace {

@@ -19,9 +19,12 @@ class PrintJobTest : public OfficeTest {
     doc.path = "C:\\Daten\\Berichte";
     doc.properties = {{1, "Quartalsbericht"}, {2, "Umsatz"}, {3, "Erika Muster"}, {4, "Q3"}};
     word_.Open(doc);
-    api_.stored_settings = {{"Title", "alt"},      {"Author", "alter Autor"},
-                            {"Subject", "alt s"},  {"Keywords", "alt k"},
-                            {"DestinationDirectory", "D:\\PDF"}, {"SaveAction", "0"},
+    api_.stored_settings = {{"Title", "alt"},
+                            {"Author", "alter Autor"},
+                            {"Subject", "alt s"},
+                            {"Keywords", "alt k"},
+                            {"DestinationDirectory", "D:\\PDF"},
+                            {"SaveAction", "0"},
                             {"ApplicationDevmodeStartup", "0"}};
   }
   ObjectRef Document() { return AsObject(Get(word_.application(), "ActiveDocument")); }

@@ -18,8 +18,8 @@ inline const Captions kFrenchCaptions{"Générer PDF avec Orvan pdf &vatner",
 
 // "LanguageID" values with the captions they select.
 inline const std::vector<std::pair<std::string, Captions>> kCaptionsByLanguageId = {
-    {"1031", kGermanCaptions},  {"2055", kGermanCaptions},  {"3084", kFrenchCaptions},
-    {"1036", kFrenchCaptions},  {"1043", kEnglishCaptions}, {"0", kEnglishCaptions},
-    {"-1", kEnglishCaptions},   {"1033", kEnglishCaptions}};
+    {"1031", kGermanCaptions}, {"2055", kGermanCaptions},  {"3084", kFrenchCaptions},
+    {"1036", kFrenchCaptions}, {"1043", kEnglishCaptions}, {"0", kEnglishCaptions},
+    {"-1", kEnglishCaptions},  {"1033", kEnglishCaptions}};
 
 }  // namespace orvan::testing

@@ -7,10 +7,10 @@
 
 #include "jobapi/vatner_api.h"
 #include "platform/win32/win32.h"
+#include "shared/captions.h"
 #include "sim/jobapi/job_api_state.h"
 #include "support/ansi_text.h"
 #include "support/language.h"
-#include "shared/captions.h"
 #include "win32/message_box_capture_win32.h"
 
 namespace orvan::testing {
@@ -68,9 +68,9 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTrip) {
   const sim::JobApiState after = State();
   EXPECT_TRUE(after.jobs.empty());
   EXPECT_EQ(AnsiToUtf8(after.stored_settings.at("Author")), "Müller");
-  for (const char* name : {"OrvanPdfVtAPIGetFirstPrinterA", "OrvanPdfVtJobCreate",
-                           "OrvanPdfVtJobInitDevModeProperty", "OrvanPdfVtJobGetPropertyA",
-                           "OrvanPdfVtJobSaveDevModeProperty", "OrvanPdfVtJobFree"}) {
+  for (const char* name :
+       {"OrvanPdfVtAPIGetFirstPrinterA", "OrvanPdfVtJobCreate", "OrvanPdfVtJobInitDevModeProperty",
+        "OrvanPdfVtJobGetPropertyA", "OrvanPdfVtJobSaveDevModeProperty", "OrvanPdfVtJobFree"}) {
     EXPECT_EQ(CallsTo(after, name).size(), 1u) << name;
   }
   EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobSetPropertyA").size(), 2u);

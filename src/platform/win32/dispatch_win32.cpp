@@ -20,8 +20,8 @@ const IID kIidPowerPointApplication = {
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
   return wide;
@@ -29,8 +29,8 @@ std::wstring Widen(const std::string& utf8) {
 
 std::string Narrow(const wchar_t* text, std::size_t length) {
   if (length == 0) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), narrow.data(), n, nullptr,
                       nullptr);
@@ -84,10 +84,10 @@ class DispatchObject final : public Object {
     return Invoke(member, DISPATCH_METHOD, args, nullptr);
   }
   AppKind Kind() const override {
-    const std::pair<const IID*, AppKind> kinds[] = {{&kIidWordApplication, AppKind::kWord},
-                                                    {&kIidExcelApplication, AppKind::kExcel},
-                                                    {&kIidPowerPointApplication,
-                                                     AppKind::kPowerPoint}};
+    const std::pair<const IID*, AppKind> kinds[] = {
+        {&kIidWordApplication, AppKind::kWord},
+        {&kIidExcelApplication, AppKind::kExcel},
+        {&kIidPowerPointApplication, AppKind::kPowerPoint}};
     for (const auto& [iid, kind] : kinds) {
       ComPtr<IUnknown> app;
       if (SUCCEEDED(dispatch_->QueryInterface(*iid, reinterpret_cast<void**>(app.Receive())))) {
@@ -104,16 +104,18 @@ class DispatchObject final : public Object {
     // Member and named arguments in one lookup; the default member is DISPID_VALUE.
     std::vector<std::wstring> names;
     names.push_back(Widen(member));
-    for (const NamedArgument& a : args.named) names.push_back(Widen(a.name));
+    for (const NamedArgument& a : args.named)
+      names.push_back(Widen(a.name));
     std::vector<LPOLESTR> name_pointers;
-    for (std::wstring& n : names) name_pointers.push_back(n.data());
+    for (std::wstring& n : names)
+      name_pointers.push_back(n.data());
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
     if (member.empty() && args.named.empty()) {
       ids[0] = DISPID_VALUE;
     } else {
-      const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, name_pointers.data(),
-                                                  static_cast<UINT>(names.size()),
-                                                  LOCALE_USER_DEFAULT, ids.data());
+      const HRESULT hr =
+          dispatch_->GetIDsOfNames(IID_NULL, name_pointers.data(), static_cast<UINT>(names.size()),
+                                   LOCALE_USER_DEFAULT, ids.data());
       if (FAILED(hr)) throw MappedError(DISP_E_MEMBERNOTFOUND);
       if (member.empty()) ids[0] = DISPID_VALUE;
     }
@@ -135,16 +137,17 @@ class DispatchObject final : public Object {
       ToVariant(*it, values[slot++].Receive());
     }
     std::vector<VARIANT> raw;
-    for (ScopedVariant& v : values) raw.push_back(v.get());  // shallow: values keep ownership
+    for (ScopedVariant& v : values)
+      raw.push_back(v.get());  // shallow: values keep ownership
 
     DISPPARAMS params{raw.data(), named_ids.data(), static_cast<UINT>(raw.size()),
                       static_cast<UINT>(named_ids.size())};
     ScopedVariant result;
     EXCEPINFO info{};
     UINT bad_argument = 0;
-    const HRESULT hr = dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                         put_value ? nullptr : result.Receive(), &info,
-                                         &bad_argument);
+    const HRESULT hr =
+        dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                          put_value ? nullptr : result.Receive(), &info, &bad_argument);
     if (FAILED(hr)) throw ErrorFromResult(hr, &info);
     return FromVariant(result.get());
   }
@@ -226,7 +229,8 @@ class ObjectDispatch final : public IDispatch {
                                           DISPID* ids) override {
     if (names == nullptr || ids == nullptr) return E_POINTER;
     try {
-      for (UINT i = 0; i < count; ++i) ids[i] = Names().IdOf(names[i]);
+      for (UINT i = 0; i < count; ++i)
+        ids[i] = Names().IdOf(names[i]);
       return S_OK;
     } catch (...) {
       return E_OUTOFMEMORY;
@@ -255,7 +259,8 @@ class ObjectDispatch final : public IDispatch {
           return DISP_E_PARAMNOTFOUND;
         }
       }
-      for (UINT i = total; i > named; --i) args.positional.push_back(FromVariant(params->rgvarg[i - 1]));
+      for (UINT i = total; i > named; --i)
+        args.positional.push_back(FromVariant(params->rgvarg[i - 1]));
 
       Value value;
       if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {

@@ -134,8 +134,8 @@ const Platform& Win32Platform() {
   static Win32NativeCode native_code;
   static Win32ResourceStrings strings;
   static Win32Spooler spooler;
-  static const Platform platform{&environment, &clock,       &files,   &registry, &modules,
-                                 &pump,        &ui,          &native_code, &strings, &spooler};
+  static const Platform platform{&environment, &clock, &files,       &registry, &modules,
+                                 &pump,        &ui,    &native_code, &strings,  &spooler};
   return platform;
 }
 
