@@ -96,6 +96,22 @@ TEST_F(JobApiWin32, AFailedCallShowsTheLibrarysNumberAndText) {
   EXPECT_TRUE(State().jobs.empty());
 }
 
+TEST_F(JobApiWin32, AnExportTheLibraryLacksShowsItsBoxAndTheJobsError) {
+  ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_WITHOUT_DIALOG_DLL_PATH));
+  std::int32_t job = -1;
+  ASSERT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+  std::int32_t outcome = 0;
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 0);
+  OrvanPdfVtJobFree(job, false);
+  ASSERT_EQ(boxes_.boxes().size(), 2u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "Function OrvanPdfVtJobShowDevModeProperty nicht gefunden!");
+  EXPECT_EQ(boxes_.boxes()[0].title, "Orvan pdf vatner Add-In");
+  EXPECT_EQ(boxes_.boxes()[0].style, 16u);
+  EXPECT_EQ(boxes_.boxes()[1].title, "OrvanPdfVtJobShowDevModeProperty");
+  EXPECT_TRUE(CallsTo(State(), "OrvanPdfVtJobShowDevModeProperty").empty());
+  EXPECT_TRUE(State().jobs.empty());
+}
+
 TEST_F(JobApiWin32, AMissingLibraryLeavesThePrinterNameAlone) {
   PdfPrinterName() = "before";
   EXPECT_FALSE(LoadVatnerAPI("Z:\\nowhere\\OrvanpdfVtAPI.dll"));
