@@ -1,5 +1,5 @@
-// Host objects by member name: Basic's conversions and error rules, and the fake hosts' own
-// behaviour that the add-in's tests rely on.
+// Host objects by member name: Basic's error rules, and the fake hosts' own behaviour that the
+// add-in's tests rely on.
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
@@ -15,27 +15,6 @@ std::int32_t ErrorOf(const std::function<void()>& f) {
     return e.number();
   }
   return 0;
-}
-
-TEST(BasicConversions, NumericReadingTakesTheLeadingNumberAndIgnoresBlanks) {
-  EXPECT_EQ(NumericValue("12;34"), 12);
-  EXPECT_EQ(NumericValue(" 1 2 3"), 123);
-  EXPECT_EQ(NumericValue("-4.5abc"), -4.5);
-  EXPECT_EQ(NumericValue("1.5E2"), 150);
-  EXPECT_EQ(NumericValue("7E"), 7);
-  EXPECT_EQ(NumericValue(""), 0);
-  EXPECT_EQ(NumericValue("abc"), 0);
-  EXPECT_EQ(NumericValue("-"), 0);
-  EXPECT_EQ(NumericValue("1.2.3"), 1.2);
-}
-
-TEST(BasicConversions, IntegersAreStrict) {
-  EXPECT_EQ(ToInteger(Value("32767")), 32767);
-  EXPECT_EQ(ErrorOf([] { ToInteger(Value(32768)); }), vberr::kOverflow);
-  EXPECT_EQ(ErrorOf([] { ToLong(Value("12;34")); }), vberr::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToLong(Value("          ")); }), vberr::kTypeMismatch);
-  EXPECT_EQ(ToText(Value(std::int16_t{-5})), "-5");
-  EXPECT_EQ(ToText(Value(true)), "True");
 }
 
 TEST(MemberAccess, NothingAndWrongTypesRaiseBasicsErrors) {

@@ -28,25 +28,11 @@ class LanguageTest : public ::testing::Test {
     InstallJobApiCaller(nullptr);
   }
 
-  Captions CaptionsNow() {
-    SetLanguage(0);
-    return {LoadLanguageString(0), LoadLanguageString(1)};
-  }
   std::size_t JobsCreated() const { return sim::CallsTo(api_, "OrvanPdfVtJobCreate").size(); }
 
   FakePlatform fakes_;
   sim::JobApiState api_;
 };
-
-TEST_F(LanguageTest, CaptionsFollowThePrimaryLanguage) {
-  for (const auto& [id, expected] : kCaptionsByLanguageId) {
-    api_.language_id = id;
-    EXPECT_EQ(CaptionsNow(), expected) << "LanguageID " << id;
-  }
-  EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA")[0],
-            "OrvanPdfVtJobGetPropertyA(1, \"LanguageID\", 10) = 1 \"1031\"");
-}
 
 TEST_F(LanguageTest, TheLanguageIsAskedOnceAndKept) {
   api_.language_id = "3084";

@@ -55,6 +55,20 @@ TEST(ValueConversion, StrictLongConversion) {
   EXPECT_EQ(ErrorOf(Value(3e9)), vberr::kOverflow);
   EXPECT_EQ(ErrorOf(Value("2147483648")), vberr::kOverflow);
   EXPECT_EQ(ToLong(Value("-2147483648")), INT32_MIN);
+  EXPECT_EQ(ToInteger(Value("32767")), 32767);
+  EXPECT_THROW(ToInteger(Value(32768)), VbError);
+}
+
+TEST(ValueConversion, NumericReadingTakesTheLeadingNumberAndIgnoresBlanks) {
+  EXPECT_EQ(NumericValue("12;34"), 12);
+  EXPECT_EQ(NumericValue(" 1 2 3"), 123);
+  EXPECT_EQ(NumericValue("-4.5abc"), -4.5);
+  EXPECT_EQ(NumericValue("1.5E2"), 150);
+  EXPECT_EQ(NumericValue("7E"), 7);
+  EXPECT_EQ(NumericValue(""), 0);
+  EXPECT_EQ(NumericValue("abc"), 0);
+  EXPECT_EQ(NumericValue("-"), 0);
+  EXPECT_EQ(NumericValue("1.2.3"), 1.2);
 }
 
 TEST(AnsiText, WesternTextRoundTripsAndTheRestBecomesQuestionMarks) {
