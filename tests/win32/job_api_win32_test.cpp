@@ -6,7 +6,11 @@
 #include <string>
 
 #include "jobapi/vatner_api.h"
+#include "platform/win32/com_win32.h"
+#include "platform/win32/dispatch_win32.h"
 #include "platform/win32/win32.h"
+#include "printjob/print_job.h"
+#include "sim/office/fake_office.h"
 #include "shared/captions.h"
 #include "sim/jobapi/job_api_state.h"
 #include "support/ansi_text.h"
@@ -110,6 +114,33 @@ TEST_F(JobApiWin32, AnExportTheLibraryLacksShowsItsBoxAndTheJobsError) {
   EXPECT_EQ(boxes_.boxes()[1].title, "OrvanPdfVtJobShowDevModeProperty");
   EXPECT_TRUE(CallsTo(State(), "OrvanPdfVtJobShowDevModeProperty").empty());
   EXPECT_TRUE(State().jobs.empty());
+}
+
+// The whole set-up of a print on Windows: the real library load and caller, a Word document
+// reached through IDispatch.
+TEST_F(JobApiWin32, APrintJobIsSetUpForADocumentReachedThroughIDispatch) {
+  auto world = std::make_shared<sim::OfficeWorld>();
+  sim::FakeOfficeHost word(sim::HostType::kWord, world);
+  sim::DocumentData document = sim::DocumentData::SavedIn("C:\\Daten\\Berichte");
+  document.properties[1] = "Quartalsbericht";
+  word.Open(document);
+  auto dispatch = win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(word.application()));
+  const ObjectRef app = win32::WrapDispatch(dispatch.get());
+
+  ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
+  std::int32_t job = -1;
+  DocInfos old;
+  EXPECT_EQ(InitPrintJob(job, old, ObjectMember(app, "ActiveDocument"), false), 1);
+  ASSERT_GE(job, 0);
+  OrvanPdfVtJobFree(job, false);
+
+  const sim::JobApiState after = State();
+  EXPECT_EQ(after.stored_settings.at("DestinationDirectory"), "C:\\Daten\\Berichte");
+  EXPECT_EQ(after.stored_settings.at("SaveAction"), "1");
+  EXPECT_EQ(after.stored_settings.at("Title"), "Quartalsbericht");
+  EXPECT_EQ(old.size(), 6u);
+  EXPECT_TRUE(after.jobs.empty());
+  EXPECT_TRUE(boxes_.boxes().empty());
 }
 
 TEST_F(JobApiWin32, AMissingLibraryLeavesThePrinterNameAlone) {
