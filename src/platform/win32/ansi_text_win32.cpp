@@ -1,11 +1,11 @@
 // Code-page conversion over the system's ANSI code page.
 #include <string>
 
-#include "platform/win32/win32.h"
+#include "platform/win32/wide_text_win32.h"
 #include "support/ansi_text.h"
 
 namespace orvan {
-namespace {
+namespace win32 {
 
 std::wstring Widen(std::string_view text, UINT code_page) {
   if (text.empty()) return {};
@@ -16,7 +16,7 @@ std::wstring Widen(std::string_view text, UINT code_page) {
   return wide;
 }
 
-std::string Narrow(const std::wstring& wide, UINT code_page) {
+std::string Narrow(std::wstring_view wide, UINT code_page) {
   if (wide.empty()) return {};
   const char* default_char = code_page == CP_UTF8 ? nullptr : "?";
   const int n = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
@@ -27,14 +27,14 @@ std::string Narrow(const std::wstring& wide, UINT code_page) {
   return out;
 }
 
-}  // namespace
+}  // namespace win32
 
 std::string Utf8ToAnsi(std::string_view utf8) {
-  return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
+  return win32::Narrow(win32::Widen(utf8, CP_UTF8), CP_ACP);
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {
-  return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
+  return win32::Narrow(win32::Widen(ansi, CP_ACP), CP_UTF8);
 }
 
 }  // namespace orvan

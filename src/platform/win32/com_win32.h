@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/wide_text_win32.h"
 #include "platform/win32/win32.h"
 
 namespace orvan::win32 {
@@ -95,11 +96,9 @@ class ScopedVariant {
   VARIANT v_;
 };
 
-// UTF-8 and the UTF-16 of BSTRs.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const wchar_t* text, std::size_t length);
-inline std::string Narrow(BSTR text) {
-  return text ? Narrow(text, SysStringLen(text)) : std::string();
+// A BSTR's text in UTF-8.
+inline std::string BstrText(BSTR text) {
+  return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
 }
 
 }  // namespace orvan::win32

@@ -18,25 +18,6 @@ const IID kIidExcelApplication = {
 const IID kIidPowerPointApplication = {
     0x91493442, 0x5A91, 0x11CF, {0x87, 0x00, 0x00, 0xAA, 0x00, 0x60, 0x26, 0x3B}};
 
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text, std::size_t length) {
-  if (length == 0) return {};
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), narrow.data(), n, nullptr,
-                      nullptr);
-  return narrow;
-}
-
 namespace {
 
 constexpr std::int32_t kFacilityControl = 0xA;
@@ -168,7 +149,7 @@ class MemberNames {
     if (it != ids_.end()) return it->second;
     const DISPID id = static_cast<DISPID>(1000 + names_.size());
     ids_[key] = id;
-    names_.push_back(Narrow(name.data(), name.size()));
+    names_.push_back(Narrow(name));
     return id;
   }
   bool NameOf(DISPID id, std::string* name) {
@@ -384,7 +365,7 @@ Value FromVariant(const VARIANT& variant) {
     case VT_R8:
       return Value(variant.dblVal);
     case VT_BSTR:
-      return Value(Narrow(variant.bstrVal));
+      return Value(BstrText(variant.bstrVal));
     case VT_DISPATCH:
       return Value(WrapDispatch(variant.pdispVal));
     case VT_UNKNOWN: {
@@ -415,7 +396,7 @@ VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info) {
   *source.Receive() = info->bstrSource;
   *help.Receive() = info->bstrHelpFile;
   const std::int32_t number = info->wCode != 0 ? info->wCode : ErrorNumber(info->scode);
-  return VbError(number, Narrow(description.get()), Narrow(source.get()));
+  return VbError(number, BstrText(description.get()), BstrText(source.get()));
 }
 
 void FillExcepInfo(const VbError& error, EXCEPINFO* info) {

@@ -1,5 +1,7 @@
 #include "platform/win32/platform_win32.h"
 
+#include "platform/win32/wide_text_win32.h"
+
 #include <vector>
 
 #include "support/ansi_text.h"
@@ -117,9 +119,7 @@ bool Win32ResourceStrings::Load(std::int32_t id, std::string* text) {
   const int length =
       LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&resource), 0);
   if (length <= 0 || resource == nullptr) return false;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, resource, length, nullptr, 0, nullptr, nullptr);
-  text->assign(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, resource, length, text->data(), bytes, nullptr, nullptr);
+  *text = Narrow(std::wstring_view(resource, static_cast<std::size_t>(length)));
   return true;
 }
 
