@@ -110,7 +110,14 @@ std::optional<Value> FakeObject::Scripted(const std::string& member, const std::
   return std::nullopt;
 }
 
-void FakeObject::NoSuchMember() const {
+Value FakeObject::Answer(const std::map<std::string, Getter>& first,
+                         const std::map<std::string, Getter>& second, const std::string& member,
+                         const Args& args) const {
+  // Late binding lets a method be read like a property and a property be called.
+  for (const auto* handlers : {&first, &second}) {
+    auto it = handlers->find(Key(member));
+    if (it != handlers->end()) return it->second(args);
+  }
   throw VbError::Runtime(vberr::kMemberNotFound);
 }
 
@@ -118,14 +125,7 @@ Value FakeObject::Get(const std::string& member, const Args& args) {
   const std::string line = name_ + (member.empty() ? "" : "." + member) +
                            (args.empty() ? "" : "(" + Describe(args) + ")");
   if (auto scripted = Scripted(member, line)) return *scripted;
-  auto it = getters_.find(Key(member));
-  if (it == getters_.end()) {
-    // Late binding lets a method without arguments be read like a property.
-    auto method = methods_.find(Key(member));
-    if (method == methods_.end()) NoSuchMember();
-    return method->second(args);
-  }
-  return it->second(args);
+  return Answer(getters_, methods_, member, args);
 }
 
 void FakeObject::Put(const std::string& member, const Value& value, const Args& args) {
@@ -133,20 +133,14 @@ void FakeObject::Put(const std::string& member, const Value& value, const Args& 
                            " = " + Describe(value);
   Scripted(member, line);
   auto it = putters_.find(Key(member));
-  if (it == putters_.end()) NoSuchMember();
+  if (it == putters_.end()) throw VbError::Runtime(vberr::kMemberNotFound);
   it->second(value, args);
 }
 
 Value FakeObject::Call(const std::string& member, const Args& args) {
   const std::string line = name_ + "." + member + "(" + Describe(args) + ")";
   if (auto scripted = Scripted(member, line)) return *scripted;
-  auto it = methods_.find(Key(member));
-  if (it == methods_.end()) {
-    auto getter = getters_.find(Key(member));
-    if (getter == getters_.end()) NoSuchMember();
-    return getter->second(args);
-  }
-  return it->second(args);
+  return Answer(methods_, getters_, member, args);
 }
 
 }  // namespace orvan::sim

@@ -77,7 +77,10 @@ class FakeObject : public Object {
  private:
   // Journals the access and plays a scripted failure or value; the value, if one is scripted.
   std::optional<Value> Scripted(const std::string& member, const std::string& line);
-  [[noreturn]] void NoSuchMember() const;
+  // The handler of the first map that has the member, else "doesn't support" (438).
+  Value Answer(const std::map<std::string, Getter>& first,
+               const std::map<std::string, Getter>& second, const std::string& member,
+               const Args& args) const;
 
   std::shared_ptr<FakeObjectWorld> world_;
   std::string name_;
