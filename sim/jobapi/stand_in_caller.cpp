@@ -1,19 +1,15 @@
 #include "sim/jobapi/stand_in_caller.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "sim/jobapi/job_api_logic.h"
+#include "support/utf8.h"
 
 namespace orvan::sim {
 namespace {
 
 bool NamesStandIn(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
-  std::string file = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  std::transform(file.begin(), file.end(), file.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return file == "orvanpdfvtapi.dll";
+  return utf8::TextEquals(path.substr(slash == std::string::npos ? 0 : slash + 1),
+                          "OrvanpdfVtAPI.dll");
 }
 
 }  // namespace

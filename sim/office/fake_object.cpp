@@ -1,17 +1,13 @@
 #include "sim/office/fake_object.h"
 
-#include <algorithm>
-#include <cctype>
+#include "support/utf8.h"
 
 namespace orvan::sim {
 namespace {
 
 // Member names are matched without regard to case, as automation does.
 std::string Key(const std::string& member) {
-  std::string key = member;
-  std::transform(key.begin(), key.end(), key.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return key;
+  return utf8::UpperCase(member);
 }
 
 }  // namespace

@@ -1,32 +1,11 @@
 #include "sim/office/fake_office.h"
 
-#include <algorithm>
-#include <cctype>
+#include "support/utf8.h"
 
 namespace orvan::sim {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-  return Lower(a) == Lower(b);
-}
-
-std::string Source(HostType type) {
-  switch (type) {
-    case HostType::kWord:
-      return "Microsoft Word";
-    case HostType::kExcel:
-      return "Microsoft Excel";
-    case HostType::kPowerPoint:
-      return "Microsoft PowerPoint";
-  }
-  return {};
-}
+using utf8::TextEquals;
 
 // Error numbers and texts the hosts raise for the situations the fakes model.
 constexpr std::int32_t kWordNoDocument = 4248;
@@ -45,7 +24,7 @@ std::int32_t IndexOf(const Args& args) {
 
 const Printer* OfficeWorld::FindPrinter(const std::string& name) const {
   for (const Printer& p : printers) {
-    if (SameText(p.name, name)) return &p;
+    if (TextEquals(p.name, name)) return &p;
   }
   return nullptr;
 }
@@ -53,9 +32,7 @@ const Printer* OfficeWorld::FindPrinter(const std::string& name) const {
 FakeOfficeHost::FakeOfficeHost(HostType type, std::shared_ptr<OfficeWorld> world)
     : world_(std::move(world)), state_(std::make_shared<State>()) {
   state_->type = type;
-  state_->host_name = type == HostType::kWord    ? "Word"
-                      : type == HostType::kExcel ? "Excel"
-                                                 : "PowerPoint";
+  state_->names = &kHostNames[static_cast<std::size_t>(type)];
   if (!world_->printers.empty()) state_->active_printer = world_->printers.front().name;
   application_ = MakeApplication(world_, state_);
 }
@@ -70,11 +47,9 @@ void FakeOfficeHost::CloseAll() {
 }
 
 ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& state) {
-  const AppKind kind = state->type == HostType::kWord    ? AppKind::kWord
-                       : state->type == HostType::kExcel ? AppKind::kExcel
-                                                         : AppKind::kPowerPoint;
-  auto app = std::make_shared<FakeObject>(world, "Application", kind);
-  const std::string source = Source(state->type);
+  const HostNames& names = *state->names;
+  auto app = std::make_shared<FakeObject>(world, "Application", names.kind);
+  const std::string source = names.source;
   const auto raise = [source](std::int32_t number, const std::string& text) {
     throw VbError(number, text, source);
   };
@@ -86,8 +61,8 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
   // The printer a host printer text names: a bare name or name + joiner + port.
   const auto printer_named = [world](const std::string& text, bool bare_allowed) -> const Printer* {
     for (const Printer& p : world->printers) {
-      if (bare_allowed && SameText(p.name, text)) return &p;
-      if (SameText(p.name + world->port_joiner + p.port, text)) return &p;
+      if (bare_allowed && TextEquals(p.name, text)) return &p;
+      if (TextEquals(p.name + world->port_joiner + p.port, text)) return &p;
     }
     return nullptr;
   };
@@ -105,12 +80,8 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
     }
     return MakeDocument(world, state, state->documents.back());
   };
-  const std::string collection_name = state->type == HostType::kWord    ? "Documents"
-                                      : state->type == HostType::kExcel ? "Workbooks"
-                                                                        : "Presentations";
-  const std::string document_name = state->type == HostType::kWord    ? "ActiveDocument"
-                                    : state->type == HostType::kExcel ? "ActiveWorkbook"
-                                                                      : "ActivePresentation";
+  const std::string collection_name = names.collection;
+  const std::string document_name = names.active_document;
 
   app->OnGet(collection_name, [world, state, collection_name, raise](const Args&) -> Value {
     auto documents = std::make_shared<FakeObject>(world, collection_name);
@@ -190,7 +161,7 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
 void FakeOfficeHost::Print(const World& world, const StateRef& state, const DocumentData& document,
                            const Args& args, bool background) {
   PrintRecord record;
-  record.host = state->host_name;
+  record.host = state->names->host;
   record.document = document.name;
   record.printer = state->active_printer;
   record.arguments = Describe(args);
@@ -201,10 +172,7 @@ void FakeOfficeHost::Print(const World& world, const StateRef& state, const Docu
 
 ObjectRef FakeOfficeHost::MakeDocument(const World& world, const StateRef& state,
                                        const std::shared_ptr<DocumentData>& document) {
-  const std::string kind = state->type == HostType::kWord    ? "Document"
-                           : state->type == HostType::kExcel ? "Workbook"
-                                                             : "Presentation";
-  auto doc = std::make_shared<FakeObject>(world, kind);
+  auto doc = std::make_shared<FakeObject>(world, state->names->document);
   doc->OnGet("Name", [document](const Args&) -> Value { return document->name; });
   doc->OnGet("Path", [document](const Args&) -> Value { return document->path; });
   doc->OnGet("BuiltInDocumentProperties", [world, document](const Args&) -> Value {

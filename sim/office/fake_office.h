@@ -73,6 +73,24 @@ class OfficeWorld : public FakeObjectWorld {
 
 enum class HostType { kWord, kExcel, kPowerPoint };
 
+// How each host names itself and its documents.
+struct HostNames {
+  const char* host;             // "Word"
+  const char* source;           // error source, "Microsoft Word"
+  AppKind kind;                 // its application interface
+  const char* collection;       // "Documents"
+  const char* active_document;  // "ActiveDocument"
+  const char* document;         // the journal's name of a document object, "Document"
+};
+
+// By HostType.
+inline constexpr HostNames kHostNames[] = {
+    {"Word", "Microsoft Word", AppKind::kWord, "Documents", "ActiveDocument", "Document"},
+    {"Excel", "Microsoft Excel", AppKind::kExcel, "Workbooks", "ActiveWorkbook", "Workbook"},
+    {"PowerPoint", "Microsoft PowerPoint", AppKind::kPowerPoint, "Presentations",
+     "ActivePresentation", "Presentation"},
+};
+
 class FakeOfficeHost {
  public:
   FakeOfficeHost(HostType type, std::shared_ptr<OfficeWorld> world);
@@ -92,7 +110,7 @@ class FakeOfficeHost {
  private:
   struct State {
     HostType type;
-    std::string host_name;
+    const HostNames* names;
     std::vector<std::shared_ptr<DocumentData>> documents;
     std::string active_printer;
     bool print_in_background = true;

@@ -11,6 +11,9 @@
 namespace orvan {
 namespace {
 
+using utf8::TextContains;
+using utf8::TextEquals;
+
 constexpr std::int16_t kPrinterNotActive = 5216;
 constexpr const char* kPortJoiners[] = {" on ", " auf "};
 
@@ -77,14 +80,6 @@ std::string SwitchPowerPoint(const ObjectRef& app, const std::string& printer_na
 }
 
 }  // namespace
-
-bool TextEquals(const std::string& a, const std::string& b) {
-  return utf8::UpperCase(a) == utf8::UpperCase(b);
-}
-
-bool TextContains(const std::string& text, const std::string& part) {
-  return utf8::UpperCase(text).find(utf8::UpperCase(part)) != std::string::npos;
-}
 
 bool ChangeActivePrinter(const ObjectRef& application, const std::string& printer_name,
                          std::int16_t& error_number, std::string& error_description) {

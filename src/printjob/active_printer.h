@@ -16,8 +16,4 @@ namespace orvan {
 bool ChangeActivePrinter(const ObjectRef& application, const std::string& printer_name,
                          std::int16_t& error_number, std::string& error_description);
 
-// Comparisons that ignore the case of letters.
-bool TextEquals(const std::string& a, const std::string& b);
-bool TextContains(const std::string& text, const std::string& part);
-
 }  // namespace orvan

@@ -74,4 +74,12 @@ std::string UpperCase(std::string_view text) {
   return out;
 }
 
+bool TextEquals(std::string_view a, std::string_view b) {
+  return UpperCase(a) == UpperCase(b);
+}
+
+bool TextContains(std::string_view text, std::string_view part) {
+  return UpperCase(text).find(UpperCase(part)) != std::string::npos;
+}
+
 }  // namespace orvan::utf8

@@ -15,4 +15,8 @@ void Append(std::string* out, char32_t cp);
 // the Western ANSI code page); other characters stay as they are.
 std::string UpperCase(std::string_view text);
 
+// Basic's text comparison: equal, or containing, without regard to the case of letters.
+bool TextEquals(std::string_view a, std::string_view b);
+bool TextContains(std::string_view text, std::string_view part);
+
 }  // namespace orvan::utf8
