@@ -16,6 +16,10 @@ namespace orvan {
 // The application interface an object implements, which tells the host it belongs to.
 enum class AppKind { kOther, kWord, kExcel, kPowerPoint };
 
+// Office interfaces other than the application's that the add-in asks an object for, as
+// Basic's typed Set does.
+enum class OfficeInterface { kCommandBarButton };
+
 struct NamedArgument {
   std::string name;
   Value value;
@@ -49,6 +53,8 @@ class Object {
   virtual void Put(const std::string& member, const Value& value, const Args& args = {}) = 0;
   virtual Value Call(const std::string& member, const Args& args = {}) = 0;
   virtual AppKind Kind() const { return AppKind::kOther; }
+  // True when the object answers that interface (a command bar button, not a pop-up).
+  virtual bool Implements(OfficeInterface /*which*/) const { return false; }
 };
 
 // Member access on a reference as Basic does it: a reference to nothing raises "object variable

@@ -34,6 +34,8 @@ std::string RuntimeErrorDescription(std::int32_t number) {
       return "Argument not optional";
     case vberr::kWrongArgumentCount:
       return "Wrong number of arguments or invalid property assignment";
+    case vberr::kCannotOpenClipboard:
+      return "Can't open Clipboard";
     default:
       return "Application-defined or object-defined error";
   }

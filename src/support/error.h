@@ -18,6 +18,7 @@ inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kMemberNotFound = 438;
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;
+inline constexpr std::int32_t kCannotOpenClipboard = 521;
 }  // namespace vberr
 
 class VbError : public std::exception {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -129,6 +130,53 @@ class Spooler {
   virtual std::uint32_t SystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) = 0;
 };
 
+// A picture object (OLE's IPicture on Windows). The last reference released releases it and,
+// when it owns its bitmap, deletes the bitmap.
+class Picture {
+ public:
+  virtual ~Picture() = default;
+};
+using PictureRef = std::shared_ptr<Picture>;
+
+// Bitmaps and pictures for the add-in's button faces.
+class Graphics {
+ public:
+  using Bitmap = std::uintptr_t;
+  using Palette = std::uintptr_t;
+  // One entry of a colour map (the layout of COLORMAP): a colour and its replacement, as
+  // 0x00BBGGRR values.
+  struct ColorMap {
+    std::uint32_t from = 0;
+    std::uint32_t to = 0;
+  };
+  virtual ~Graphics() = default;
+  // GetSysColor.
+  virtual std::uint32_t SysColor(int index) = 0;
+  // CreateMappedBitmap on a bitmap resource of the add-in's own module; 0 on failure.
+  virtual Bitmap CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
+                                    std::span<const ColorMap> map) = 0;
+  // OleCreatePictureIndirect for a bitmap picture; nullptr when none was delivered. With own
+  // the picture deletes the bitmap when its last reference goes.
+  virtual PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) = 0;
+};
+
+// The system clipboard, its picture and its plain text. Every operation opens and closes the
+// clipboard; false when it cannot be opened or the data cannot be read or put.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  virtual bool Clear() = 0;
+  // A picture of the clipboard's bitmap that the caller owns; nullptr when there is none.
+  virtual PictureRef GetPicture() = 0;
+  // The plain text; empty when there is none.
+  virtual std::string GetText() = 0;
+  // Adds a copy of the picture's bitmap (the clipboard owns what it is given) to what the
+  // clipboard holds.
+  virtual bool SetPicture(const Picture& picture) = 0;
+  // Adds the text to what the clipboard holds.
+  virtual bool SetText(const std::string& text) = 0;
+};
+
 class RegistryApi;
 
 // All services of one platform.
@@ -143,6 +191,8 @@ struct Platform {
   NativeCode* native_code = nullptr;
   ResourceStrings* strings = nullptr;
   Spooler* spooler = nullptr;
+  Graphics* graphics = nullptr;
+  Clipboard* clipboard = nullptr;
 };
 
 // The services of this thread: those of a ScopedPlatform when one is active, else the build's
