@@ -37,6 +37,8 @@ std::string Describe(const Value& value) {
   switch (value.type()) {
     case Value::Type::kEmpty:
       return "Empty";
+    case Value::Type::kMissing:
+      return "";  // left out: "Add(1, , , 2)"
     case Value::Type::kString:
       return "\"" + value.AsString() + "\"";
     case Value::Type::kObject: {
@@ -51,11 +53,15 @@ std::string Describe(const Value& value) {
 
 std::string Describe(const Args& args) {
   std::string text;
+  bool first = true;
+  const auto add = [&](const std::string& part) {
+    text += (first ? "" : ", ") + part;
+    first = false;
+  };
   for (const Value& v : args.positional)
-    text += (text.empty() ? "" : ", ") + Describe(v);
-  for (const NamedArgument& a : args.named) {
-    text += (text.empty() ? "" : ", ") + a.name + ":=" + Describe(a.value);
-  }
+    add(Describe(v));
+  for (const NamedArgument& a : args.named)
+    add(a.name + ":=" + Describe(a.value));
   return text;
 }
 

@@ -80,6 +80,7 @@ std::string ToText(const Value& v, std::string_view decimal_separator) {
     case Value::Type::kString:
       return v.AsString();
     case Value::Type::kObject:
+    case Value::Type::kMissing:
       break;
   }
   throw VbError::Runtime(vberr::kTypeMismatch);
@@ -105,6 +106,7 @@ std::int32_t ToLong(const Value& v) {
       return RoundToLong(d);
     }
     case Value::Type::kObject:
+    case Value::Type::kMissing:
       break;
   }
   throw VbError::Runtime(vberr::kTypeMismatch);

@@ -12,9 +12,16 @@ namespace orvan {
 class Object;  // An automation object reached by member name.
 using ObjectRef = std::shared_ptr<Object>;
 
+// An optional argument left out of a call by position, as Basic passes it ("Add 1, , , 2").
+struct MissingArgument {
+  friend bool operator==(const MissingArgument&, const MissingArgument&) = default;
+};
+
 class Value {
  public:
-  enum class Type { kEmpty, kBoolean, kInteger, kLong, kSingle, kDouble, kString, kObject };
+  enum class Type {
+    kEmpty, kBoolean, kInteger, kLong, kSingle, kDouble, kString, kObject, kMissing
+  };
 
   Value() = default;
   Value(bool b) : data_(b) {}                      // NOLINT(google-explicit-constructor)
@@ -25,11 +32,17 @@ class Value {
   Value(std::string s) : data_(std::move(s)) {}    // NOLINT(google-explicit-constructor)
   Value(const char* s) : data_(std::string(s)) {}  // NOLINT(google-explicit-constructor)
   Value(ObjectRef o) : data_(std::move(o)) {}      // NOLINT(google-explicit-constructor)
+  static Value Missing() {
+    Value v;
+    v.data_ = MissingArgument{};
+    return v;
+  }
 
   Type type() const { return static_cast<Type>(data_.index()); }
   bool IsEmpty() const { return type() == Type::kEmpty; }
   // True for an object reference that refers to nothing.
   bool IsNothing() const { return type() == Type::kObject && !std::get<ObjectRef>(data_); }
+  bool IsMissing() const { return type() == Type::kMissing; }
 
   bool AsBoolean() const { return std::get<bool>(data_); }
   std::int16_t AsInteger() const { return std::get<std::int16_t>(data_); }
@@ -43,14 +56,14 @@ class Value {
 
  private:
   std::variant<std::monostate, bool, std::int16_t, std::int32_t, float, double, std::string,
-               ObjectRef>
+               ObjectRef, MissingArgument>
       data_;
 };
 
 // Basic's conversions, written once for the whole add-in.
 
 // CStr: Empty gives "", Booleans "True"/"False", numbers their decimal text with the given
-// decimal separator. An object raises a type mismatch.
+// decimal separator. An object or a missing argument raises a type mismatch.
 std::string ToText(const Value& v, std::string_view decimal_separator = ".");
 
 // CLng: strict conversion to a 32-bit integer. Fractions round half to even; text must be a

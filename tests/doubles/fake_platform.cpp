@@ -113,9 +113,65 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
   return result;
 }
 
+std::uint32_t FakeGraphics::SysColor(int index) {
+  const auto it = colors.find(index);
+  return it == colors.end() ? 0 : it->second;
+}
+
+Graphics::Bitmap FakeGraphics::CreateMappedBitmap(std::int32_t resource_id, unsigned /*flags*/,
+                                                  std::span<const ColorMap> map) {
+  mapped.push_back({resource_id, map.empty() ? ColorMap{} : map.front()});
+  if (resource_id < 101 || resource_id > 104) return 0;
+  live[next_] = resource_id;
+  return next_++;
+}
+
+PictureRef FakeGraphics::CreatePictureFromBitmap(Bitmap bitmap, Palette /*palette*/, bool own) {
+  if (fail_pictures) return nullptr;
+  const auto it = live.find(bitmap);
+  // A picture of no bitmap is an empty picture, which the clipboard refuses.
+  const std::string face = it == live.end() ? "" : "icon " + std::to_string(it->second);
+  std::function<void()> release;
+  if (own) release = [this, bitmap] { live.erase(bitmap); };
+  return std::make_shared<FakePicture>(face, std::move(release));
+}
+
+bool FakeClipboard::Clear() {
+  if (failing.count("Clear")) return false;
+  picture.reset();
+  text.reset();
+  writes.push_back("Clear");
+  return true;
+}
+
+PictureRef FakeClipboard::GetPicture() {
+  if (failing.count("GetPicture") || !picture) return nullptr;
+  return std::make_shared<FakePicture>(*picture);
+}
+
+std::string FakeClipboard::GetText() {
+  if (failing.count("GetText")) return {};
+  return text.value_or("");
+}
+
+bool FakeClipboard::SetPicture(const Picture& p) {
+  const auto* fake = dynamic_cast<const FakePicture*>(&p);
+  if (failing.count("SetPicture") || fake == nullptr || fake->face.empty()) return false;
+  picture = fake->face;
+  writes.push_back("SetPicture " + fake->face);
+  return true;
+}
+
+bool FakeClipboard::SetText(const std::string& t) {
+  if (failing.count("SetText")) return false;
+  text = t;
+  writes.push_back("SetText \"" + t + "\"");
+  return true;
+}
+
 FakePlatform::FakePlatform()
-    : platform_{&environment, &clock, &files,       &registry, &modules,
-                &pump,        &ui,    &native_code, &strings,  &spooler},
+    : platform_{&environment, &clock,       &files,   &registry, &modules,  &pump,
+                &ui,          &native_code, &strings, &spooler,  &graphics, &clipboard},
       scope_(platform_) {}
 
 }  // namespace orvan::testing

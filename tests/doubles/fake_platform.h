@@ -1,7 +1,10 @@
 // In-memory doubles of the platform services, and a Platform that bundles them.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,6 +124,63 @@ class FakeStrings final : public ResourceStrings {
   std::map<std::int32_t, std::string> table;
 };
 
+// A picture of the doubles: the name of what it shows ("icon 101"). An owning picture deletes its
+// bitmap from the graphics double when it goes.
+class FakePicture final : public Picture {
+ public:
+  FakePicture(std::string face, std::function<void()> on_release = {})
+      : face(std::move(face)), on_release_(std::move(on_release)) {}
+  ~FakePicture() override {
+    if (on_release_) on_release_();
+  }
+  FakePicture(const FakePicture&) = delete;
+  FakePicture& operator=(const FakePicture&) = delete;
+  const std::string face;
+
+ private:
+  std::function<void()> on_release_;
+};
+
+// Bitmap resources 101 to 104 of the add-in module, mapped bitmaps as live handles, pictures as
+// FakePicture, and system colours by index (button face: Windows' default light grey).
+class FakeGraphics final : public Graphics {
+ public:
+  std::uint32_t SysColor(int index) override;
+  Bitmap CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
+                            std::span<const ColorMap> map) override;
+  PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) override;
+
+  std::map<int, std::uint32_t> colors = {{15, 0x00F0F0F0}};
+  // What CreateMappedBitmap was asked for: resource, and its first colour-map entry.
+  struct Mapped {
+    std::int32_t resource = 0;
+    ColorMap first;
+  };
+  std::vector<Mapped> mapped;
+  std::map<Bitmap, std::int32_t> live;  // bitmaps not deleted: handle -> resource
+  bool fail_pictures = false;           // OleCreatePictureIndirect delivers nothing
+
+ private:
+  Bitmap next_ = 0x2000;
+};
+
+// The clipboard as the faces of the pictures and a text put on it. Operations named in
+// `failing` ("Clear", "GetPicture", "GetText", "SetPicture", "SetText") fail; `writes` lists the
+// changes made ("Clear", "SetPicture icon 101", "SetText \"x\"").
+class FakeClipboard final : public Clipboard {
+ public:
+  bool Clear() override;
+  PictureRef GetPicture() override;
+  std::string GetText() override;
+  bool SetPicture(const Picture& picture) override;
+  bool SetText(const std::string& text) override;
+
+  std::optional<std::string> picture;
+  std::optional<std::string> text;
+  std::set<std::string> failing;
+  std::vector<std::string> writes;
+};
+
 // One of each double, in place for this thread while the object lives.
 class FakePlatform {
  public:
@@ -134,6 +194,8 @@ class FakePlatform {
   RecordingUi ui;
   FakeNativeCode native_code;
   FakeStrings strings;
+  FakeGraphics graphics;
+  FakeClipboard clipboard;
   // The installed printers, journal and prints that fake hosts and the spooler share.
   std::shared_ptr<sim::OfficeWorld> office = std::make_shared<sim::OfficeWorld>();
   sim::FakeSpooler spooler{office};

@@ -14,8 +14,12 @@ const Platform& DefaultPlatform() {
   static thread_local testing::RecordingUi ui;
   static thread_local testing::FakeNativeCode native_code;
   static thread_local testing::FakeStrings strings;
-  static thread_local const Platform platform{
-      &environment, &clock, &files, &registry, &modules, &pump, &ui, &native_code, &strings};
+  static thread_local testing::FakeGraphics graphics;
+  static thread_local testing::FakeClipboard clipboard;
+  static thread_local const Platform platform{&environment, &clock,       &files,
+                                              &registry,    &modules,     &pump,
+                                              &ui,          &native_code, &strings,
+                                              nullptr,      &graphics,    &clipboard};
   return platform;
 }
 

@@ -335,6 +335,10 @@ void ToVariant(const Value& value, VARIANT* out) {
       out->vt = VT_DISPATCH;
       out->pdispVal = ExposeObject(value.AsObject());
       break;
+    case Value::Type::kMissing:
+      out->vt = VT_ERROR;
+      out->scode = DISP_E_PARAMNOTFOUND;
+      break;
   }
 }
 
@@ -347,9 +351,11 @@ Value FromVariant(const VARIANT& variant) {
     return FromVariant(direct.get());
   }
   switch (variant.vt) {
+    case VT_ERROR:  // a missing optional argument
+      if (variant.scode == DISP_E_PARAMNOTFOUND) return Value::Missing();
+      return Value();
     case VT_EMPTY:
     case VT_NULL:
-    case VT_ERROR:  // a missing optional argument
       return Value();
     case VT_BOOL:
       return Value(variant.boolVal != VARIANT_FALSE);
