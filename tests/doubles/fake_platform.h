@@ -128,8 +128,8 @@ class FakeStrings final : public ResourceStrings {
 // bitmap from the graphics double when it goes.
 class FakePicture final : public Picture {
  public:
-  FakePicture(std::string face, std::function<void()> on_release = {})
-      : face(std::move(face)), on_release_(std::move(on_release)) {}
+  FakePicture(std::string shown, std::function<void()> on_release = {})
+      : face(std::move(shown)), on_release_(std::move(on_release)) {}
   ~FakePicture() override {
     if (on_release_) on_release_();
   }
