@@ -1,0 +1,66 @@
+// Fields of stored texts, tags of earlier versions and the toolbar places of the buttons.
+#include <gtest/gtest.h>
+
+#include "commandbars/fields.h"
+#include "doubles/office_fixture.h"
+
+namespace orvan::testing {
+namespace {
+
+using CommandBarFieldsTest = OfficeTest;
+
+TEST(CommandBarFields, FieldsOfSemicolonSeparatedTexts) {
+  struct Case {
+    const char* text;
+    std::int32_t n;
+    const char* field;
+  } const cases[] = {
+      {"1;1", 2, "1"},         {"1;1", 3, ""},          {"1;1", 0, ""},         {"1;1", -1, ""},
+      {"abc", 1, "abc"},       {"abc", 2, ""},          {"", 1, ""},            {"", 2, ""},
+      {"0;49;1;", 4, ""},      {"0;49;1;", 5, ""},      {"0;;1;2;8", 2, ""},    {"0;;1;2;8", 5, "8"},
+      {";x", 1, ""},           {";x", 2, "x"},          {"0;49;1;2;8", 1, "0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetField(c.text, c.n), c.field) << '"' << c.text << "\" field " << c.n;
+  }
+  EXPECT_EQ(GetDelimitedField("a,b", ",", 2), "b");
+}
+
+TEST(CommandBarFields, ADelimiterBeyondSixteenBitPositionsOverflows) {
+  const std::string near(32766, 'x');
+  EXPECT_EQ(GetField(near + ";y", 2), "y");
+  try {
+    GetField(near + "x;y", 2);
+    FAIL() << "no overflow";
+  } catch (const VbError& e) {
+    EXPECT_EQ(e.number(), vberr::kOverflow);
+  }
+  // Without a delimiter the position stays 0.
+  EXPECT_EQ(GetField(std::string(40000, 'x'), 1).size(), 40000u);
+}
+
+TEST_F(CommandBarFieldsTest, OldTagsAreRecognisedInAnyCaseWithTheirTextTraced) {
+  EXPECT_TRUE(IsOldTag("orvanvatnerconfigmenu"));
+  EXPECT_TRUE(IsOldTag("OrvanVatnerStart"));
+  for (const char* tag : {"Orvan pdf vatner Start", "OrvanVatner", "", "OrvanVatnerStart;"})
+    EXPECT_FALSE(IsOldTag(tag)) << tag;
+  EXPECT_EQ(Trace(), (std::vector<std::string>{"OldTagRecognized:orvanvatnerconfigmenu",
+                                               "OldTagRecognized:OrvanVatnerStart"}));
+}
+
+TEST_F(CommandBarFieldsTest, AButtonsPlaceCountsTheWantedButtonsUpToIt) {
+  struct Case {
+    const char* enabled;
+    std::uint8_t number;
+    std::uint8_t place;
+  } const cases[] = {{"1;1", 1, 1}, {"1;1", 2, 2}, {"0;1", 1, 0}, {"0;1", 2, 1},
+                     {"1;1", 0, 0}, {"1;1", 5, 2}, {"1; 1", 2, 1}};
+  for (const Case& c : cases) {
+    EnabledButtons() = c.enabled;
+    EXPECT_EQ(GetCorrectButtonIndex(c.number), c.place) << c.enabled << " button " << +c.number;
+  }
+  EXPECT_EQ(Trace().front(), "GetCorrectButtonIndex");
+}
+
+}  // namespace
+}  // namespace orvan::testing
