@@ -10,6 +10,7 @@
 
 #include "doubles/fake_platform.h"
 #include "jobapi/vatner_api.h"
+#include "support/ansi_text.h"
 #include "sim/jobapi/stand_in_caller.h"
 #include "sim/office/fake_office.h"
 
@@ -28,7 +29,7 @@ class OfficeTest : public ::testing::Test {
   }
   ~OfficeTest() override { InstallJobApiCaller(nullptr); }
 
-  // The trace's texts, without their time stamps.
+  // The trace's texts, without their time stamps, back in UTF-8.
   std::vector<std::string> Trace() const {
     std::vector<std::string> texts;
     const auto it = fakes_.files.kept.find("trace.log");
@@ -37,7 +38,7 @@ class OfficeTest : public ::testing::Test {
     while (start < it->second.size()) {
       const std::size_t end = it->second.find("\r\n", start);
       const std::string line = it->second.substr(start, end - start);
-      texts.push_back(line.substr(line.find(": ") + 2));
+      texts.push_back(AnsiToUtf8(line.substr(line.find(": ") + 2)));
       start = end + 2;
     }
     return texts;

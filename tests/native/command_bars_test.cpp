@@ -1,0 +1,484 @@
+// The add-in's toolbar and menu in the fake hosts: creation, repair of leftovers, stored place and
+// visibility, removal, button faces and the user's clipboard.
+#include <gtest/gtest.h>
+
+#include "commandbars/command_bar_names.h"
+#include "commandbars/duplicates.h"
+#include "commandbars/fields.h"
+#include "commandbars/menu.h"
+#include "commandbars/toolbar.h"
+#include "doubles/office_fixture.h"
+#include "shared/captions.h"
+#include "support/language.h"
+#include "support/registry_functions.h"
+
+namespace orvan::testing {
+namespace {
+
+using sim::FakeBar;
+using sim::FakeOfficeHost;
+using sim::HostType;
+using Lines = std::vector<std::string>;
+
+// The trace of a toolbar button or menu item that is added and gets its face.
+Lines AddedButtonTrace(const std::string& tag, const std::string& caption) {
+  return {"CreateToolbarCommandbarButton start",
+          "GetFirstAddinToolbarButtonAndKillDuplicates: Tag:" + tag,
+          "GetFirstAddinToolbarButtonAndKillDuplicates start",
+          "GetFirstAddinToolbarButtonAndKillDuplicates end",
+          "Toolbarbutton einfügen: " + caption,
+          "GetCorrectButtonIndex",
+          "Add Toolbar CommandbarButton succeeded",
+          "PasteIconOnCommandbarButton start",
+          "Clipboard SetData",
+          "PasteFace",
+          "PasteIconOnCommandbarButton end",
+          "CreateToolbarCommandbarButton end"};
+}
+
+Lines AddedMenuItemTrace(const std::string& caption) {
+  return {"CreateMenuCommandbarButton start",
+          "GetFirstAddinMenubarButtonAndKillDuplicates start",
+          "GetFirstAddinMenubarButtonAndKillDuplicates end",
+          "MenuItem einfügen: " + caption,
+          "Add MenuCommandbarButton succeeded",
+          "PasteIconOnCommandbarButton start",
+          "Clipboard SetData",
+          "PasteFace",
+          "PasteIconOnCommandbarButton end",
+          "CreateMenuCommandbarButton end"};
+}
+
+Lines Concat(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& p : parts)
+    all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+class CommandBarsTest : public OfficeTest {
+ protected:
+  CommandBarsTest() {
+    SetLanguage(1);
+    fakes_.strings.table = {{1000, kGermanCaptions.first}, {1001, kGermanCaptions.second}};
+    fakes_.office->clipboard_face = [this] { return fakes_.clipboard.picture; };
+  }
+  ~CommandBarsTest() override { SetLanguage(0); }
+
+  sim::CommandBarStore& Store(HostType type = HostType::kWord) {
+    return *fakes_.office->command_bars(type);
+  }
+  FakeBar* Toolbar(HostType type = HostType::kWord) { return Store(type).Bar(kToolbarName); }
+  FakeBar& MenuBar(HostType type = HostType::kWord) {
+    return *Store(type).Bar(type == HostType::kExcel ? "Worksheet Menu Bar" : "Menu Bar");
+  }
+  static std::string MenuBarName(HostType type) {
+    return type == HostType::kExcel ? "Worksheet Menu Bar" : "Menu Bar";
+  }
+  // The add-in's pop-up in the host's menu bar, or nullptr.
+  sim::FakeControl* Menu(HostType type = HostType::kWord) {
+    for (const auto& c : MenuBar(type).controls->items) {
+      if (c->tag == kMenuTag) return c.get();
+    }
+    return nullptr;
+  }
+
+  std::string HostValue(const char* key) {
+    return ToText(GetRegistryKeyValue(reg::kHkeyCurrentUser, key, fakes_.modules.executable));
+  }
+  void SetHostValue(const char* key, const std::string& text) {
+    SetRegistryKeyValue(reg::kHkeyCurrentUser, key, fakes_.modules.executable, text, 1);
+  }
+  void ClearTrace() { fakes_.files.kept.clear(); }
+
+  // DoInit's part: toolbar, then menu. Both results.
+  struct Started {
+    std::vector<ObjectRef> buttons, items;
+  };
+  Started StartUp(const FakeOfficeHost& host, HostType type = HostType::kWord) {
+    Started s;
+    s.buttons = CreateAddInCommandBarButton(host.application(), {}, {});
+    s.items = CreateAddInCommandBarMenu(host.application(), {}, {}, MenuBarName(type));
+    return s;
+  }
+  void ShutDown(const FakeOfficeHost& host, HostType type = HostType::kWord) {
+    RemoveAddInCommandBarButton(host.application(), {}, MenuBarName(type));
+  }
+  static Lines Tags(const FakeBar& bar) { return bar.controls->Tags(); }
+};
+
+TEST_F(CommandBarsTest, FirstStartShutDownAndRestartPutEverythingBackWhereTheUserHadIt) {
+  auto word = std::make_unique<FakeOfficeHost>(HostType::kWord, fakes_.office);
+  const std::size_t host_menus = MenuBar().controls->items.size();
+  const Started first = StartUp(*word);
+
+  EXPECT_EQ(
+      Trace(),
+      Concat({{"CreateAddInCommandBarButton start", "GetFirstVatnerAddinToolbar success",
+               "neue Toolbar", "Buttons erstellen"},
+              AddedButtonTrace(kStartTag, kGermanCaptions.first),
+              AddedButtonTrace(kConfigTag, kGermanCaptions.second),
+              {"CheckToolBarVisible", "CreateAddInCommandBarButton ende",
+               "CreateAddInCommandBarMenu start", "GetFirstAddinMenubarAndKillDuplicates start",
+               "GetFirstAddinMenubarAndKillDuplicates end", "AddinMenu erstellen",
+               "MenuItems erstellen"},
+              AddedMenuItemTrace(kGermanCaptions.first),
+              AddedMenuItemTrace(kGermanCaptions.second),
+              {"CreateAddInCommandBarMenu ende"}}));
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_EQ(Toolbar()->position, kBarTop);
+  EXPECT_TRUE(Toolbar()->visible);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
+  const auto& buttons = Toolbar()->controls->items;
+  EXPECT_EQ(buttons[0]->face, "icon 101");
+  EXPECT_EQ(buttons[1]->face, "icon 102");
+  EXPECT_EQ(buttons[0]->caption, kGermanCaptions.first);
+  EXPECT_EQ(buttons[1]->style, kButtonIcon);
+  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "1");
+  ASSERT_EQ(first.buttons.size(), 2u);
+  EXPECT_TRUE(first.buttons[0] && first.buttons[1]);
+  // The menu is appended to the host's menus with both items, faces and captions.
+  ASSERT_EQ(MenuBar().controls->items.size(), host_menus + 1);
+  EXPECT_EQ(MenuBar().controls->items.back()->caption, kMenuCaption);
+  EXPECT_EQ(Menu()->controls->Tags(), (Lines{kStartMenuTag, kConfigMenuTag}));
+  EXPECT_EQ(Menu()->controls->items[1]->face, "icon 102");
+  EXPECT_EQ(first.items.size(), 2u);
+  EXPECT_TRUE(fakes_.graphics.live.empty()) << "a face's bitmap was not freed";
+
+  // The user docks the toolbar in another row, then drags the menu to place 8.
+  Store().UserMovesBar(*Toolbar(), kBarTop, 2, 0, 49);
+  Store().UserMovesControl(*Menu(), *MenuBar().controls, 8);
+  const FakeBar placed = *Toolbar();
+  ClearTrace();
+  ShutDown(*word);
+  const std::string stored = std::to_string(placed.left) + ";" + std::to_string(placed.top) + ";" +
+                             std::to_string(placed.position) + ";" + std::to_string(placed.row) +
+                             ";8";
+  EXPECT_EQ(HostValue(kToolBarPositionKey), stored);
+  EXPECT_EQ(Toolbar(), nullptr);
+  EXPECT_EQ(Menu(), nullptr);
+  EXPECT_EQ(Trace(), (Lines{"GetFirstVatnerAddinToolbar success", "Toolbar gefunden",
+                            "GetMenuIndex start", "GetFirstAddinMenubarAndKillDuplicates start",
+                            "Menubar gefunden", "GetFirstAddinMenubarAndKillDuplicates end",
+                            "RemoveAddInCommandBarButton end"}));
+
+  // Restart: toolbar and menu come back where they were.
+  word.reset();
+  Store().Restart();
+  word = std::make_unique<FakeOfficeHost>(HostType::kWord, fakes_.office);
+  StartUp(*word);
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_EQ(Toolbar()->left, placed.left);
+  EXPECT_EQ(Toolbar()->top, placed.top);
+  EXPECT_EQ(Toolbar()->row, placed.row);
+  EXPECT_EQ(Menu()->Index(), 8);
+}
+
+TEST_F(CommandBarsTest, LeftoversAreReusedAndDuplicatesDeletedWhateverTheirLetterCase) {
+  // An earlier run's toolbar kept by the host, and the user's copies of it and of its buttons.
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  StartUp(word);
+  ShutDown(word);
+  auto& store = Store();
+  const std::size_t host_bars = store.BarNames().size();
+  for (int i = 0; i < 4; ++i)
+    store.UserAddsBar("Other " + std::to_string(i));
+  FakeBar& early = store.UserAddsBar("orvan PDF vatner toolbar");  // at host_bars + 5
+  store.UserAddsBar("Other 4");
+  store.UserAddsBar("OrvanVatnerStart");
+  store.UserAddsBar("Other 5");
+  FakeBar& late = store.UserAddsBar(kToolbarName);  // at host_bars + 9
+  store.UserAddsControl(*late.controls, 1, "OrvanVatnerConfig", "alt");
+  store.UserAddsControl(*late.controls, 1, kStartTag, "Start");
+  store.UserAddsControl(*late.controls, 1, "ORVAN PDF VATNER START", "Start");
+  (void)early;
+  ClearTrace();
+
+  const ObjectRef kept = GetFirstAddinToolbarAndKillDuplicates(word.application());
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(ToLong(Get(kept, "Index")), static_cast<std::int32_t>(host_bars + 7));
+  EXPECT_EQ(Trace(), (Lines{"GetFirstVatnerAddinToolbar success", "Toolbar gefunden",
+                            "überzählige Toolbar löschen", "OldTagRecognized:OrvanVatnerStart",
+                            "überzählige Toolbar löschen"}));
+  EXPECT_EQ(store.BarNames().size(), host_bars + 7);
+
+  ClearTrace();
+  const ObjectRef start = GetFirstAddinToolbarButtonAndKillDuplicates(kept, kStartTag);
+  ASSERT_TRUE(start);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag}));
+  EXPECT_EQ(ToLong(Get(start, "Index")), 1);
+  EXPECT_EQ(Trace(),
+            (Lines{"GetFirstAddinToolbarButtonAndKillDuplicates start", "Toolbarbutton gefunden",
+                   "OldTagRecognized:OrvanVatnerConfig", "überzählige Toolbarbutton löschen",
+                   "überzählige Toolbarbutton löschen",
+                   "GetFirstAddinToolbarButtonAndKillDuplicates end"}));
+
+  // The next start-up reuses the toolbar and its Start button and adds Config at place 2.
+  ClearTrace();
+  const Started again = StartUp(word);
+  EXPECT_TRUE(again.buttons[0]);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
+  EXPECT_EQ(Toolbar()->controls->items[0]->caption, "Start");  // found buttons stay untouched
+}
+
+TEST_F(CommandBarsTest, AnOldTagNamedBarGoesEvenWithoutAToolbarOfTheAddin) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  Store().UserAddsBar("orvanvatnerconfigmenu");
+  EXPECT_FALSE(GetFirstAddinToolbarAndKillDuplicates(word.application()));
+  EXPECT_EQ(Store().Bar("orvanvatnerconfigmenu"), nullptr);
+}
+
+TEST_F(CommandBarsTest, RepairOffKeepsWhatIsThereAndAddsNoButtonOrMenu) {
+  SetHostValue(kToolBarNotRepairKey, "1");
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  const Started fresh = StartUp(word);
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_TRUE(Tags(*Toolbar()).empty());
+  EXPECT_EQ(fresh.buttons, (std::vector<ObjectRef>{nullptr, nullptr}));
+  EXPECT_EQ(Menu(), nullptr);
+  EXPECT_EQ(fresh.items, (std::vector<ObjectRef>{nullptr, nullptr}));
+  EXPECT_TRUE(fakes_.clipboard.writes.empty());
+  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "");  // visibility left to the host
+
+  // A kept toolbar with only Start and a kept menu with only Config: the toolbar stays short,
+  // the menu gets its Start item back at its end.
+  Store().UserAddsControl(*Toolbar()->controls, 1, kStartTag, "Start");
+  FakeBar& bar = MenuBar();
+  auto& menu = Store().UserAddsControl(*bar.controls, 10, kMenuTag, kMenuCaption);
+  Store().UserAddsControl(*menu.controls, 1, kConfigMenuTag, "Config");
+  const Started kept = StartUp(word);
+  EXPECT_TRUE(kept.buttons[0]);
+  EXPECT_FALSE(kept.buttons[1]);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag}));
+  EXPECT_EQ(Menu()->controls->Tags(), (Lines{kConfigMenuTag, kStartMenuTag}));
+  EXPECT_TRUE(kept.items[0] && kept.items[1]);
+
+  // With repair on again the Config button comes back at place 2.
+  SetHostValue(kToolBarNotRepairKey, "0 ");
+  StartUp(word);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
+}
+
+TEST_F(CommandBarsTest, StoredPlacesApplyOnlyTheFieldsThatHaveText) {
+  struct Case {
+    const char* stored;
+    Lines puts;        // the writes to the toolbar's place, in order
+    const char* move;  // the menu's Move, or "" for none
+  } const cases[] = {
+      {"", {}, ""},
+      {"0;49;1;2;7",
+       {"CommandBar(\"Orvan pdf vatner Toolbar\").Left = 0",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").Top = 49",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").Position = 1",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").RowIndex = 2"},
+       ".Move(, 7)"},
+      {";;4", {"CommandBar(\"Orvan pdf vatner Toolbar\").Position = 4"}, ""},
+      {"12;x",
+       {"CommandBar(\"Orvan pdf vatner Toolbar\").Left = 12",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").Top = 0"},
+       ""},
+      {"1;2;1;1",
+       {"CommandBar(\"Orvan pdf vatner Toolbar\").Left = 1",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").Top = 2",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").Position = 1",
+        "CommandBar(\"Orvan pdf vatner Toolbar\").RowIndex = 1"},
+       ""},
+      {";;;;0", {}, ".Move(, 0)"},
+  };
+  for (const Case& c : cases) {
+    SetHostValue(kToolBarPositionKey, c.stored);
+    FakeOfficeHost word(HostType::kWord, fakes_.office);
+    fakes_.office->journal.clear();
+    const Started s = StartUp(word);
+    Lines puts;
+    std::string move;
+    for (const std::string& line : fakes_.office->journal) {
+      for (const char* p : {".Left =", ".Top =", ".Position =", ".RowIndex ="}) {
+        if (line.find(p) != std::string::npos) puts.push_back(line);
+      }
+      // A new pop-up's object is named by its index: compare from the member on.
+      if (line.find(".Move(") != std::string::npos) move = line.substr(line.find(".Move("));
+    }
+    EXPECT_EQ(puts, c.puts) << c.stored;
+    EXPECT_EQ(move, c.move) << c.stored;
+    EXPECT_TRUE(s.buttons[0] && s.items[1]) << "a refused place stops nothing: " << c.stored;
+    ShutDown(word);
+  }
+}
+
+TEST_F(CommandBarsTest, VisibilityIsStoredAndRestoredPerHostInstallation) {
+  const std::string word_path = fakes_.modules.executable;
+  const std::string other_path = "D:\\Office11\\WINWORD.EXE";
+  {
+    FakeOfficeHost word(HostType::kWord, fakes_.office);
+    StartUp(word);
+    Toolbar()->visible = false;  // the user hides it
+    ShutDown(word);
+  }
+  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "0");
+  fakes_.modules.executable = other_path;
+  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "");
+  Store().Restart();
+  {
+    FakeOfficeHost word(HostType::kWord, fakes_.office);
+    StartUp(word);
+    EXPECT_TRUE(Toolbar()->visible);
+    EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "1");
+    ShutDown(word);
+  }
+  fakes_.modules.executable = word_path;
+  {
+    FakeOfficeHost word(HostType::kWord, fakes_.office);
+    StartUp(word);
+    EXPECT_FALSE(Toolbar()->visible);
+  }
+
+  // Stored text that is no number fails the creation after the buttons were made.
+  SetHostValue(kIsToolBarVisibleKey, "ja");
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  ClearTrace();
+  EXPECT_TRUE(CreateAddInCommandBarButton(word.application(), {}, {}).empty());
+  EXPECT_EQ(Trace().back(), "CreateAddInCommandBarButton failed");
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
+}
+
+TEST_F(CommandBarsTest, AFaceThatCannotBePastedDropsTheButtonButKeepsTheMenuItem) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  fakes_.office->Fail("*.PasteFace", {-2147467259, "Methode 'PasteFace' fehlgeschlagen",
+                                      "Microsoft Office", 1, 1});  // the second paste fails
+  const Started s = StartUp(word);
+  EXPECT_TRUE(s.buttons[0]);
+  EXPECT_FALSE(s.buttons[1]);
+  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag}));
+  const Lines trace = Trace();
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "PasteIconOnCommandbarButton failed"),
+            trace.end());
+
+  fakes_.office->Fail("*.PasteFace", {-2147467259, "Methode 'PasteFace' fehlgeschlagen",
+                                      "Microsoft Office", -1, 0});
+  ShutDown(word);
+  const Started again = StartUp(word);
+  EXPECT_EQ(again.buttons, (std::vector<ObjectRef>{nullptr, nullptr}));
+  EXPECT_TRUE(again.items[0] && again.items[1]);
+  EXPECT_EQ(Menu()->controls->items[0]->caption, kGermanCaptions.first);
+  EXPECT_FALSE(Menu()->controls->items[0]->face.has_value());
+}
+
+TEST_F(CommandBarsTest, TheUsersClipboardComesBackOnlyWhenAButtonWasAdded) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  fakes_.clipboard.picture = "the user's chart";
+  fakes_.clipboard.text = "the user's text";
+  StartUp(word);
+  EXPECT_EQ(fakes_.clipboard.picture, "the user's chart");
+  EXPECT_EQ(fakes_.clipboard.text, "the user's text");
+  EXPECT_EQ(fakes_.clipboard.writes.back(), "SetText \"the user's text\"");
+
+  // Everything exists on the next start-up (the host kept it): the clipboard is not touched.
+  fakes_.clipboard.writes.clear();
+  StartUp(word);
+  EXPECT_TRUE(fakes_.clipboard.writes.empty());
+
+  // A clipboard without a picture gets none back, and its text comes back empty.
+  ShutDown(word);
+  fakes_.clipboard.picture.reset();
+  fakes_.clipboard.text.reset();
+  fakes_.clipboard.failing = {"Clear"};  // another program holds it: the faces still go on
+  StartUp(word);
+  EXPECT_EQ(Toolbar()->controls->items[0]->face, "icon 101");
+  fakes_.clipboard.failing.clear();
+  ShutDown(word);
+  fakes_.clipboard.picture.reset();
+  StartUp(word);
+  EXPECT_EQ(fakes_.clipboard.picture, std::nullopt);
+  EXPECT_EQ(fakes_.clipboard.text, "");
+}
+
+TEST_F(CommandBarsTest, CaptionsThatCannotBeLoadedLeaveButtonsWithoutCaption) {
+  fakes_.strings.table.clear();
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  const Started s = StartUp(word);
+  EXPECT_TRUE(s.buttons[0] && s.buttons[1] && s.items[0] && s.items[1]);
+  EXPECT_EQ(Toolbar()->controls->items[1]->caption, "");
+  EXPECT_EQ(Menu()->controls->items[0]->caption, "");
+}
+
+TEST_F(CommandBarsTest, AMenuBarThatIsNotThereBuildsNoMenu) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  EXPECT_TRUE(CreateAddInCommandBarMenu(word.application(), {}, {}, "Nirgends").empty());
+  EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{
+                         {"Invalid procedure call or argument", "Orvan pdf vatner", 64}}));
+  EXPECT_EQ(Trace(), (Lines{"CreateAddInCommandBarMenu start"}));
+
+  Store().unknown_name_gives_nothing = true;
+  Boxes().clear();
+  ClearTrace();
+  EXPECT_EQ(CreateAddInCommandBarMenu(word.application(), {}, {}, "Nirgends"),
+            (std::vector<ObjectRef>{nullptr, nullptr}));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_FALSE(GetFirstAddinMenubarAndKillDuplicates(word.application(), "Nirgends"));
+  EXPECT_EQ(Trace(), (Lines{"CreateAddInCommandBarMenu start", "CreateAddInCommandBarMenu ende",
+                            "GetFirstAddinMenubarAndKillDuplicates start",
+                            "GetFirstAddinMenubarAndKillDuplicates failed"}));
+}
+
+TEST_F(CommandBarsTest, TheMenusPlaceIsFoundByItsExactTag) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  auto& decoy = Store().UserAddsControl(*MenuBar().controls, 10, "orvan pdf vatner", "x", 2);
+  EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 0);
+  EXPECT_EQ(Trace(), (Lines{"GetMenuIndex start", "GetMenuIndex end"}));
+  // The duplicate sweep, unlike the place, ignores letter case: one pop-up of the add-in stays.
+  Store().UserAddsControl(*MenuBar().controls, 10, kMenuTag, kMenuCaption, 5);
+  EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 5);
+  (void)decoy;
+  const ObjectRef menu = GetFirstAddinMenubarAndKillDuplicates(word.application(), "Menu Bar");
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(ToText(Get(menu, "Tag")), kMenuTag);
+  EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 4);
+  EXPECT_EQ(GetMenuIndex(word.application(), "Nirgends"), 0);
+  EXPECT_EQ(Trace().back(), "GetMenuIndex failed");
+}
+
+TEST_F(CommandBarsTest, AToolbarTheUserDeletedLeavesTheMenuForTheNextStart) {
+  FakeOfficeHost word(HostType::kWord, fakes_.office);
+  StartUp(word);
+  SetHostValue(kToolBarPositionKey, "1;2;3;4;5");
+  Store().UserDeletesBar(*Toolbar());
+  ClearTrace();
+  ShutDown(word);
+  EXPECT_EQ(Trace().back(), "RemoveAddInCommandBarButton failed");
+  EXPECT_EQ(HostValue(kToolBarPositionKey), "1;2;3;4;5");
+  EXPECT_NE(Menu(), nullptr);
+}
+
+TEST_F(CommandBarsTest, TheConfigurationCommandsGoFromToolbarAndMenu) {
+  FakeOfficeHost excel(HostType::kExcel, fakes_.office);
+  const Started s = StartUp(excel, HostType::kExcel);
+  // A controller reached by member name, here first with a toolbar array without elements.
+  std::vector<ObjectRef> buttons;
+  auto controller = std::make_shared<sim::FakeObject>(fakes_.office, "Controller");
+  controller->OnGet("ToolbarButtons", [&buttons](const Args& a) -> Value {
+    const auto i = static_cast<std::size_t>(ToLong(a.positional.at(0)));
+    return i < buttons.size() ? buttons[i] : ObjectRef();
+  });
+  controller->OnGet("MenubarButtons", [s](const Args& a) -> Value {
+    return s.items.at(static_cast<std::size_t>(ToLong(a.positional.at(0))));
+  });
+  ClearTrace();
+  RemoveVatnerPropertiesCommandButtons(controller);
+  EXPECT_EQ(Trace(), (Lines{"RemoveVatnerPropertiesCommandButtons start", "ToolbarButton",
+                            "MenubarButton", "RemoveVatnerPropertiesCommandButtons end"}));
+  EXPECT_EQ(Tags(*Toolbar(HostType::kExcel)), (Lines{kStartTag, kConfigTag}));
+  EXPECT_EQ(Menu(HostType::kExcel)->controls->Tags(), (Lines{kStartMenuTag}));
+
+  // Now the toolbar's Config goes; the menu item, gone already, ends the procedure silently.
+  buttons = s.buttons;
+  ClearTrace();
+  RemoveVatnerPropertiesCommandButtons(controller);
+  EXPECT_EQ(Trace(), (Lines{"RemoveVatnerPropertiesCommandButtons start", "ToolbarButton",
+                            "MenubarButton"}));
+  EXPECT_EQ(Tags(*Toolbar(HostType::kExcel)), (Lines{kStartTag}));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace
+}  // namespace orvan::testing
