@@ -91,6 +91,18 @@ FakeObject& FakeObject::Field(const std::string& member, Value initial) {
   return *this;
 }
 
+FakeObject& FakeObject::Implement(OfficeInterface which) {
+  interfaces_.push_back(which);
+  return *this;
+}
+
+bool FakeObject::Implements(OfficeInterface which) const {
+  for (OfficeInterface i : interfaces_) {
+    if (i == which) return true;
+  }
+  return false;
+}
+
 const Value& FakeObject::FieldValue(const std::string& member) const {
   return *fields_.at(Key(member));
 }
@@ -98,7 +110,9 @@ const Value& FakeObject::FieldValue(const std::string& member) const {
 std::optional<Value> FakeObject::Scripted(const std::string& member, const std::string& line) {
   world_->journal.push_back(line);
   // The default member is named by its object alone, as in the journal: "Documents(1)".
-  const std::string key = member.empty() ? name_ : name_ + "." + member;
+  const std::string suffix = member.empty() ? "" : "." + member;
+  std::string key = name_ + suffix;
+  if (!world_->failures_.contains(key) && !world_->returns_.contains(key)) key = "*" + suffix;
   auto failure = world_->failures_.find(key);
   if (failure != world_->failures_.end() && failure->second.after > 0) {
     --failure->second.after;

@@ -32,7 +32,8 @@ class FakeObjectWorld {
   std::vector<std::string> journal;
 
   // "Object.Member" (as the journal names them; "Object" alone for its default member) fails,
-  // once, n times or always.
+  // once, n times or always. "*.Member" stands for that member of any object; a key naming the
+  // object goes first.
   void Fail(const std::string& object_member, HostFailure failure);
   // "Object.Member" returns this value instead of its own (nothing, a wrong type).
   void Returns(const std::string& object_member, Value value);
@@ -64,11 +65,14 @@ class FakeObject : public Object {
   FakeObject& OnCall(const std::string& member, Getter method);
   // A plain property kept in the object, read and written.
   FakeObject& Field(const std::string& member, Value initial);
+  // The object answers that Office interface besides its own.
+  FakeObject& Implement(OfficeInterface which);
 
   Value Get(const std::string& member, const Args& args) override;
   void Put(const std::string& member, const Value& value, const Args& args) override;
   Value Call(const std::string& member, const Args& args) override;
   AppKind Kind() const override { return kind_; }
+  bool Implements(OfficeInterface which) const override;
 
   const std::string& name() const { return name_; }
   // A field's current value (for tests and hosts).
@@ -89,6 +93,7 @@ class FakeObject : public Object {
   std::map<std::string, Putter> putters_;
   std::map<std::string, Getter> methods_;
   std::map<std::string, std::shared_ptr<Value>> fields_;
+  std::vector<OfficeInterface> interfaces_;
 };
 
 }  // namespace orvan::sim

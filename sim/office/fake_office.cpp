@@ -29,6 +29,12 @@ const Printer* OfficeWorld::FindPrinter(const std::string& name) const {
   return nullptr;
 }
 
+const std::shared_ptr<CommandBarStore>& OfficeWorld::command_bars(HostType type) {
+  auto& store = command_bars_[type];
+  if (!store) store = std::make_shared<CommandBarStore>(type);
+  return store;
+}
+
 FakeOfficeHost::FakeOfficeHost(HostType type, std::shared_ptr<OfficeWorld> world)
     : world_(std::move(world)), state_(std::make_shared<State>()) {
   state_->type = type;
@@ -102,6 +108,11 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
     return ObjectRef(documents);
   });
   app->OnGet(document_name, [active_document](const Args&) -> Value { return active_document(); });
+  app->OnGet("CommandBars", [world, state](const Args& args) -> Value {
+    // A property without parameters: Basic applies an index to the collection it gives.
+    if (!args.empty()) throw VbError::Runtime(vberr::kWrongArgumentCount, state->names->source);
+    return MakeCommandBars(world, world->command_bars(state->type));
+  });
 
   switch (state->type) {
     case HostType::kWord:

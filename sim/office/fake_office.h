@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/office/fake_command_bars.h"
 #include "sim/office/fake_object.h"
 
 namespace orvan::sim {
@@ -58,6 +60,8 @@ struct PrintRecord {
   std::map<std::string, std::string> job_settings;  // the job API's stored settings then
 };
 
+enum class HostType { kWord, kExcel, kPowerPoint };
+
 class OfficeWorld : public FakeObjectWorld {
  public:
   std::vector<Printer> printers;
@@ -67,11 +71,18 @@ class OfficeWorld : public FakeObjectWorld {
   // Reads the job API's stored settings when a document is printed.
   std::function<std::map<std::string, std::string>()> job_settings;
 
+  // Describes the picture now on the clipboard, nullopt when there is none; PasteFace takes it.
+  std::function<std::optional<std::string>()> clipboard_face;
+
   // The installed printer of that name (any letter case), or nullptr.
   const Printer* FindPrinter(const std::string& name) const;
-};
 
-enum class HostType { kWord, kExcel, kPowerPoint };
+  // The command bars of a host type, which outlive its application objects.
+  const std::shared_ptr<CommandBarStore>& command_bars(HostType type);
+
+ private:
+  std::map<HostType, std::shared_ptr<CommandBarStore>> command_bars_;
+};
 
 // How each host names itself and its documents.
 struct HostNames {

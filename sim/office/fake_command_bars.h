@@ -1,0 +1,142 @@
+// Fake Office command bars: the bars and controls of one host type, kept in a store that outlives
+// the host objects, reached by the add-in through Application.CommandBars and changed by tests as
+// the user would change them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/office/fake_object.h"
+
+namespace orvan::sim {
+
+class OfficeWorld;
+enum class HostType;
+
+// Office's MsoBarPosition, MsoBarType and MsoControlType values.
+namespace mso {
+inline constexpr std::int32_t kBarLeft = 0;
+inline constexpr std::int32_t kBarTop = 1;
+inline constexpr std::int32_t kBarRight = 2;
+inline constexpr std::int32_t kBarBottom = 3;
+inline constexpr std::int32_t kBarFloating = 4;
+inline constexpr std::int32_t kBarPopup = 5;
+inline constexpr std::int32_t kBarMenuBar = 6;
+inline constexpr std::int32_t kBarTypeNormal = 0;
+inline constexpr std::int32_t kBarTypeMenuBar = 1;
+inline constexpr std::int32_t kBarTypePopup = 2;
+inline constexpr std::int32_t kControlButton = 1;
+inline constexpr std::int32_t kControlEdit = 2;
+inline constexpr std::int32_t kControlDropdown = 3;
+inline constexpr std::int32_t kControlComboBox = 4;
+inline constexpr std::int32_t kControlPopup = 10;
+}  // namespace mso
+
+struct FakeControl;
+
+// The controls of a bar or a pop-up in their order; a control's Index is its place here.
+struct ControlList : std::enable_shared_from_this<ControlList> {
+  std::vector<std::shared_ptr<FakeControl>> items;
+
+  // The first control, at any depth, whose tag is the text or whose caption is it (letter case
+  // and "&" ignored); nullptr when there is none.
+  FakeControl* Find(const std::string& tag_or_caption) const;
+  FakeControl* FindId(std::int32_t id) const;
+  std::vector<std::string> Tags() const;
+  std::vector<std::string> Captions() const;
+};
+
+struct FakeControl {
+  std::int32_t type = mso::kControlButton;
+  std::int32_t id = 1;  // custom controls have Id 1
+  bool built_in = false;
+  std::string tag;
+  std::string caption;
+  std::string parameter;
+  std::string on_action;
+  std::int32_t style = 0;  // msoButtonAutomatic
+  bool begin_group = false;
+  bool enabled = true;
+  bool visible = true;
+  bool temporary = false;
+  std::optional<std::string> face;        // what the last PasteFace took from the clipboard
+  std::shared_ptr<ControlList> controls;  // pop-ups only
+  std::weak_ptr<ControlList> parent;
+  bool deleted = false;
+
+  std::int32_t Index() const;
+};
+
+struct FakeBar {
+  std::string name;
+  std::int32_t type = mso::kBarTypeNormal;
+  std::int32_t position = mso::kBarFloating;
+  std::int32_t row = 1;  // docking row within its area, 1 = first
+  std::int32_t left = 200;
+  std::int32_t top = 200;
+  std::int32_t width = 150;
+  std::int32_t height = 26;
+  bool visible = false;
+  bool enabled = true;
+  bool built_in = false;
+  bool temporary = false;
+  bool deleted = false;
+  std::shared_ptr<ControlList> controls = std::make_shared<ControlList>();
+};
+
+// The command bars of one host type, as its installation keeps them between sessions.
+class CommandBarStore {
+ public:
+  explicit CommandBarStore(HostType type);
+
+  // CommandBars("unknown") gives Nothing instead of raising error 5.
+  bool unknown_name_gives_nothing = false;
+  // FindControl compares tags without regard to letter case (default: exactly).
+  bool tag_match_ignores_case = false;
+
+  // The host closes and starts again: temporary bars and controls are gone, the rest stays.
+  void Restart();
+
+  // The bar of that name (any letter case), nullptr when there is none.
+  FakeBar* Bar(const std::string& name) const;
+  std::vector<std::string> BarNames() const;
+  std::int32_t Index(const FakeBar& bar) const;
+
+  // What the user does by hand, or what other templates and add-ins left: a user's bar may
+  // repeat a name in use. Built-in bars cannot be deleted (std::logic_error); a `before` of 0
+  // appends.
+  FakeBar& UserAddsBar(const std::string& name, bool temporary = false);
+  void UserMovesBar(FakeBar& bar, std::int32_t position, std::int32_t row, std::int32_t left,
+                    std::int32_t top);
+  void UserDeletesBar(FakeBar& bar);
+  FakeControl& UserAddsControl(ControlList& target, std::int32_t type, const std::string& tag,
+                               const std::string& caption, std::int32_t before = 0);
+  void UserMovesControl(FakeControl& control, ControlList& target, std::int32_t before = 0);
+  void UserDeletesControl(FakeControl& control);
+
+ private:
+  friend struct CommandBarObjects;
+
+  // CommandBars.Add refuses a name in use (unique); the user's bars may repeat one, as bars
+  // kept in different templates do in Word.
+  std::shared_ptr<FakeBar> AddBar(std::string name, std::int32_t position, bool menu_bar,
+                                  bool temporary, bool unique = true);
+  void RemoveBar(FakeBar& bar);
+  void Dock(FakeBar& bar, std::int32_t position);
+  // Renumbers the rows of each docking area 1, 2, ... keeping their order.
+  void CompactRows();
+
+  HostType type_;
+  std::string source_;  // the host's error source, "Microsoft Word"
+  std::vector<std::shared_ptr<FakeBar>> bars_;
+  std::vector<std::shared_ptr<FakeBar>> built_ins_;  // untouched copies: the controls' catalogue
+};
+
+// The host's CommandBars collection over the store, journaled in the world.
+ObjectRef MakeCommandBars(const std::shared_ptr<OfficeWorld>& world,
+                          const std::shared_ptr<CommandBarStore>& store);
+
+}  // namespace orvan::sim
