@@ -36,7 +36,8 @@ class IconError(Exception):
 
 
 def parse_icon(path, text):
-    """Returns (table, pixels): 16 RGB integers and 16 rows of 16 table entries."""
+    """(table, rows, table_lines): 16 RRGGBB integers, 16 rows of 16 table entries, and the line
+    of each entry's colour."""
     table = [None] * COLOURS
     table_lines = [0] * COLOURS
     legend = {}
@@ -124,8 +125,11 @@ def main():
             text = f.read()
         table, rows, table_lines = parse_icon(args.input, text)
         check_background(args.input, table, table_lines, rows, args.background_entry)
-    except (IconError, OSError) as error:
+    except IconError as error:
         print(error, file=sys.stderr)
+        return 1
+    except (OSError, UnicodeDecodeError) as error:
+        print(f"{args.input}: error: {error}", file=sys.stderr)
         return 1
     with open(args.output, "wb") as f:
         f.write(bitmap_file(table, rows))

@@ -104,17 +104,12 @@ def png(width, height, rows):
 
 
 def sheet(icons, scale):
-    """The icons in one row with a gap between them, each pixel a scale x scale square."""
-    columns = []
-    for index, icon in enumerate(icons):
-        if index:
-            columns += [BUTTON_FACE] * GAP
-        columns.append(icon)
+    """The icons in one row, GAP pixels apart, each pixel drawn as a scale x scale square."""
     rows = []
     for y in range(SIZE):
         line = []
-        for part in columns:
-            line += part[y] if isinstance(part, list) else [part]
+        for index, icon in enumerate(icons):
+            line += ([BUTTON_FACE] * GAP if index else []) + icon[y]
         rows += [[rgb for rgb in line for _ in range(scale)]] * scale
     return len(rows[0]), len(rows), rows
 

@@ -61,6 +61,7 @@ class IconBitmapTest(unittest.TestCase):
 
     def test_faults_name_file_and_line(self):
         row, black = self.map_at + 3, self.colour_at[0]
+        twelve, one = (self.lines[self.colour_at[entry]].split()[2:4] for entry in (12, 1))
         cases = [  # name, text, background entry, faulty line (1-based), message
             ("unknown character", self.text(replace={row: "?" + self.lines[row][1:]}), 11,
              row + 1, "column 1: character '?' is not in the legend"),
@@ -72,15 +73,15 @@ class IconBitmapTest(unittest.TestCase):
             ("17 rows", self.text(replace={row: self.lines[row] + "\n" + self.lines[row]}), 11,
              len(self.lines) + 1, "more than 16 map rows"),
             ("background not magenta", self.text(), 12,
-             self.colour_at[12] + 1, "background entry 12 is 0000FF, expected FF00FF"),
+             self.colour_at[12] + 1, f"background entry 12 is {twelve[0]}, expected FF00FF"),
             ("second magenta", self.text(replace={black: "colour  0 FF00FF K  black"}), 11,
              black + 1, "entry 0 is magenta too"),
             ("entry missing", self.text(drop=self.colour_at[12]), 11, len(self.lines) - 1,
              "colour table lacks entries 12"),
             ("entry twice", self.text(replace={black: "colour  1 000000 K  black"}), 11,
              self.colour_at[1] + 1, "entry 1 given twice"),
-            ("character twice", self.text(replace={black: "colour  0 000000 W  black"}), 11,
-             self.colour_at[1] + 1, "character 'W' already paints entry 0"),
+            ("character twice", self.text(replace={black: f"colour  0 000000 {one[1]}"}), 11,
+             self.colour_at[1] + 1, f"character '{one[1]}' already paints entry 0"),
         ]
         for name, text, entry, line, message in cases:
             with self.subTest(name):
