@@ -21,7 +21,8 @@ ObjectRef ToolbarByName(const ObjectRef& application) {
 
 void WriteHostValue(const char* key, const std::string& text) {
   CreateRegistryKey(reg::kHkeyCurrentUser, key);
-  SetRegistryKeyValue(reg::kHkeyCurrentUser, key, GetHostModuleName(true), text, static_cast<std::int32_t>(reg::kTypeString));
+  SetRegistryKeyValue(reg::kHkeyCurrentUser, key, GetHostModuleName(true), text,
+                      static_cast<std::int32_t>(reg::kTypeString));
 }
 
 void Require(bool ok) {
