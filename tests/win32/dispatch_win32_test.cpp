@@ -85,5 +85,20 @@ TEST_F(DispatchWin32, TheActivePrinterSwitchWorksThroughRealIDispatch) {
   EXPECT_EQ(fakes_.office->Journaled("Dialog(97).Execute").size(), 1u);
 }
 
+TEST_F(DispatchWin32, CommandBarButtonsAreTold) {
+  for (const bool is_button : {true, false}) {
+    SCOPED_TRACE(is_button ? "button" : "pop-up");
+    auto control = std::make_shared<sim::FakeObject>(fakes_.office, "Control");
+    if (is_button) control->Implement(OfficeInterface::kCommandBarButton);
+    const auto dispatch = ComPtr<IDispatch>::Adopt(win32::ExposeObject(control));
+    ComPtr<IUnknown> button;
+    EXPECT_EQ(dispatch->QueryInterface(win32::kIidCommandBarButton,
+                                       reinterpret_cast<void**>(button.Receive())),
+              is_button ? S_OK : E_NOINTERFACE);
+    EXPECT_EQ(win32::WrapDispatch(dispatch.get())->Implements(OfficeInterface::kCommandBarButton),
+              is_button);
+  }
+}
+
 }  // namespace
 }  // namespace orvan::testing

@@ -17,6 +17,8 @@ const IID kIidExcelApplication = {
     0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID kIidPowerPointApplication = {
     0x91493442, 0x5A91, 0x11CF, {0x87, 0x00, 0x00, 0xAA, 0x00, 0x60, 0x26, 0x3B}};
+const IID kIidCommandBarButton = {
+    0x000C030E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace {
 
@@ -76,6 +78,16 @@ class DispatchObject final : public Object {
       }
     }
     return AppKind::kOther;
+  }
+  bool Implements(OfficeInterface which) const override {
+    switch (which) {
+      case OfficeInterface::kCommandBarButton: {
+        ComPtr<IUnknown> button;
+        return SUCCEEDED(dispatch_->QueryInterface(kIidCommandBarButton,
+                                                   reinterpret_cast<void**>(button.Receive())));
+      }
+    }
+    return false;
   }
 
   IDispatch* dispatch() const { return dispatch_.get(); }
@@ -175,7 +187,8 @@ MemberNames& Names() {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// Our objects as IDispatch, answering the host's application interface where they have one.
+// Our objects as IDispatch, answering the host's application interface where they have one and
+// the command bar button interface for a button (as IDispatch: callers reach it by name only).
 class ObjectDispatch final : public IDispatch {
  public:
   explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
@@ -184,7 +197,7 @@ class ObjectDispatch final : public IDispatch {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, ApplicationIid())) {
+        IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid)) {
       *out = static_cast<IDispatch*>(this);
       AddRef();
       return S_OK;
@@ -265,6 +278,15 @@ class ObjectDispatch final : public IDispatch {
 
  private:
   ~ObjectDispatch() = default;
+
+  bool IsButtonRequest(REFIID riid) const {
+    try {
+      return IsEqualIID(riid, kIidCommandBarButton) &&
+             object_->Implements(OfficeInterface::kCommandBarButton);
+    } catch (...) {
+      return false;
+    }
+  }
 
   const IID& ApplicationIid() const {
     switch (object_->Kind()) {

@@ -10,6 +10,8 @@ namespace orvan::win32 {
 extern const IID kIidWordApplication;        // {00020970-0000-0000-C000-000000000046}
 extern const IID kIidExcelApplication;       // {000208D5-0000-0000-C000-000000000046}
 extern const IID kIidPowerPointApplication;  // {91493442-5A91-11CF-8700-00AA0060263B}
+// Office's command bar button interface (_CommandBarButton).
+extern const IID kIidCommandBarButton;  // {000C030E-0000-0000-C000-000000000046}
 
 // An Object that reaches a host object through its IDispatch (which it holds a reference to).
 // Null gives nothing.

@@ -134,8 +134,10 @@ const Platform& Win32Platform() {
   static Win32NativeCode native_code;
   static Win32ResourceStrings strings;
   static Win32Spooler spooler;
-  static const Platform platform{&environment, &clock, &files,       &registry, &modules,
-                                 &pump,        &ui,    &native_code, &strings,  &spooler};
+  static Win32Graphics graphics;
+  static Win32Clipboard clipboard;
+  static const Platform platform{&environment, &clock,   &files,   &registry, &modules,  &pump, &ui,
+                                 &native_code, &strings, &spooler, &graphics, &clipboard};
   return platform;
 }
 

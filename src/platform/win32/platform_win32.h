@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
+#include "platform/win32/com_win32.h"
 #include "platform/win32/win32.h"
 #include "support/platform.h"
 #include "support/registry_api.h"
@@ -72,6 +74,39 @@ class Win32Spooler final : public Spooler {
   void Close(Handle printer) override;
   std::uint32_t LastError() override;
   std::uint32_t SystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
+};
+
+// A picture over OLE's IPicture.
+class Win32Picture final : public Picture {
+ public:
+  explicit Win32Picture(ComPtr<IPicture> picture) : picture_(std::move(picture)) {}
+  IPicture* get() const { return picture_.get(); }
+
+ private:
+  ComPtr<IPicture> picture_;
+};
+
+// A bitmap picture made by OleCreatePictureIndirect; nullptr when OLE delivers none. With own,
+// OLE deletes the bitmap at the picture's last release.
+PictureRef BitmapPicture(HBITMAP bitmap, HPALETTE palette, bool own);
+
+class Win32Graphics final : public Graphics {
+ public:
+  std::uint32_t SysColor(int index) override;
+  Bitmap CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
+                            std::span<const ColorMap> map) override;
+  PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) override;
+};
+
+// The system clipboard. Each operation opens it with a hidden window of its own and closes it
+// again before returning.
+class Win32Clipboard final : public Clipboard {
+ public:
+  bool Clear() override;
+  PictureRef GetPicture() override;
+  std::string GetText() override;
+  bool SetPicture(const Picture& picture) override;
+  bool SetText(const std::string& text) override;
 };
 
 class Win32Registry final : public RegistryApi {

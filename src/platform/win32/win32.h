@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <olectl.h>
 #include <winspool.h>

@@ -1,0 +1,179 @@
+// The system clipboard's bitmap and Unicode text.
+//
+// Every operation opens the clipboard with a message-only window created for it and destroyed
+// right after the clipboard is closed. Opening with a window rather than with none makes this
+// window the owner when the clipboard is emptied, so that data can be put afterwards; keeping the
+// window only for the operation means that no other program ever sends clipboard messages to a
+// window of ours that nobody serves. What was put stays on the clipboard when the window and
+// the process are gone: the system keeps its own copy of the text and of the bitmap.
+#include <cstring>
+#include <utility>
+
+#include "platform/win32/platform_win32.h"
+#include "platform/win32/wide_text_win32.h"
+
+namespace orvan::win32 {
+namespace {
+
+class ScopedWindow {
+ public:
+  explicit ScopedWindow(HWND window) : window_(window) {}
+  ~ScopedWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  ScopedWindow(const ScopedWindow&) = delete;
+  ScopedWindow& operator=(const ScopedWindow&) = delete;
+  HWND get() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+class ScopedBitmap {
+ public:
+  explicit ScopedBitmap(HANDLE bitmap) : bitmap_(static_cast<HBITMAP>(bitmap)) {}
+  ~ScopedBitmap() {
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  ScopedBitmap(const ScopedBitmap&) = delete;
+  ScopedBitmap& operator=(const ScopedBitmap&) = delete;
+  HBITMAP get() const { return bitmap_; }
+  // Hands the bitmap to a new owner.
+  HBITMAP Release() { return std::exchange(bitmap_, nullptr); }
+
+ private:
+  HBITMAP bitmap_;
+};
+
+class ScopedGlobal {
+ public:
+  explicit ScopedGlobal(HGLOBAL memory) : memory_(memory) {}
+  ~ScopedGlobal() {
+    if (memory_) GlobalFree(memory_);
+  }
+  ScopedGlobal(const ScopedGlobal&) = delete;
+  ScopedGlobal& operator=(const ScopedGlobal&) = delete;
+  HGLOBAL get() const { return memory_; }
+  HGLOBAL Release() { return std::exchange(memory_, nullptr); }
+
+ private:
+  HGLOBAL memory_;
+};
+
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
+  ~GlobalLockGuard() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  void* data() const { return data_; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// The clipboard open for one operation, with a hidden window of its own as the opener.
+class ClipboardSession {
+ public:
+  ClipboardSession()
+      : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                nullptr)) {
+    // Another program may hold the clipboard for a moment (viewers read it after each change).
+    constexpr int kAttempts = 5;
+    constexpr DWORD kPauseMs = 20;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      if (attempt > 0) Sleep(kPauseMs);
+      if (OpenClipboard(window_.get())) {
+        open_ = true;
+        return;
+      }
+    }
+  }
+  ~ClipboardSession() {
+    if (open_) CloseClipboard();
+  }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  bool open() const { return open_; }
+
+ private:
+  ScopedWindow window_;  // destroyed after the clipboard is closed
+  bool open_ = false;
+};
+
+// A copy of a bitmap, as a device-dependent bitmap.
+HANDLE CopyBitmap(HANDLE bitmap) {
+  return CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0);
+}
+
+}  // namespace
+
+bool Win32Clipboard::Clear() {
+  const ClipboardSession session;
+  return session.open() && EmptyClipboard();
+}
+
+PictureRef Win32Clipboard::GetPicture() {
+  const ClipboardSession session;
+  if (!session.open()) return nullptr;
+  const HANDLE bitmap = GetClipboardData(CF_BITMAP);
+  if (bitmap == nullptr) return nullptr;
+  ScopedBitmap copy(CopyBitmap(bitmap));
+  if (copy.get() == nullptr) return nullptr;
+  PictureRef picture = BitmapPicture(copy.get(), nullptr, true);
+  if (picture) copy.Release();  // the picture owns it now
+  return picture;
+}
+
+std::string Win32Clipboard::GetText() {
+  const ClipboardSession session;
+  if (!session.open()) return {};
+  const HANDLE text = GetClipboardData(CF_UNICODETEXT);
+  if (text == nullptr) return {};
+  const GlobalLockGuard lock(text);
+  if (lock.data() == nullptr) return {};
+  // The text ends at its terminating zero or at the end of the block, whichever comes first.
+  const auto* chars = static_cast<const wchar_t*>(lock.data());
+  const std::size_t capacity = GlobalSize(text) / sizeof(wchar_t);
+  std::size_t length = 0;
+  while (length < capacity && chars[length] != L'\0')
+    ++length;
+  return Narrow(std::wstring_view(chars, length));
+}
+
+bool Win32Clipboard::SetPicture(const Picture& picture) {
+  const auto* ole = dynamic_cast<const Win32Picture*>(&picture);
+  if (ole == nullptr || ole->get() == nullptr) return false;
+  SHORT type = PICTYPE_UNINITIALIZED;
+  OLE_HANDLE handle = 0;
+  if (FAILED(ole->get()->get_Type(&type)) || type != PICTYPE_BITMAP) return false;
+  if (FAILED(ole->get()->get_Handle(&handle)) || handle == 0) return false;
+  // OLE hands out GDI handles as 32-bit values; widened as the system widens handles.
+  ScopedBitmap copy(CopyBitmap(LongToHandle(static_cast<LONG>(handle))));
+  if (copy.get() == nullptr) return false;
+  const ClipboardSession session;
+  if (!session.open() || SetClipboardData(CF_BITMAP, copy.get()) == nullptr) return false;
+  copy.Release();  // the clipboard owns it now
+  return true;
+}
+
+bool Win32Clipboard::SetText(const std::string& text) {
+  const std::wstring wide = Widen(text);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  ScopedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+  if (memory.get() == nullptr) return false;
+  {
+    const GlobalLockGuard lock(memory.get());
+    if (lock.data() == nullptr) return false;
+    std::memcpy(lock.data(), wide.c_str(), bytes);
+  }
+  const ClipboardSession session;
+  if (!session.open() || SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) return false;
+  memory.Release();  // the clipboard owns it now
+  return true;
+}
+
+}  // namespace orvan::win32
