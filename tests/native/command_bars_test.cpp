@@ -151,6 +151,23 @@ TEST_F(CommandBarsTest, FirstStartShutDownAndRestartPutEverythingBackWhereTheUse
                Menu()->controls->items[0]->temporary);
   EXPECT_EQ(first.items.size(), 2u);
   EXPECT_TRUE(fakes_.graphics.live.empty()) << "a face's bitmap was not freed";
+  // The host calls that made them, as the journal shows them (a new control is named by its
+  // place until it has a tag).
+  Lines adds;
+  for (const std::string& line : fakes_.office->journal) {
+    if (line.find(".Add(") != std::string::npos || line.find(".PasteFace") != std::string::npos)
+      adds.push_back(line);
+  }
+  EXPECT_EQ(
+      adds,
+      (Lines{"CommandBars.Add(Name:=\"Orvan pdf vatner Toolbar\", Position:=1, "
+             "Temporary:=False)",
+             "CommandBar(\"Orvan pdf vatner Toolbar\").Controls.Add(1, , , 1, False)",
+             "Control(#1).PasteFace()",
+             "CommandBar(\"Orvan pdf vatner Toolbar\").Controls.Add(1, , , 2, False)",
+             "Control(#2).PasteFace()", "CommandBar(\"Menu Bar\").Controls.Add(10, , , , False)",
+             "Control(#10).Controls.Add(Type:=1, Temporary:=False)", "Control(#1).PasteFace()",
+             "Control(#10).Controls.Add(Type:=1, Temporary:=False)", "Control(#2).PasteFace()"}));
 
   // The user docks the toolbar in another row, then drags the menu to place 8.
   Store().UserMovesBar(*Toolbar(), kBarTop, 2, 0, 49);
