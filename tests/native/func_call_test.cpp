@@ -2,10 +2,6 @@
 // resolved function serves one call.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "doubles/fake_platform.h"
 #include "jobapi/func_call.h"
 #include "support/trace.h"
@@ -42,17 +38,12 @@ TEST_F(FuncCallTest, ReplacingTheLibraryFreesTheOneHeldBeforeEvenForAFailingLoad
 }
 
 TEST_F(FuncCallTest, AFailedLoadIsTracedWithoutABlankAfterTheColon) {
-  const auto file = std::filesystem::temp_directory_path() / "orvan-funccall-trace.log";
-  std::filesystem::remove(file);
-  fakes_.environment.Set(kTraceVariable, file.string());
+  fakes_.files.keep_in_memory = true;
+  fakes_.environment.Set(kTraceVariable, "trace.log");
   cFuncCall caller;
   caller.LibraryName("Z:\\nowhere\\OrvanpdfVtAPI.dll");
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(),
+  EXPECT_EQ(fakes_.files.kept["trace.log"],
             "04.12.2026 23:05:12,25: Can not find library :Z:\\nowhere\\OrvanpdfVtAPI.dll\r\n");
-  std::filesystem::remove(file);
 }
 
 TEST_F(FuncCallTest, AMissingFunctionShowsOneBoxPerAssignmentAndLeavesCallsWithoutEffect) {
@@ -90,16 +81,13 @@ TEST_F(FuncCallTest, AResolvedFunctionServesExactlyOneCall) {
   EXPECT_EQ(run.start, run.address + 16);
   EXPECT_EQ(run.code[16 + 6], 0x68);
   EXPECT_EQ(run.code[16 + 7], 0x34);
-}
 
-TEST_F(FuncCallTest, CallTypeOneAddsTheCdeclPopsInThirtyTwoBitCode) {
-  cFuncCall caller(cFuncCall::Architecture::kX86);
-  caller.LibraryName("C:\\Orvan\\OrvanpdfVtAPI.dll");
+  // Call type 1 (cdecl) adds a pop per argument after the call.
   caller.CallType(1);
   caller.FunctionName("OrvanPdfVtJobCreate");
-  const std::intptr_t args[] = {7, -1};
-  caller.CallFunction(args);
-  const auto& code = fakes_.native_code.runs.at(0).code;
+  const std::intptr_t two[] = {7, -1};
+  caller.CallFunction(two);
+  const auto& code = fakes_.native_code.runs.at(1).code;
   const std::size_t after_call = 16 + 6 + 10 + 5;
   EXPECT_EQ(std::vector<std::uint8_t>(code.begin() + after_call, code.begin() + after_call + 3),
             (std::vector<std::uint8_t>{0x59, 0x59, 0xC3}));
