@@ -85,9 +85,8 @@ void MessageBoxHook::Capture(HWND dialog) {
   EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&contents));
   CapturedMessageBox box{WindowText(dialog), contents.text,
                          IconStyle(contents.icon) | ButtonStyle(contents.buttons)};
-  int answer = contents.buttons.empty() ? IDOK : contents.buttons.front();
+  const int answer = contents.buttons.empty() ? IDOK : contents.buttons.front();
   if (current != nullptr) {
-    if (current->answer_ != 0) answer = current->answer_;
     current->boxes_.push_back(box);
   } else {
     ADD_FAILURE() << "unexpected message box \"" << box.title << "\": \"" << box.text

@@ -23,15 +23,12 @@ class MessageBoxCapture {
   MessageBoxCapture(const MessageBoxCapture&) = delete;
   MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
 
+  // The boxes shown, each answered with its first button (OK for an OK-only box).
   const std::vector<CapturedMessageBox>& boxes() const { return boxes_; }
-  void clear() { boxes_.clear(); }
-  // The button a box is answered with; by default its first (OK for an OK-only box).
-  void AnswerWith(int command_id) { answer_ = command_id; }
 
  private:
   friend class MessageBoxHook;
   std::vector<CapturedMessageBox> boxes_;
-  int answer_ = 0;
   MessageBoxCapture* previous_;
 };
 
