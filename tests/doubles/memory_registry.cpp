@@ -41,7 +41,6 @@ struct MemoryRegistry::Node {
   };
   std::map<std::string, std::shared_ptr<Node>, CaseInsensitiveLess> children;
   std::map<std::string, Data, CaseInsensitiveLess> values;
-  std::string cls;
   bool deleted = false;
   long denied = 0;
 };
@@ -161,11 +160,10 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t name
   if (index >= node->children.size()) return reg::kNoMoreItems;
   auto it = node->children.begin();
   std::advance(it, index);
-  // Each buffer needs room for the terminating zero as well.
+  // Each buffer needs room for the terminating zero as well; the keys have no class.
   if (it->first.size() + 1 > name_capacity) return reg::kMoreData;
   *name = it->first;
-  if (it->second->cls.size() + 1 > class_capacity) return reg::kMoreData;
-  return reg::kSuccess;
+  return class_capacity == 0 ? reg::kMoreData : reg::kSuccess;
 }
 
 long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
@@ -192,12 +190,6 @@ long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
 long MemoryRegistry::CloseKey(RegKey key) {
   if (handles_.erase(key) == 1) return reg::kSuccess;
   return Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
-}
-
-void MemoryRegistry::SetKeyClass(std::int32_t hive, const std::string& path,
-                                 const std::string& cls) {
-  long rc = 0;
-  if (auto node = Walk(Resolve(reg::HiveKey(hive)), path, true, &rc)) node->cls = cls;
 }
 
 void MemoryRegistry::DenyAccess(std::int32_t hive, const std::string& path, long code) {

@@ -33,8 +33,6 @@ class MemoryRegistry final : public RegistryApi {
 
   // Handles opened or created and not yet closed (predefined hives not counted).
   std::size_t OpenHandles() const { return handles_.size(); }
-  // Sets a key's class name, which enumeration reports (another program's keys may have one).
-  void SetKeyClass(std::int32_t hive, const std::string& path, const std::string& cls);
   // Makes every later call on the key at path fail with code, as a key without access does.
   void DenyAccess(std::int32_t hive, const std::string& path, long code);
 

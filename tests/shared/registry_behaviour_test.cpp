@@ -81,11 +81,9 @@ TEST_F(RegistryBehaviour, TextRoundTripsExactlyAndIsStoredWithoutTerminatingZero
   EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "GRÖßE"), Value("Générer für €"));
   SetRegistryKeyValue(kHkcu, key, "empty", Value(""), 1);
   EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "empty"), Value(""));
-}
-
-TEST_F(RegistryBehaviour, TextStoredWithTerminatingZeroReadsBackWithIt) {
-  RawSet(Path("k"), "v", reg::kTypeString, std::string("abc\0", 4));
-  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "v"), Value(std::string("abc\0", 4)));
+  // Text another program stored with its terminating zero reads back with it.
+  RawSet(key, "zero", reg::kTypeString, std::string("abc\0", 4));
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "zero"), Value(std::string("abc\0", 4)));
 }
 
 TEST_F(RegistryBehaviour, DwordValuesReadAsLongIntegers) {
@@ -93,9 +91,7 @@ TEST_F(RegistryBehaviour, DwordValuesReadAsLongIntegers) {
   SetRegistryKeyValue(kHkcu, Path("k"), "one", Value(std::int16_t{1}), 4);
   SetRegistryKeyValue(kHkcu, Path("k"), "text", Value(" 42 "), 4);
   EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "visible"), Value(std::int32_t{-1}));
-  const Value one = GetRegistryKeyValue(kHkcu, Path("k"), "one");
-  EXPECT_EQ(one, Value(std::int32_t{1}));
-  EXPECT_EQ(ToText(one), "1");
+  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "one"), Value(std::int32_t{1}));
   EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "text"), Value(std::int32_t{42}));
 }
 
@@ -153,18 +149,13 @@ TEST_F(RegistryBehaviour, TreeDeletionRemovesEverySubkeyAndKeepsTheKeyWithItsVal
   CreateRegistryKey(kHkcu, key + "\\two\\inner2\\deeper");
   ASSERT_EQ(Subkeys(key).size(), 4u);
 
+  DeleteRegistryKeyTree(kHkcu, key + "\\absent");  // a missing key: nothing happens
+  EXPECT_EQ(Subkeys(key).size(), 4u);
   DeleteRegistryKeyTree(kHkcu, key + "\\");
 
   EXPECT_TRUE(Exists(key));
   EXPECT_TRUE(Subkeys(key).empty());
   EXPECT_EQ(GetRegistryKeyValue(kHkcu, key, "kept"), Value("yes"));
-}
-
-TEST_F(RegistryBehaviour, TreeDeletionOfAMissingKeyDoesNothing) {
-  CreateRegistryKey(kHkcu, Path("present\\child"));
-  DeleteRegistryKeyTree(kHkcu, Path("absent"));
-  EXPECT_TRUE(Exists(Path("present\\child")));
-  EXPECT_FALSE(Exists(Path("absent")));
 }
 
 }  // namespace
