@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
+#include "doubles/raised_error.h"
 #include "printjob/active_printer.h"
 #include "printjob/mod_printer.h"
 
@@ -47,13 +48,10 @@ TEST_F(ActivePrinterTest, WordHandsOnAReadingErrorOnlyWithoutASwitch) {
   // After a switch the failed reading is the caller's run-time error.
   word.active_printer() = "HP LaserJet 4";
   fakes_.office->Fail("Application.ActivePrinter", second_read_fails);
-  try {
-    Switch(word, "Orvan pdf vatner");
-    ADD_FAILURE() << "no error raised";
-  } catch (const VbError& e) {
-    EXPECT_EQ(e.number(), 4605);
-    EXPECT_EQ(e.source(), "Microsoft Word");
-  }
+  const auto raised = RaisedBy([&] { Switch(word, "Orvan pdf vatner"); });
+  ASSERT_TRUE(raised.has_value());
+  EXPECT_EQ(raised->number(), 4605);
+  EXPECT_EQ(raised->source(), "Microsoft Word");
   // A failing switch is ignored and judged by the printer active afterwards.
   fakes_.office->Reset("Application.ActivePrinter");
   word.active_printer() = "HP LaserJet 4";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/fake_platform.h"
+#include "doubles/raised_error.h"
 #include "support/error.h"
 #include "support/mod_window.h"
 
@@ -41,12 +42,7 @@ TEST_F(ModWindowTest, FailedLookupsGiveEmptyNameButRaiseForTheFolder) {
   fakes_.modules.fail = true;
   EXPECT_EQ(GetHostModuleName(true), "");
   EXPECT_EQ(GetHostModuleName(false), "");
-  try {
-    GetAddinFolder();
-    FAIL() << "GetAddinFolder did not raise";
-  } catch (const VbError& e) {
-    EXPECT_EQ(e.number(), vberr::kInvalidProcedureCall);
-  }
+  EXPECT_EQ(ErrorNumberOf([] { GetAddinFolder(); }), vberr::kInvalidProcedureCall);
   fakes_.modules.fail = false;
   fakes_.modules.executable = "WINWORD.EXE";
   EXPECT_EQ(GetAddinFolder(), "");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "doubles/raised_error.h"
 #include "support/ansi_text.h"
 #include "support/error.h"
 #include "support/utf8.h"
@@ -9,12 +10,7 @@ namespace orvan {
 namespace {
 
 std::int32_t ErrorOf(const Value& v) {
-  try {
-    ToLong(v);
-  } catch (const VbError& e) {
-    return e.number();
-  }
-  return 0;
+  return testing::ErrorNumberOf([&] { ToLong(v); });
 }
 
 TEST(ValueConversion, TextOfValues) {

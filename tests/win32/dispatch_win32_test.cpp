@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
+#include "doubles/raised_error.h"
 #include "platform/win32/com_win32.h"
 #include "platform/win32/dispatch_win32.h"
 #include "printjob/active_printer.h"
@@ -19,16 +20,6 @@ class DispatchWin32 : public OfficeTest {
     auto dispatch = ComPtr<IDispatch>::Adopt(win32::ExposeObject(host.application()));
     return win32::WrapDispatch(dispatch.get());
   }
-  std::int32_t ErrorOf(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const VbError& e) {
-      error_ = e;
-      return e.number();
-    }
-    return 0;
-  }
-  std::optional<VbError> error_;
 };
 
 TEST_F(DispatchWin32, NamedArgumentsReachTheHost) {
@@ -47,13 +38,15 @@ TEST_F(DispatchWin32, HostErrorsArriveWithNumberDescriptionAndSource) {
   const ObjectRef app = ThroughIDispatch(word);
   fakes_.office->Fail("Application.ActivePrinter",
                       {4605, "Dieser Befehl ist nicht verfügbar.", "Microsoft Word"});
-  EXPECT_EQ(ErrorOf([&] { Get(app, "ActivePrinter"); }), 4605);
-  EXPECT_EQ(error_->description(), "Dieser Befehl ist nicht verfügbar.");
-  EXPECT_EQ(error_->source(), "Microsoft Word");
+  const auto raised = RaisedBy([&] { Get(app, "ActivePrinter"); });
+  ASSERT_TRUE(raised.has_value());
+  EXPECT_EQ(raised->number(), 4605);
+  EXPECT_EQ(raised->description(), "Dieser Befehl ist nicht verfügbar.");
+  EXPECT_EQ(raised->source(), "Microsoft Word");
 
   fakes_.office->Fail("Application.ActivePrinter", {-2147188160, "Invalid request", "PP"});
-  EXPECT_EQ(ErrorOf([&] { Get(app, "ActivePrinter"); }), -2147188160);
-  EXPECT_EQ(ErrorOf([&] { Get(app, "NoSuchMember"); }), vberr::kMemberNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { Get(app, "ActivePrinter"); }), -2147188160);
+  EXPECT_EQ(ErrorNumberOf([&] { Get(app, "NoSuchMember"); }), vberr::kMemberNotFound);
 }
 
 TEST_F(DispatchWin32, ValuesAndTheHostsKindSurviveTheRoundTrip) {
