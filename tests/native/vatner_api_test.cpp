@@ -101,12 +101,5 @@ TEST_F(VatnerApiTest, LoadingReadsThePrinterNameThroughTheOfferedBuffer) {
   EXPECT_TRUE(fakes_.ui.boxes.empty());
 }
 
-TEST(TrimAtNull, CutsAtTheFirstNul) {
-  EXPECT_EQ(TrimAtNull(std::string("ab\0cd\0", 6)), "ab");
-  EXPECT_EQ(TrimAtNull("whole"), "whole");
-  EXPECT_EQ(TrimAtNull(""), "");
-  EXPECT_EQ(TrimAtNull(std::string("\0x", 2)), "");
-}
-
 }  // namespace
 }  // namespace orvan::testing
