@@ -2,6 +2,7 @@
 // (the clipboard reader), and the button-face paste leaves the mapped icon there.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,54 +16,22 @@
 namespace orvan::testing {
 namespace {
 
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using ScopedHandle = std::unique_ptr<void, HandleCloser>;
-
 // Runs the clipboard reader with its argument and returns its report by line name ("text",
 // "bitmap"), with "exit" holding its exit code.
 std::map<std::string, std::string> RunReader(const std::string& argument = "") {
   std::map<std::string, std::string> report;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return report;
-  const ScopedHandle reading(read_end);
-  ScopedHandle writing(write_end);
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  std::string command = std::string("\"") + ORVAN_CLIPBOARD_READER_PATH + "\" " + argument;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return report;
-  }
-  const ScopedHandle process_handle(process.hProcess);
-  const ScopedHandle thread_handle(process.hThread);
-  writing.reset();  // the reader holds the only write end: reading ends when it exits
-
-  std::string output;
+  const std::string command =
+      std::string("\"\"") + ORVAN_CLIPBOARD_READER_PATH + "\" " + argument + "\"";
+  FILE* output = _popen(command.c_str(), "rb");
+  if (output == nullptr) return report;
   char buffer[256];
-  DWORD got = 0;
-  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    output.append(buffer, got);
-  WaitForSingleObject(process.hProcess, 30000);
-  DWORD exit_code = 0;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  report["exit"] = std::to_string(exit_code);
-  std::size_t start = 0;
-  while (start < output.size()) {
-    const std::size_t end = output.find('\n', start);
-    const std::string line = output.substr(start, end - start);
+  while (std::fgets(buffer, sizeof buffer, output)) {
+    std::string line = buffer;
+    line.erase(line.find_last_not_of("\r\n") + 1);
     const std::size_t colon = line.find(": ");
     if (colon != std::string::npos) report[line.substr(0, colon)] = line.substr(colon + 2);
-    start = end == std::string::npos ? output.size() : end + 1;
   }
+  report["exit"] = std::to_string(_pclose(output));
   return report;
 }
 
