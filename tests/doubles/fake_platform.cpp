@@ -7,13 +7,6 @@
 #include "support/utf8.h"
 
 namespace orvan::testing {
-namespace {
-
-std::string TwoDigits(int n) {
-  return (n < 10 ? "0" : "") + std::to_string(n);
-}
-
-}  // namespace
 
 std::string FakeEnvironment::Get(const std::string& name) const {
   const auto it = vars_.find(name);
@@ -21,18 +14,22 @@ std::string FakeEnvironment::Get(const std::string& name) const {
 }
 
 std::string FixedClock::ShortDate(const LocalTime& t) const {
+  char text[16];
   if (us_)
-    return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
-  return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + std::to_string(t.year);
+    std::snprintf(text, sizeof text, "%d/%d/%d", t.month, t.day, t.year);
+  else
+    std::snprintf(text, sizeof text, "%02d.%02d.%d", t.day, t.month, t.year);
+  return text;
 }
 
 std::string FixedClock::TimeOfDay(const LocalTime& t) const {
-  if (us_) {
-    const int h12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
-    return std::to_string(h12) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second) +
-           (t.hour < 12 ? " AM" : " PM");
-  }
-  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+  char text[16];
+  if (us_)
+    std::snprintf(text, sizeof text, "%d:%02d:%02d %s", (t.hour + 11) % 12 + 1, t.minute, t.second,
+                  t.hour < 12 ? "AM" : "PM");
+  else
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return text;
 }
 
 bool DiskTextFiles::Append(const std::string& path, std::string_view bytes) {
@@ -127,7 +124,6 @@ Graphics::Bitmap FakeGraphics::CreateMappedBitmap(std::int32_t resource_id, unsi
 }
 
 PictureRef FakeGraphics::CreatePictureFromBitmap(Bitmap bitmap, Palette /*palette*/, bool own) {
-  if (fail_pictures) return nullptr;
   const auto it = live.find(bitmap);
   // A picture of no bitmap is an empty picture, which the clipboard refuses.
   const std::string face = it == live.end() ? "" : "icon " + std::to_string(it->second);

@@ -18,7 +18,6 @@ class FakeEnvironment final : public Environment {
  public:
   std::string Get(const std::string& name) const override;
   void Set(const std::string& name, const std::string& value) { vars_[name] = value; }
-  void Unset(const std::string& name) { vars_.erase(name); }
 
  private:
   std::map<std::string, std::string> vars_;
@@ -158,7 +157,6 @@ class FakeGraphics final : public Graphics {
   };
   std::vector<Mapped> mapped;
   std::map<Bitmap, std::int32_t> live;  // bitmaps not deleted: handle -> resource
-  bool fail_pictures = false;           // OleCreatePictureIndirect delivers nothing
 
  private:
   Bitmap next_ = 0x2000;
