@@ -93,35 +93,36 @@ RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node) {
   return key;
 }
 
+long MemoryRegistry::Usable(RegKey key, std::shared_ptr<Node>* node) const {
+  *node = Resolve(key);
+  if (!*node) return reg::kInvalidHandle;
+  return (*node)->deleted ? kKeyDeleted : reg::kSuccess;
+}
+
+long MemoryRegistry::OpenOrCreate(RegKey parent, const std::string& sub_key, bool create,
+                                  RegKey* result) {
+  std::shared_ptr<Node> from;
+  long rc = Usable(parent, &from);
+  if (rc != reg::kSuccess) return rc;
+  auto node = Walk(from, sub_key, create, &rc);
+  if (node) *result = NewHandle(std::move(node));
+  return rc;
+}
+
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t,
                              RegKey* result) {
-  const auto from = Resolve(parent);
-  if (!from) return reg::kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
-  long rc = 0;
-  auto node = Walk(from, sub_key, false, &rc);
-  if (!node) return rc;
-  *result = NewHandle(std::move(node));
-  return reg::kSuccess;
+  return OpenOrCreate(parent, sub_key, false, result);
 }
 
 long MemoryRegistry::CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t,
                                std::uint32_t, RegKey* result) {
-  const auto from = Resolve(parent);
-  if (!from) return reg::kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
-  long rc = 0;
-  auto node = Walk(from, sub_key, true, &rc);
-  if (!node) return rc;
-  *result = NewHandle(std::move(node));
-  return reg::kSuccess;
+  return OpenOrCreate(parent, sub_key, true, result);
 }
 
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* size) {
-  const auto node = Resolve(key);
-  if (!node) return reg::kInvalidHandle;
-  if (node->deleted) return kKeyDeleted;
+  std::shared_ptr<Node> node;
+  if (const long rc = Usable(key, &node)) return rc;
   const auto it = node->values.find(name);
   if (it == node->values.end()) return reg::kFileNotFound;
   const auto actual = static_cast<std::uint32_t>(it->second.bytes.size());
@@ -142,9 +143,8 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
-  const auto node = Resolve(key);
-  if (!node) return reg::kInvalidHandle;
-  if (node->deleted) return kKeyDeleted;
+  std::shared_ptr<Node> node;
+  if (const long rc = Usable(key, &node)) return rc;
   Node::Data& stored = node->values[name];
   stored.type = type;
   stored.bytes.assign(data, data + size);
@@ -154,9 +154,8 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t name_capacity,
                              std::string* name, std::uint32_t class_capacity) {
   name->clear();
-  const auto node = Resolve(key);
-  if (!node) return reg::kInvalidHandle;
-  if (node->deleted) return kKeyDeleted;
+  std::shared_ptr<Node> node;
+  if (const long rc = Usable(key, &node)) return rc;
   if (index >= node->children.size()) return reg::kNoMoreItems;
   auto it = node->children.begin();
   std::advance(it, index);
@@ -167,12 +166,11 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t name
 }
 
 long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
-  const auto node = Resolve(key);
-  if (!node) return reg::kInvalidHandle;
-  if (node->deleted) return kKeyDeleted;
+  std::shared_ptr<Node> node;
+  long rc = Usable(key, &node);
+  if (rc != reg::kSuccess) return rc;
   const auto parts = SplitPath(sub_key);
   if (parts.empty()) return reg::kAccessDenied;
-  long rc = 0;
   std::string parent_path;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i)
     parent_path += parts[i] + "\\";

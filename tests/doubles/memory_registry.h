@@ -43,6 +43,9 @@ class MemoryRegistry final : public RegistryApi {
   };
 
   std::shared_ptr<Node> Resolve(RegKey key) const;
+  // The open key's node, or why it cannot be used (invalid handle, key deleted).
+  long Usable(RegKey key, std::shared_ptr<Node>* node) const;
+  long OpenOrCreate(RegKey parent, const std::string& sub_key, bool create, RegKey* result);
   std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& from, const std::string& path,
                              bool create, long* rc) const;
   RegKey NewHandle(std::shared_ptr<Node> node);
