@@ -43,13 +43,6 @@ class OfficeTest : public ::testing::Test {
     }
     return texts;
   }
-  // The export names of the job API calls so far, in order.
-  std::vector<std::string> JobApiCalls() const {
-    std::vector<std::string> names;
-    for (const std::string& line : api_.log)
-      names.push_back(line.substr(0, line.find('(')));
-    return names;
-  }
   std::vector<ShownMessageBox>& Boxes() { return fakes_.ui.boxes; }
 
   FakePlatform fakes_;

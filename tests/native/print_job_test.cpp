@@ -138,7 +138,7 @@ TEST_F(PrintJobTest, DocumentInformationMovesInItsFixedOrders) {
   OrvanPdfVtJobCreate(job, -1, true);
   api_.log.clear();
   EXPECT_EQ(SetPrivateDocInfos(job, {"t", "a", "s", "k"}), 1);
-  EXPECT_EQ(JobApiCalls().size(), 4u);
+  EXPECT_EQ(api_.log.size(), 4u);
   EXPECT_EQ(SetPrivateDocInfos(job, {"t", "a", "s", "k", "C:\\x", "1"}), 1);
   EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobSetPropertyA").back(),
             "OrvanPdfVtJobSetPropertyA(1, \"SaveAction\", \"1\") = 1");
