@@ -5,14 +5,40 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
+#include <span>
+#include <utility>
 
 #include "doubles/fake_platform.h"
-#include "doubles/scripted_caller.h"
+#include "jobapi/func_call.h"
 #include "jobapi/vatner_api.h"
 #include "support/error.h"
 
 namespace orvan::testing {
 namespace {
+
+using Args = std::span<const std::intptr_t>;
+
+// Library functions by export name, called with the arguments the wrappers pass.
+class ScriptedCaller final : public FunctionCaller {
+ public:
+  void LibraryName(const std::string& name) override { loaded_ = name != "missing.dll"; }
+  bool LibraryLoaded() const override { return loaded_; }
+  void FunctionName(const std::string& name) override {
+    resolved_ = functions.count(name) ? name : "";
+  }
+  void CallType(std::int32_t) override {}
+  std::int32_t CallFunction(Args args) override {
+    const std::string f = std::exchange(resolved_, "");
+    return f.empty() ? 0 : functions[f](args);
+  }
+
+  std::map<std::string, std::function<std::int32_t(Args)>> functions;
+
+ private:
+  bool loaded_ = false;
+  std::string resolved_;
+};
 
 char* Text(std::intptr_t address) {
   return reinterpret_cast<char*>(address);
@@ -20,7 +46,11 @@ char* Text(std::intptr_t address) {
 
 class VatnerApiTest : public ::testing::Test {
  protected:
-  VatnerApiTest() { lib_ = InstallScriptedCaller(); }
+  VatnerApiTest() {
+    auto caller = std::make_unique<ScriptedCaller>();
+    lib_ = caller.get();
+    InstallJobApiCaller(std::move(caller));
+  }
   ~VatnerApiTest() override { InstallJobApiCaller(nullptr); }
 
   void Fail(const std::string& function) {
