@@ -1,38 +1,25 @@
 // Caption language from the printer product's "LanguageID", asked once per thread.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
-#include "jobapi/vatner_api.h"
 #include "shared/captions.h"
-#include "sim/jobapi/stand_in_caller.h"
-#include "support/error.h"
 #include "support/language.h"
 
 namespace orvan::testing {
 namespace {
 
-class LanguageTest : public ::testing::Test {
+class LanguageTest : public OfficeTest {
  protected:
   LanguageTest() {
-    InstallJobApiCaller(std::make_unique<sim::StandInCaller>(api_));
-    LoadVatnerAPI("C:\\Orvan\\OrvanpdfVtAPI.dll");
     SetLanguage(0);
     fakes_.strings.table = {{1000, kGermanCaptions.first},  {1001, kGermanCaptions.second},
                             {2000, kEnglishCaptions.first}, {2001, kEnglishCaptions.second},
                             {3000, kFrenchCaptions.first},  {3001, kFrenchCaptions.second}};
   }
-  ~LanguageTest() override {
-    SetLanguage(0);
-    InstallJobApiCaller(nullptr);
-  }
+  ~LanguageTest() override { SetLanguage(0); }
 
   std::size_t JobsCreated() const { return sim::CallsTo(api_, "OrvanPdfVtJobCreate").size(); }
-
-  FakePlatform fakes_;
-  sim::JobApiState api_;
 };
 
 TEST_F(LanguageTest, TheLanguageIsAskedOnceAndKept) {
@@ -49,9 +36,8 @@ TEST_F(LanguageTest, TheLanguageIsAskedOnceAndKept) {
 TEST_F(LanguageTest, AFailedDeterminationRaisesAndIsTriedAgainNextTime) {
   api_.failures["OrvanPdfVtJobCreate"] = {1, 512, "kein Drucker"};
   EXPECT_EQ(ErrorNumberOf([] { LoadLanguageString(0); }), vberr::kTypeMismatch);  // 10 blanks
-  ASSERT_EQ(fakes_.ui.boxes.size(), 1u);
-  EXPECT_EQ(fakes_.ui.boxes[0],
-            (ShownMessageBox{"Fehler 512: kein Drucker", "OrvanPdfVtJobCreate", 48}));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], (ShownMessageBox{"Fehler 512: kein Drucker", "OrvanPdfVtJobCreate", 48}));
   EXPECT_EQ(LanguageIndex(), 0);
   EXPECT_TRUE(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA").empty());
 
