@@ -32,17 +32,6 @@ std::string FixedClock::TimeOfDay(const LocalTime& t) const {
   return text;
 }
 
-bool DiskTextFiles::Append(const std::string& path, std::string_view bytes) {
-  if (keep_in_memory) {
-    kept[path] += bytes;
-    return true;
-  }
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 ModuleApi::Handle FakeModules::ModuleHandle(const std::string& name) {
   Handle h = 0x10000000;
   for (const auto& [module, path] : loaded) {

@@ -42,12 +42,13 @@ class FixedClock final : public Clock {
   std::string decimal_ = ",";
 };
 
-// Appends to real files of the test machine, failing where the system refuses.
-class DiskTextFiles final : public TextFiles {
+// Text files in memory: their contents by path.
+class MemoryTextFiles final : public TextFiles {
  public:
-  bool Append(const std::string& path, std::string_view bytes) override;
-  // When set, appends go to `kept` by path instead of to disk.
-  bool keep_in_memory = false;
+  bool Append(const std::string& path, std::string_view bytes) override {
+    kept[path] += bytes;
+    return true;
+  }
   std::map<std::string, std::string> kept;
 };
 
@@ -185,7 +186,7 @@ class FakePlatform {
   FakePlatform();
   FakeEnvironment environment;
   FixedClock clock;
-  DiskTextFiles files;
+  MemoryTextFiles files;
   MemoryRegistry registry;
   FakeModules modules;
   CountingPump pump;

@@ -7,7 +7,7 @@ namespace orvan {
 const Platform& DefaultPlatform() {
   static thread_local testing::FakeEnvironment environment;
   static thread_local testing::FixedClock clock;
-  static thread_local testing::DiskTextFiles files;
+  static thread_local testing::MemoryTextFiles files;
   static thread_local testing::MemoryRegistry registry;
   static thread_local testing::FakeModules modules;
   static thread_local testing::CountingPump pump;

@@ -19,7 +19,6 @@ namespace orvan::testing {
 class OfficeTest : public ::testing::Test {
  protected:
   OfficeTest() {
-    fakes_.files.keep_in_memory = true;
     fakes_.environment.Set("ORVAN_PDFVTADDINTRACE", "trace.log");
     fakes_.office->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
     fakes_.office->job_settings = [this] { return api_.stored_settings; };

@@ -38,7 +38,6 @@ TEST_F(FuncCallTest, ReplacingTheLibraryFreesTheOneHeldBeforeEvenForAFailingLoad
 }
 
 TEST_F(FuncCallTest, AFailedLoadIsTracedWithoutABlankAfterTheColon) {
-  fakes_.files.keep_in_memory = true;
   fakes_.environment.Set(kTraceVariable, "trace.log");
   cFuncCall caller;
   caller.LibraryName("Z:\\nowhere\\OrvanpdfVtAPI.dll");
