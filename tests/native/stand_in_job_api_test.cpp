@@ -84,30 +84,5 @@ TEST_F(StandInJobApiTest, AMissingExportShowsTheCallersBoxAndThenTheJobsError) {
   EXPECT_TRUE(CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").empty());
 }
 
-TEST(StandInJobApiState, SurvivesItsTextForm) {
-  sim::JobApiState state;
-  state.printer_name = "Orvan\tpdf %20 vatner\r\n";
-  state.printer_installed = false;
-  state.language_id = "3084";
-  state.found_by_mode = {{1, 3}, {3, 2}};
-  state.dialog_outcome = 2;
-  state.stored_settings = {{"Title", "a\tb"}, {"Empty", ""}};
-  state.default_settings = {};
-  state.failures["OrvanPdfVtJobFree"] = {2, 70000, "Fehler\nzwei", false, true};
-  state.missing_exports = {"OrvanPdfVtJobGetError"};
-  state.jobs[4].properties["PrinterName"] = "x";
-  state.jobs[5];
-  state.next_handle = 6;
-  state.last_error = {512, "kein Drucker", true, false};
-  state.job_errors[4] = {6, "ungültig", false, true};
-  state.log = {"OrvanPdfVtJobCreate(-1) = 1 handle=4"};
-
-  EXPECT_EQ(sim::SaveState(sim::LoadState(sim::SaveState(state))), sim::SaveState(state));
-
-  const sim::JobApiState fresh = sim::LoadState("");
-  EXPECT_EQ(fresh.printer_name, "Orvan pdf vatner");
-  EXPECT_EQ(fresh.stored_settings.at("SaveAction"), "0");
-}
-
 }  // namespace
 }  // namespace orvan::testing
