@@ -5,18 +5,6 @@
 #include "platform/win32/win32.h"
 
 namespace orvan::testing {
-
-class MessageBoxHook {
- public:
-  static LRESULT CALLBACK Procedure(int code, WPARAM wparam, LPARAM lparam);
-  static void Capture(HWND dialog);
-  static HHOOK hook;
-  static thread_local MessageBoxCapture* current;
-};
-
-HHOOK MessageBoxHook::hook = nullptr;
-thread_local MessageBoxCapture* MessageBoxHook::current = nullptr;
-
 namespace {
 
 std::string WindowText(HWND hwnd) {
@@ -78,49 +66,46 @@ unsigned ButtonStyle(std::vector<int> ids) {
   return MB_OK;
 }
 
-}  // namespace
+HHOOK hook = nullptr;
+thread_local MessageBoxCapture* current = nullptr;
 
-void MessageBoxHook::Capture(HWND dialog) {
-  BoxContents contents;
-  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&contents));
-  CapturedMessageBox box{WindowText(dialog), contents.text,
-                         IconStyle(contents.icon) | ButtonStyle(contents.buttons)};
-  const int answer = contents.buttons.empty() ? IDOK : contents.buttons.front();
-  if (current != nullptr) {
-    current->boxes_.push_back(box);
-  } else {
-    ADD_FAILURE() << "unexpected message box \"" << box.title << "\": \"" << box.text
-                  << "\" (style " << box.style << ")";
-  }
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-}
-
-LRESULT CALLBACK MessageBoxHook::Procedure(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_ACTIVATE) {
-    const HWND window = reinterpret_cast<HWND>(wparam);
-    if (ClassName(window) == "#32770") Capture(window);
+LRESULT CALLBACK HookProcedure(int code, WPARAM wparam, LPARAM lparam) {
+  const HWND dialog = reinterpret_cast<HWND>(wparam);
+  if (code == HCBT_ACTIVATE && ClassName(dialog) == "#32770") {
+    BoxContents contents;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&contents));
+    const CapturedMessageBox box{WindowText(dialog), contents.text,
+                                 IconStyle(contents.icon) | ButtonStyle(contents.buttons)};
+    if (current != nullptr) {
+      current->Record(box);
+    } else {
+      ADD_FAILURE() << "unexpected message box \"" << box.title << "\": \"" << box.text
+                    << "\" (style " << box.style << ")";
+    }
+    const int answer = contents.buttons.empty() ? IDOK : contents.buttons.front();
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
   }
   return CallNextHookEx(hook, code, wparam, lparam);
 }
 
-MessageBoxCapture::MessageBoxCapture() : previous_(MessageBoxHook::current) {
-  MessageBoxHook::current = this;
+}  // namespace
+
+MessageBoxCapture::MessageBoxCapture() : previous_(current) {
+  current = this;
 }
 
 MessageBoxCapture::~MessageBoxCapture() {
-  MessageBoxHook::current = previous_;
+  current = previous_;
 }
 
 void InstallMessageBoxHook() {
-  if (MessageBoxHook::hook == nullptr) {
-    MessageBoxHook::hook =
-        SetWindowsHookExA(WH_CBT, MessageBoxHook::Procedure, nullptr, GetCurrentThreadId());
-  }
+  if (hook == nullptr)
+    hook = SetWindowsHookExA(WH_CBT, HookProcedure, nullptr, GetCurrentThreadId());
 }
 
 void RemoveMessageBoxHook() {
-  if (MessageBoxHook::hook != nullptr) UnhookWindowsHookEx(MessageBoxHook::hook);
-  MessageBoxHook::hook = nullptr;
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  hook = nullptr;
 }
 
 }  // namespace orvan::testing

@@ -25,9 +25,10 @@ class MessageBoxCapture {
 
   // The boxes shown, each answered with its first button (OK for an OK-only box).
   const std::vector<CapturedMessageBox>& boxes() const { return boxes_; }
+  // Where the thread's hook delivers a box.
+  void Record(const CapturedMessageBox& box) { boxes_.push_back(box); }
 
  private:
-  friend class MessageBoxHook;
   std::vector<CapturedMessageBox> boxes_;
   MessageBoxCapture* previous_;
 };
