@@ -155,7 +155,7 @@ TEST_F(PrintJobTest, DocumentInformationMovesInItsFixedOrders) {
   EXPECT_THROW(GetBuiltInDocInfos(Document()), VbError);
 }
 
-TEST_F(PrintJobTest, TheConfigurationDialogKeepsOrRestoresTheDocumentInformation) {
+TEST_F(PrintJobTest, TheConfigurationDialogKeepsOrRestoresTheDocumentInformationAndReportsErrors) {
   OpenPrinterConfiguration(word_.application(), Document(), false);
   EXPECT_EQ(api_.stored_settings.at("Title"), "Quartalsbericht");
   EXPECT_EQ(api_.stored_settings.at("InternalUse"), "10");
@@ -168,9 +168,9 @@ TEST_F(PrintJobTest, TheConfigurationDialogKeepsOrRestoresTheDocumentInformation
   EXPECT_EQ(api_.stored_settings.at("Author"), "Erika Muster");  // kept from the first run
   EXPECT_TRUE(api_.jobs.empty());
   EXPECT_TRUE(Boxes().empty());
-}
 
-TEST_F(PrintJobTest, TheConfigurationCommandReportsAMissingPrinterAndRunTimeErrors) {
+  // A missing printer and run-time errors are reported.
+  api_.log.clear();
   api_.printer_installed = false;
   OpenPrinterConfiguration(word_.application(), Document(), false);
   ASSERT_EQ(Boxes().size(), 1u);

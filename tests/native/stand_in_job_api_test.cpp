@@ -66,9 +66,6 @@ TEST_F(StandInJobApiTest, ScriptedFailuresReachTheUserAsTheLibraryReportsThem) {
       {"Fehler konnte nicht ermittelt werden", "Fehler in OrvanPdfVtJobShowDevModeProperty", 16},
   };
   EXPECT_EQ(Boxes(), expected);
-  std::int32_t handle = job;
-  OrvanPdfVtJobFree(handle, false);
-  EXPECT_TRUE(api_.jobs.empty());
 }
 
 TEST_F(StandInJobApiTest, AMissingExportShowsTheCallersBoxAndThenTheJobsError) {
