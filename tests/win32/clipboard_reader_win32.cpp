@@ -3,6 +3,7 @@
 //   bitmap: <width>x<height> <top-left pixel RRGGBB> | bitmap: none
 // With "put" it puts kPutText and a 3x2 bitmap of kPutColour through the add-in's clipboard
 // service after emptying the clipboard, and ends (exit code 0 when both were put).
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/platform_win32.h"
@@ -15,10 +16,7 @@ constexpr const char* kPutText = "Übergabe";
 constexpr std::uint32_t kPutColour = 0x3C5A78;
 
 void Print(const std::string& line) {
-  const std::string bytes = line + "\n";
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
-            &written, nullptr);
+  std::printf("%s\n", line.c_str());
 }
 
 std::string TextLine() {
