@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,10 @@ class OfficeTest : public ::testing::Test {
   std::vector<std::string> Trace() const {
     std::vector<std::string> texts;
     const auto it = fakes_.files.kept.find("trace.log");
-    if (it == fakes_.files.kept.end()) return texts;
-    std::size_t start = 0;
-    while (start < it->second.size()) {
-      const std::size_t end = it->second.find("\r\n", start);
-      const std::string line = it->second.substr(start, end - start);
+    std::istringstream lines(it == fakes_.files.kept.end() ? "" : it->second);
+    for (std::string line; std::getline(lines, line);) {
+      line.pop_back();  // the CR before the LF
       texts.push_back(AnsiToUtf8(line.substr(line.find(": ") + 2)));
-      start = end + 2;
     }
     return texts;
   }
