@@ -32,36 +32,20 @@ std::string FixedClock::TimeOfDay(const LocalTime& t) const {
   return text;
 }
 
+// A loaded module's handle is the address of its path in `loaded`.
 ModuleApi::Handle FakeModules::ModuleHandle(const std::string& name) {
-  Handle h = 0x10000000;
-  for (const auto& [module, path] : loaded) {
-    if (module == utf8::UpperCase(name)) return h;
-    h += 0x10000;
-  }
-  return 0;
+  const auto it = loaded.find(utf8::UpperCase(name));
+  return it == loaded.end() ? 0 : reinterpret_cast<Handle>(&it->second);
 }
 
 std::uint32_t FakeModules::ModuleFileName(Handle module, char* buffer, std::uint32_t size) {
   if (fail || size == 0) return 0;
-  std::string path;
-  if (module == 0) {
-    path = executable;
-  } else {
-    Handle h = 0x10000000;
-    for (const auto& entry : loaded) {
-      if (h == module) path = entry.second;
-      h += 0x10000;
-    }
-    if (path.empty()) return 0;
-  }
-  if (path.size() + 1 > size) {
-    std::memcpy(buffer, path.data(), size - 1);
-    buffer[size - 1] = '\0';
-    return size;
-  }
-  std::memcpy(buffer, path.data(), path.size());
-  buffer[path.size()] = '\0';
-  return static_cast<std::uint32_t>(path.size());
+  const std::string& path =
+      module == 0 ? executable : *reinterpret_cast<const std::string*>(module);
+  const std::size_t written = std::min<std::size_t>(path.size(), size - 1);
+  std::memcpy(buffer, path.data(), written);
+  buffer[written] = '\0';
+  return path.size() < size ? static_cast<std::uint32_t>(written) : size;
 }
 
 NativeCode::Module FakeNativeCode::Load(const std::string& name) {
