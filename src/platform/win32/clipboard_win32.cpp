@@ -15,50 +15,26 @@
 namespace orvan::win32 {
 namespace {
 
-class ScopedWindow {
+// Owns one handle and frees it with Free when it goes, unless Release handed it on.
+template <typename Handle, auto Free>
+class Owned {
  public:
-  explicit ScopedWindow(HWND window) : window_(window) {}
-  ~ScopedWindow() {
-    if (window_) DestroyWindow(window_);
+  explicit Owned(Handle handle) : handle_(handle) {}
+  ~Owned() {
+    if (handle_) Free(handle_);
   }
-  ScopedWindow(const ScopedWindow&) = delete;
-  ScopedWindow& operator=(const ScopedWindow&) = delete;
-  HWND get() const { return window_; }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  Handle get() const { return handle_; }
+  Handle Release() { return std::exchange(handle_, nullptr); }
 
  private:
-  HWND window_;
+  Handle handle_;
 };
 
-class ScopedBitmap {
- public:
-  explicit ScopedBitmap(HANDLE bitmap) : bitmap_(static_cast<HBITMAP>(bitmap)) {}
-  ~ScopedBitmap() {
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  ScopedBitmap(const ScopedBitmap&) = delete;
-  ScopedBitmap& operator=(const ScopedBitmap&) = delete;
-  HBITMAP get() const { return bitmap_; }
-  // Hands the bitmap to a new owner.
-  HBITMAP Release() { return std::exchange(bitmap_, nullptr); }
-
- private:
-  HBITMAP bitmap_;
-};
-
-class ScopedGlobal {
- public:
-  explicit ScopedGlobal(HGLOBAL memory) : memory_(memory) {}
-  ~ScopedGlobal() {
-    if (memory_) GlobalFree(memory_);
-  }
-  ScopedGlobal(const ScopedGlobal&) = delete;
-  ScopedGlobal& operator=(const ScopedGlobal&) = delete;
-  HGLOBAL get() const { return memory_; }
-  HGLOBAL Release() { return std::exchange(memory_, nullptr); }
-
- private:
-  HGLOBAL memory_;
-};
+using ScopedWindow = Owned<HWND, &DestroyWindow>;
+using ScopedBitmap = Owned<HBITMAP, &DeleteObject>;
+using ScopedGlobal = Owned<HGLOBAL, &GlobalFree>;
 
 class GlobalLockGuard {
  public:
@@ -105,8 +81,8 @@ class ClipboardSession {
 };
 
 // A copy of a bitmap, as a device-dependent bitmap.
-HANDLE CopyBitmap(HANDLE bitmap) {
-  return CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0);
+HBITMAP CopyBitmap(HANDLE bitmap) {
+  return static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
 }
 
 }  // namespace
