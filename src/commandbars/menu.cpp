@@ -5,7 +5,6 @@
 #include "commandbars/fields.h"
 #include "commandbars/icons.h"
 #include "commandbars/toolbar.h"
-#include "support/language.h"
 #include "support/message_box.h"
 #include "support/trace.h"
 
@@ -32,8 +31,8 @@ std::vector<ObjectRef> CreateAddInCommandBarMenu(const ObjectRef& application,
       }
       if (menu) {
         ErrorsIgnored ignored;
-        std::string position;
-        ignored.Step([&] { position = ReadHostValue(kToolBarPositionKey); });
+        // A stored value is read without fail: a missing one is empty.
+        const std::string position = ReadHostValue(kToolBarPositionKey);
         ignored.Step([&] {
           const std::string place = GetField(position, 5);
           if (!place.empty()) Call(menu, "Move", {Value::Missing(), NumericValue(place)});
@@ -41,14 +40,10 @@ std::vector<ObjectRef> CreateAddInCommandBarMenu(const ObjectRef& application,
         const SavedClipboard saved;
         WriteTrace("MenuItems erstellen");
         bool clipboard_used = false;
-        std::string caption;
-        ignored.Step([&] { caption = LoadLanguageString(0); });
-        start = CreateMenuCommandbarButton(application, menu, caption, kStartMenuTag, kStartBitmap,
-                                           clipboard_used, false);
-        caption.clear();
-        ignored.Step([&] { caption = LoadLanguageString(1); });
-        config = CreateMenuCommandbarButton(application, menu, caption, kConfigMenuTag,
-                                            kConfigBitmap, clipboard_used, false);
+        start = CreateMenuCommandbarButton(application, menu, CommandCaption(0, ignored),
+                                           kStartMenuTag, kStartBitmap, clipboard_used, false);
+        config = CreateMenuCommandbarButton(application, menu, CommandCaption(1, ignored),
+                                            kConfigMenuTag, kConfigBitmap, clipboard_used, false);
         if (clipboard_used) saved.Restore(ignored);
       }
     }

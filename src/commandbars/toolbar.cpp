@@ -31,6 +31,12 @@ void Require(bool ok) {
 
 }  // namespace
 
+std::string CommandCaption(std::int32_t number, ErrorsIgnored& ignored) {
+  std::string caption;
+  ignored.Step([&] { caption = LoadLanguageString(number); });
+  return caption;
+}
+
 std::string ReadHostValue(const char* key) {
   return ToText(GetRegistryKeyValue(reg::kHkeyCurrentUser, key, GetHostModuleName(true)));
 }
@@ -76,8 +82,8 @@ std::vector<ObjectRef> CreateAddInCommandBarButton(const ObjectRef& application,
     ObjectRef start, config;
     if (toolbar) {
       ErrorsIgnored ignored;
-      std::string position;
-      ignored.Step([&] { position = ReadHostValue(kToolBarPositionKey); });
+      // A stored value is read without fail: a missing one is empty.
+      const std::string position = ReadHostValue(kToolBarPositionKey);
       for (std::int32_t field = 1; field <= 4; ++field) {
         ignored.Step([&] {
           const std::string text = GetField(position, field);
@@ -88,14 +94,10 @@ std::vector<ObjectRef> CreateAddInCommandBarButton(const ObjectRef& application,
       const SavedClipboard saved;
       WriteTrace("Buttons erstellen");
       bool clipboard_used = false;
-      std::string caption;
-      ignored.Step([&] { caption = LoadLanguageString(0); });
-      start = CreateToolbarCommandbarButton(toolbar, caption, kStartTag, kStartBitmap,
-                                            clipboard_used, 1, false);
-      caption.clear();
-      ignored.Step([&] { caption = LoadLanguageString(1); });
-      config = CreateToolbarCommandbarButton(toolbar, caption, kConfigTag, kConfigBitmap,
-                                             clipboard_used, 2, false);
+      start = CreateToolbarCommandbarButton(toolbar, CommandCaption(0, ignored), kStartTag,
+                                            kStartBitmap, clipboard_used, 1, false);
+      config = CreateToolbarCommandbarButton(toolbar, CommandCaption(1, ignored), kConfigTag,
+                                             kConfigBitmap, clipboard_used, 2, false);
       if (clipboard_used) saved.Restore(ignored);
     }
 

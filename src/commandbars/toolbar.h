@@ -48,6 +48,10 @@ void RemoveAddInCommandBarButton(const ObjectRef& application, const Value& remo
 // tag; 0 when it is not there or the search fails.
 std::int32_t GetMenuIndex(const ObjectRef& application, const std::string& menu_bar_name) noexcept;
 
+// The command's caption (0 Start, 1 Config); empty when it cannot be loaded, the error kept in
+// `ignored` like any other step of the stretch.
+std::string CommandCaption(std::int32_t number, ErrorsIgnored& ignored);
+
 // This host's stored value of one of the add-in's keys, as text ("" when missing).
 std::string ReadHostValue(const char* key);
 
