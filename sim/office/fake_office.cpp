@@ -142,15 +142,20 @@ ObjectRef FakeOfficeHost::MakeApplication(const World& world, const StateRef& st
       break;
     case HostType::kExcel:
       app->OnGet("ActivePrinter", [printer_text](const Args&) -> Value { return printer_text(); });
-      app->OnPut("ActivePrinter", [state, printer_named, raise](const Value& v, const Args&) {
-        const Printer* p = printer_named(ToText(v), false);
-        if (!p) {
-          raise(kExcelMethodFailed,
-                "Die ActivePrinter-Eigenschaft des Application-Objektes kann nicht festgelegt "
-                "werden.");
-        }
-        state->active_printer = p->name;
-      });
+      app->OnPut(
+          "ActivePrinter", [world, state, printer_named, raise](const Value& v, const Args&) {
+            if (world->excel_switches_ignored > 0) {
+              --world->excel_switches_ignored;
+              return;
+            }
+            const Printer* p = printer_named(ToText(v), false);
+            if (!p) {
+              raise(kExcelMethodFailed,
+                    "Die ActivePrinter-Eigenschaft des Application-Objektes kann nicht festgelegt "
+                    "werden.");
+            }
+            state->active_printer = p->name;
+          });
       app->OnGet("ActiveSheet", [world, state](const Args&) -> Value {
         if (state->documents.empty()) return ObjectRef();
         auto sheet = std::make_shared<FakeObject>(world, "ActiveSheet");

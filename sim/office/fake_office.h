@@ -67,6 +67,9 @@ class OfficeWorld : public FakeObjectWorld {
   std::vector<Printer> printers;
   // How the hosts join printer and port in their printer text (German Office: " auf ").
   std::string port_joiner = " on ";
+  // Excel takes this many printer texts without raising and without switching: the printer
+  // active before stays active, as when a driver turns the switch down quietly.
+  std::int32_t excel_switches_ignored = 0;
   std::vector<PrintRecord> prints;
   // Reads the job API's stored settings when a document is printed.
   std::function<std::map<std::string, std::string>()> job_settings;

@@ -23,6 +23,7 @@ std::vector<const std::string*> Strings(const Printer& p, const std::string& emp
 }  // namespace
 
 Spooler::Handle FakeSpooler::Open(const std::string& ansi_name) {
+  lookups.push_back(ansi_name);
   if (world_->FindPrinter(ansi_name) == nullptr) {
     last_error_ = kInvalidPrinterName;
     return 0;

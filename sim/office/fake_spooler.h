@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/office/fake_office.h"
 #include "support/platform.h"
@@ -24,6 +25,8 @@ class FakeSpooler final : public Spooler {
 
   // Printers opened and not closed.
   std::size_t open_printers() const { return open_.size(); }
+  // Every name a printer was looked up by (opened or not), in order.
+  std::vector<std::string> lookups;
   // The size query fails with this error instead of asking for a buffer (0: it asks).
   std::uint32_t size_query_error = 0;
   // The second GetPrinter2, with the buffer, fails.

@@ -1,4 +1,5 @@
-// Switching the active printer of the fake hosts, and the spooler records behind Excel's port.
+// Switching the active printer of the fake hosts, the spooler records behind Excel's port and the
+// printers' status texts.
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
@@ -62,37 +63,46 @@ TEST_F(ActivePrinterTest, WordHandsOnAReadingErrorOnlyWithoutASwitch) {
 
 TEST_F(ActivePrinterTest, ExcelJoinsThePortAsTheInstallationWordsIt) {
   sim::FakeOfficeHost excel(sim::HostType::kExcel, fakes_.office);
-  EXPECT_TRUE(Switch(excel, "Orvan pdf vatner"));
-  EXPECT_EQ(
-      fakes_.office->Journaled("Application.ActivePrinter ="),
-      (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\""}));
+  const std::string pdf = "Orvan pdf vatner", hp = "HP LaserJet 4";
+  const std::string on = "Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\"";
+  const std::string auf = "Application.ActivePrinter = \"Orvan pdf vatner auf Ne00:\"";
+  const std::string back = "Application.ActivePrinter = \"HP LaserJet 4 auf LPT1:\"";
+  // Each try reads the port afresh and stops once the printer is active; a former printer's
+  // text goes back unchanged, without a port.
+  const struct {
+    const char* what;
+    const char* joiner;    // the installation's
+    std::int32_t ignored;  // texts Excel takes without switching
+    std::string printer;
+    bool switched;
+    std::string active_after;
+    std::vector<std::string> puts;
+    std::size_t lookups;
+  } cases[] = {
+      {"first joiner", " on ", 0, pdf, true, pdf, {on}, 1},
+      {"German Excel", " auf ", 0, pdf, true, pdf, {on, auf}, 2},
+      {"first taken, no switch", " auf ", 1, pdf, true, pdf, {on, auf}, 2},
+      {"neither switches", " on ", 2, pdf, false, hp, {on, auf}, 2},
+      {"former printer", " auf ", 0, "HP LaserJet 4 auf LPT1:", true, hp, {back}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fakes_.office->journal.clear();
+    fakes_.spooler.lookups.clear();
+    fakes_.office->port_joiner = c.joiner;
+    fakes_.office->excel_switches_ignored = c.ignored;
+    excel.active_printer() = c.printer == pdf ? hp : pdf;
+    EXPECT_EQ(Switch(excel, c.printer), c.switched);
+    EXPECT_EQ(error_, c.switched ? 0 : 5216);
+    EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="), c.puts);
+    EXPECT_EQ(fakes_.spooler.lookups, std::vector<std::string>(c.lookups, pdf));
+    EXPECT_EQ(excel.active_printer(), c.active_after);
+  }
   EXPECT_EQ(fakes_.spooler.open_printers(), 0u);
-
-  // A German Excel refuses " on " and takes " auf " with a port read afresh.
-  fakes_.office->journal.clear();
-  fakes_.office->port_joiner = " auf ";
-  excel.active_printer() = "HP LaserJet 4";
-  EXPECT_TRUE(Switch(excel, "Orvan pdf vatner"));
-  EXPECT_EQ(
-      fakes_.office->Journaled("Application.ActivePrinter ="),
-      (std::vector<std::string>{"Application.ActivePrinter = \"Orvan pdf vatner on Ne00:\"",
-                                "Application.ActivePrinter = \"Orvan pdf vatner auf Ne00:\""}));
-  EXPECT_EQ(excel.active_printer(), "Orvan pdf vatner");
-
-  // The former printer's text goes back unchanged.
-  fakes_.office->journal.clear();
-  EXPECT_TRUE(Switch(excel, "HP LaserJet 4 auf LPT1:"));
-  EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="),
-            (std::vector<std::string>{"Application.ActivePrinter = \"HP LaserJet 4 auf LPT1:\""}));
 }
 
-TEST_F(ActivePrinterTest, APrinterNotActiveAfterwardsIsErrorFiftyTwoSixteenAndPowerPointsSwitch) {
-  sim::FakeOfficeHost excel(sim::HostType::kExcel, fakes_.office);
+TEST_F(ActivePrinterTest, PowerPointSwitchesThroughThePrintOptionsAndOtherObjectsNever) {
   fakes_.office->printers.pop_back();  // the PDF printer is not installed
-  EXPECT_FALSE(Switch(excel, "Orvan pdf vatner"));
-  EXPECT_EQ(error_, 5216);
-  EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter =").size(), 2u);
-
   sim::FakeOfficeHost powerpoint(sim::HostType::kPowerPoint, fakes_.office);
   powerpoint.Open(sim::DocumentData{});
   EXPECT_FALSE(Switch(powerpoint, "Orvan pdf vatner"));
@@ -115,7 +125,7 @@ TEST_F(ActivePrinterTest, APrinterNotActiveAfterwardsIsErrorFiftyTwoSixteenAndPo
   EXPECT_EQ(Trace().back(), "Suche x in ");
 }
 
-TEST_F(ActivePrinterTest, SpoolerRecordsAndStatusTexts) {
+TEST_F(ActivePrinterTest, SpoolerRecordsFillThePrinterInformation) {
   fakes_.office->printers[1].status = 0x400;
   fakes_.office->printers[1].jobs = 3;
   fakes_.office->printers[1].comment = "Büro";
@@ -139,14 +149,53 @@ TEST_F(ActivePrinterTest, SpoolerRecordsAndStatusTexts) {
   const PrinterInfo unreadable = GetPrinterInfo("Orvan pdf vatner");
   EXPECT_EQ(unreadable.StatusText, "Ready");
   EXPECT_EQ(unreadable.PortName, "");
+}
 
-  EXPECT_EQ(GetPrinterStatusText(0x8000, 0), "Initializing");
-  EXPECT_EQ(GetPrinterStatusText(0x8001, 0), "8001");
-  EXPECT_EQ(GetPrinterStatusText(3, 0), "3");
-  EXPECT_EQ(GetPrinterStatusText(-1, 0), "FFFFFFFF");
-  EXPECT_EQ(GetPrinterStatusText(0x1000000, 0), "Power Save Mode");
-  EXPECT_EQ(GetPrinterStatusText(0, 1801), "Der Druckername ist ungültig.");
-  EXPECT_EQ(GetApiErrorText(4711), "Error (4711) not defined.");
+TEST_F(ActivePrinterTest, StatusTextsNameSingleBitsOnlyAndErrorsComeFromTheSystem) {
+  const struct {
+    std::int32_t status;
+    std::int32_t last_error;
+    const char* text;
+  } cases[] = {
+      {0x0, 0, "Ready"},
+      {0x1, 0, "Paused"},
+      {0x2, 0, "Error"},
+      {0x4, 0, "Deleting..."},
+      {0x8, 0, "Paper Jam"},
+      {0x10, 0, "Paper Out"},
+      {0x20, 0, "Manual Feed Required"},
+      {0x40, 0, "Paper Problem"},
+      {0x80, 0, "Offline"},
+      {0x100, 0, "Downloading Job"},
+      {0x200, 0, "Busy"},
+      {0x400, 0, "Printing"},
+      {0x800, 0, "Output Bill Full"},
+      {0x1000, 0, "Not Available"},
+      {0x2000, 0, "Waiting"},
+      {0x4000, 0, "Processing Job"},
+      {0x8000, 0, "Initializing"},
+      {0x10000, 0, "Warming Up"},
+      {0x20000, 0, "Toner Low"},
+      {0x40000, 0, "Toner Out"},
+      {0x80000, 0, "Page too Complex"},
+      {0x100000, 0, "User Intervention Required"},
+      {0x200000, 0, "Out of Memory"},
+      {0x400000, 0, "Door Open"},
+      {0x800000, 0, "Unable to connect"},
+      {0x1000000, 0, "Power Save Mode"},
+      // Several bits or none of the table's: upper-case hexadecimal without leading zeros.
+      {0x3, 0, "3"},
+      {0x8001, 0, "8001"},
+      {0x2000000, 0, "2000000"},
+      {-1, 0, "FFFFFFFF"},
+      // An error code wins over the status.
+      {0x400, 1801, "Der Druckername ist ungültig."},
+      {0x0, 4711, "Error (4711) not defined."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetPrinterStatusText(c.status, c.last_error), c.text)
+        << std::hex << c.status << " " << std::dec << c.last_error;
+  }
 }
 
 }  // namespace
