@@ -258,6 +258,7 @@ class ExportCall {
     std::string detail;
     if (!FailsAsScripted(job)) {
       if (Job* j = FindJob(job); j != nullptr && PrinterReady(job, *j) && outcome != nullptr) {
+        state_.dialogs.push_back(DialogSeen{j->properties, state_.stored_settings});
         *outcome = state_.dialog_outcome;
         detail = "outcome=" + std::to_string(*outcome);
         result = 1;

@@ -135,6 +135,13 @@ std::string SaveState(const JobApiState& s) {
   WriteError(w, "error", 0, s.last_error);
   for (const auto& [handle, e] : s.job_errors)
     WriteError(w, "job-error", handle, e);
+  for (const auto& dialog : s.dialogs) {
+    w.Record("dialog");
+    for (const auto& [name, value] : dialog.job_properties)
+      w.Record("dialog-property", name, value);
+    for (const auto& [name, value] : dialog.stored_settings)
+      w.Record("dialog-stored", name, value);
+  }
   for (const auto& line : s.log)
     w.Record("log", line);
   return w.str();
@@ -179,6 +186,12 @@ JobApiState LoadState(const std::string& text) {
       s.last_error = ReadError(f);
     } else if (kind == "job-error" && has(6)) {
       s.job_errors[Number(f[1])] = ReadError(f);
+    } else if (kind == "dialog") {
+      s.dialogs.emplace_back();
+    } else if (kind == "dialog-property" && has(3) && !s.dialogs.empty()) {
+      s.dialogs.back().job_properties[f[1]] = f[2];
+    } else if (kind == "dialog-stored" && has(3) && !s.dialogs.empty()) {
+      s.dialogs.back().stored_settings[f[1]] = f[2];
     } else if (kind == "log" && has(2)) {
       s.log.push_back(f[1]);
     }

@@ -30,6 +30,14 @@ struct Job {
   std::map<std::string, std::string> properties;
 };
 
+// What the property dialog was shown when it opened: the job's properties and the stored settings.
+struct DialogSeen {
+  std::map<std::string, std::string> job_properties;
+  std::map<std::string, std::string> stored_settings;
+
+  bool operator==(const DialogSeen&) const = default;
+};
+
 struct LastError {
   std::int32_t number = 0;
   std::string text;
@@ -54,10 +62,11 @@ struct JobApiState {
   std::map<std::string, Failure> failures;  // by export name
   std::set<std::string> missing_exports;    // resolved as absent by the stand-in's callers
   std::map<std::int32_t, Job> jobs;         // open jobs by handle
-  std::int32_t next_handle = 1;
+  std::int32_t next_handle = 1;  // the handle the next job gets (0 is a valid handle)
   LastError last_error;  // of the most recent failing call
   std::map<std::int32_t, LastError> job_errors;
-  std::vector<std::string> log;  // one line per call: name(arguments) = result
+  std::vector<DialogSeen> dialogs;  // one per opened property dialog, in order
+  std::vector<std::string> log;     // one line per call: name(arguments) = result
 
   static std::map<std::string, std::string> DefaultSettings();
 };

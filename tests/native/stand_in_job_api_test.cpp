@@ -46,6 +46,41 @@ TEST_F(StandInJobApiTest, AJobsSettingsAreStoredForTheNextJobAndItsHandleIsFreed
   EXPECT_TRUE(Boxes().empty());
 }
 
+// The DLL keeps its state in a file between calls: handle 0, the dialogs seen and the log survive
+// that text form.
+TEST_F(StandInJobApiTest, HandleZeroAndWhatTheDialogSawSurviveTheStateFile) {
+  const auto reload = [this] { api_ = sim::LoadState(sim::SaveState(api_)); };
+  api_.next_handle = 0;
+  api_.stored_settings["Title"] = "alt";
+  reload();
+  std::int32_t job = NewJob();
+  EXPECT_EQ(job, 0);
+  reload();
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "neu", false), 1);
+  std::int32_t outcome = 0;
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 1);
+  reload();
+  EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
+  EXPECT_EQ(job, -1);
+  reload();
+
+  sim::DialogSeen seen{sim::JobApiState::DefaultSettings(), sim::JobApiState::DefaultSettings()};
+  seen.job_properties["PrinterName"] = "Orvan pdf vatner";
+  seen.job_properties["Title"] = "neu";
+  seen.stored_settings["Title"] = "alt";
+  EXPECT_EQ(api_.dialogs, std::vector<sim::DialogSeen>{seen});
+  const std::vector<std::string> log = {
+      "OrvanPdfVtJobCreate(-1) = 1 handle=0",
+      "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"neu\") = 1",
+      "OrvanPdfVtJobShowDevModeProperty(0) = 1 outcome=1",
+      "OrvanPdfVtJobFree(0) = 1",
+  };
+  EXPECT_EQ(api_.log, log);
+  EXPECT_TRUE(api_.jobs.empty());
+  EXPECT_EQ(api_.next_handle, 1);
+}
+
 TEST_F(StandInJobApiTest, ScriptedFailuresReachTheUserAsTheLibraryReportsThem) {
   const std::int32_t job = NewJob();
   api_.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt"};

@@ -49,6 +49,7 @@ class JobApiWin32 : public ::testing::Test {
 
 TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTripAndReportsAFailure) {
   sim::JobApiState state = State();
+  state.next_handle = 0;
   state.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt", true, true, 2};
   Write(state);
   ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
@@ -56,7 +57,7 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTripAndReportsAFailure
 
   std::int32_t job = -1;
   ASSERT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
-  EXPECT_GE(job, 0);
+  EXPECT_EQ(job, 0);
   EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
   std::int32_t found = 0;
   EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
@@ -66,6 +67,8 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTripAndReportsAFailure
   EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "Author", author, 1024, false), 1);
   EXPECT_EQ(author, "Müller");
   EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "x", false), 0);  // the third write
+  std::int32_t outcome = 0;
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 1);
   EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 1);
   EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
 
@@ -73,7 +76,9 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTripAndReportsAFailure
   EXPECT_TRUE(after.jobs.empty());
   EXPECT_EQ(AnsiToUtf8(after.stored_settings.at("Author")), "Müller");
   EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobSaveDevModeProperty"),
-            std::vector<std::string>{"OrvanPdfVtJobSaveDevModeProperty(1, 4) = 1"});
+            std::vector<std::string>{"OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1"});
+  ASSERT_EQ(after.dialogs.size(), 1u);
+  EXPECT_EQ(AnsiToUtf8(after.dialogs[0].job_properties.at("Author")), "Müller");
   ASSERT_EQ(boxes_.boxes().size(), 1u);
   EXPECT_EQ(boxes_.boxes()[0].text, "Fehler 4464: Eigenschaft gesperrt");
   EXPECT_EQ(boxes_.boxes()[0].title, "OrvanPdfVtJobSetPropertyVal");
