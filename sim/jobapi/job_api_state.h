@@ -62,8 +62,8 @@ struct JobApiState {
   std::map<std::string, Failure> failures;  // by export name
   std::set<std::string> missing_exports;    // resolved as absent by the stand-in's callers
   std::map<std::int32_t, Job> jobs;         // open jobs by handle
-  std::int32_t next_handle = 1;  // the handle the next job gets (0 is a valid handle)
-  LastError last_error;  // of the most recent failing call
+  std::int32_t next_handle = 1;             // the handle the next job gets (0 is a valid handle)
+  LastError last_error;                     // of the most recent failing call
   std::map<std::int32_t, LastError> job_errors;
   std::vector<DialogSeen> dialogs;  // one per opened property dialog, in order
   std::vector<std::string> log;     // one line per call: name(arguments) = result
