@@ -36,11 +36,21 @@ std::string SubkeyPath(const std::string& key_path, const std::string& name) {
 
 // One enumeration step: the class buffer's capacity is 0, so an existing subkey answers "more
 // data" (its class does not fit) together with its name. A name that did not fit the buffer
-// arrives empty and counts as none.
-bool EnumerateSubkey(RegKey key, std::uint32_t index, std::string* name, bool* at_end) {
-  const long rc = Api().EnumKey(key, index, kSubkeyNameChars, name, 0);
-  *at_end = rc == reg::kNoMoreItems;
-  return rc == reg::kMoreData && !name->empty();
+// arrives empty and counts as none; "no more items" ends the enumeration, and any other code
+// but success is an error.
+enum class Enumerated { kName, kNoName, kEnd, kError };
+
+Enumerated EnumerateSubkey(RegKey key, std::uint32_t index, std::string* name) {
+  switch (Api().EnumKey(key, index, kSubkeyNameChars, name, 0)) {
+    case reg::kMoreData:
+      return name->empty() ? Enumerated::kNoName : Enumerated::kName;
+    case reg::kSuccess:
+      return Enumerated::kNoName;
+    case reg::kNoMoreItems:
+      return Enumerated::kEnd;
+    default:
+      return Enumerated::kError;
+  }
 }
 
 }  // namespace
@@ -142,10 +152,11 @@ void DeleteRegistryKeyTree(std::int32_t hive, const std::string& key_path) noexc
     std::uint32_t index = 0;
     for (;;) {
       std::string name;
-      bool at_end = false;
-      if (!EnumerateSubkey(key.get(), index, &name, &at_end)) {
-        if (at_end) break;
-        ++index;  // no name at this place
+      const Enumerated step = EnumerateSubkey(key.get(), index, &name);
+      if (step == Enumerated::kEnd) break;
+      if (step == Enumerated::kError) return;  // e.g. the key was deleted meanwhile
+      if (step == Enumerated::kNoName) {
+        ++index;
         continue;
       }
       const std::string sub_path = SubkeyPath(key_path, name);
@@ -155,8 +166,7 @@ void DeleteRegistryKeyTree(std::int32_t hive, const std::string& key_path) noexc
         if (api.OpenKey(reg::HiveKey(hive), sub_path, reg::kAccessAll, sub.Receive()) ==
             reg::kSuccess) {
           std::string first;
-          bool sub_end = false;
-          has_subkeys = EnumerateSubkey(sub.get(), 0, &first, &sub_end);
+          has_subkeys = EnumerateSubkey(sub.get(), 0, &first) == Enumerated::kName;
         }
       }
       if (has_subkeys) DeleteRegistryKeyTree(hive, sub_path);

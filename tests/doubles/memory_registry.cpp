@@ -43,6 +43,7 @@ struct MemoryRegistry::Node {
   std::map<std::string, Data, CaseInsensitiveLess> values;
   bool deleted = false;
   long denied = 0;
+  long enumeration_error = 0;
 };
 
 MemoryRegistry::MemoryRegistry() = default;
@@ -156,6 +157,7 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::uint32_t name
   name->clear();
   std::shared_ptr<Node> node;
   if (const long rc = Usable(key, &node)) return rc;
+  if (node->enumeration_error) return node->enumeration_error;
   if (index >= node->children.size()) return reg::kNoMoreItems;
   auto it = node->children.begin();
   std::advance(it, index);
@@ -193,6 +195,12 @@ long MemoryRegistry::CloseKey(RegKey key) {
 void MemoryRegistry::DenyAccess(std::int32_t hive, const std::string& path, long code) {
   long rc = 0;
   if (auto node = Walk(Resolve(reg::HiveKey(hive)), path, true, &rc)) node->denied = code;
+}
+
+void MemoryRegistry::FailEnumeration(std::int32_t hive, const std::string& path, long code) {
+  long rc = 0;
+  if (auto node = Walk(Resolve(reg::HiveKey(hive)), path, true, &rc))
+    node->enumeration_error = code;
 }
 
 }  // namespace orvan::testing

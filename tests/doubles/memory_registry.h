@@ -35,6 +35,9 @@ class MemoryRegistry final : public RegistryApi {
   std::size_t OpenHandles() const { return handles_.size(); }
   // Makes every later call on the key at path fail with code, as a key without access does.
   void DenyAccess(std::int32_t hive, const std::string& path, long code);
+  // Makes every enumeration of the subkeys of the key at path fail with code (the key itself
+  // still opens), as for a key another process deleted (1018).
+  void FailEnumeration(std::int32_t hive, const std::string& path, long code);
 
  private:
   struct Node;

@@ -30,13 +30,20 @@ TEST_F(RegistryFunctionsTest, EveryOperationClosesTheKeysItOpens) {
   EXPECT_EQ(fakes_.registry.OpenHandles(), 0u);
 }
 
-TEST_F(RegistryFunctionsTest, TreeDeletionGivesTheMessageLoopOneTurnPerKeyEnumerated) {
+TEST_F(RegistryFunctionsTest, TreeDeletionTurnsTheMessageLoopOncePerKeyEnumeratedToItsEnd) {
   CreateRegistryKey(kHkcu, kKey + "WINWORD.EXE\\x\\y");
   DeleteRegistryKeyTree(kHkcu, kKey);
   // The key, WINWORD.EXE and x each had their subkeys enumerated to the end.
   EXPECT_EQ(fakes_.pump.turns, 3);
   DeleteRegistryKeyTree(kHkcu, kKey + "absent");
   EXPECT_EQ(fakes_.pump.turns, 3);
+
+  // An enumeration that keeps failing (the key deleted by another process) ends the deletion.
+  CreateRegistryKey(kHkcu, kKey + "EXCEL.EXE");
+  fakes_.registry.FailEnumeration(kHkcu, kKey, 1018);
+  DeleteRegistryKeyTree(kHkcu, kKey);
+  EXPECT_EQ(fakes_.pump.turns, 3);
+  EXPECT_EQ(fakes_.registry.OpenHandles(), 0u);
 }
 
 TEST_F(RegistryFunctionsTest, SubkeysThatCannotBeDeletedStayWhileTheOthersGo) {
