@@ -26,6 +26,46 @@ bool CreateJobForPrinter(std::int32_t& job_handle) {
   return OrvanPdfVtJobSetPropertyVal(job_handle, "PrinterName", PdfPrinterName(), false) == 1;
 }
 
+// The start-up settings on job A, which the caller frees: "0" becomes "2"; "2" first takes the
+// settings set 3 or 2 when the printer did not find one of them. True when they were stored.
+bool AdjustStartupSettings(std::int32_t& job_a) {
+  if (!CreateJobForPrinter(job_a)) return false;
+  std::int32_t found = 0;
+  OrvanPdfVtJobInitDevModeProperty(job_a, 1, found, true);
+  std::string text = "  ";
+  if (OrvanPdfVtJobGetPropertyVal(job_a, "ApplicationDevmodeStartup", text, 2, false) != 1) {
+    return false;
+  }
+  const std::int32_t value = ToLong(text);
+  if (value == 0) {
+    if (OrvanPdfVtJobSetPropertyVal(job_a, "ApplicationDevmodeStartup", "2", false) != 1) {
+      return false;
+    }
+  } else if (value == 2) {
+    if (found != 3 && found != 2) {
+      // A second job finds which of the settings sets 3 and 2 the printer can give.
+      std::int32_t job_b = -1;
+      if (OrvanPdfVtJobCreate(job_b, -1, false) == 1) {
+        if (OrvanPdfVtJobSetPropertyVal(job_b, "PrinterName", PdfPrinterName(), false) != 1) {
+          FreeJob(job_b);
+          return false;
+        }
+        std::int32_t scratch = 0;
+        if (OrvanPdfVtJobInitDevModeProperty(job_b, 3, scratch, true) == 1) {
+          OrvanPdfVtJobInitDevModeProperty(job_a, 3, scratch, true);
+        } else if (OrvanPdfVtJobInitDevModeProperty(job_b, 2, scratch, true) == 1) {
+          OrvanPdfVtJobInitDevModeProperty(job_a, 2, scratch, true);
+        }
+      }
+      FreeJob(job_b);
+    }
+    if (OrvanPdfVtJobSetPropertyVal(job_a, "ApplicationDevmodeStartup", "2", false) != 1) {
+      return false;
+    }
+  }
+  return OrvanPdfVtJobSaveDevModeProperty(job_a, kSaveMode, true) != 0;
+}
+
 }  // namespace
 
 bool CheckIfVatnerIsAvailable(const ObjectRef& /*application*/) {
@@ -164,49 +204,16 @@ void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& doc
 }
 
 bool ApplyApplicationDevmodeStartup() {
-  bool stored = false;
   std::int32_t job_a = -1;
-  // The job is freed also when a run-time error leaves this procedure.
-  struct FreeOnExit {
-    std::int32_t& job;
-    ~FreeOnExit() { FreeJob(job); }
-  } free_a{job_a};
-
-  if (!CreateJobForPrinter(job_a)) return stored;
-  std::int32_t found = 0;
-  OrvanPdfVtJobInitDevModeProperty(job_a, 1, found, true);
-  std::string text = "  ";
-  if (OrvanPdfVtJobGetPropertyVal(job_a, "ApplicationDevmodeStartup", text, 2, false) != 1) {
-    return stored;
+  bool stored = false;
+  try {
+    stored = AdjustStartupSettings(job_a);
+  } catch (...) {
+    // The caller's handler reports the error; a failing free must not show a box before it.
+    if (job_a >= 0) OrvanPdfVtJobFree(job_a, true);
+    throw;
   }
-  const std::int32_t value = ToLong(text);
-  if (value == 0) {
-    if (OrvanPdfVtJobSetPropertyVal(job_a, "ApplicationDevmodeStartup", "2", false) != 1) {
-      return stored;
-    }
-  } else if (value == 2) {
-    if (found != 3 && found != 2) {
-      // A second job finds which of the settings sets 3 and 2 the printer can give.
-      std::int32_t job_b = -1;
-      if (OrvanPdfVtJobCreate(job_b, -1, false) == 1) {
-        if (OrvanPdfVtJobSetPropertyVal(job_b, "PrinterName", PdfPrinterName(), false) != 1) {
-          FreeJob(job_b);
-          return stored;
-        }
-        std::int32_t scratch = 0;
-        if (OrvanPdfVtJobInitDevModeProperty(job_b, 3, scratch, true) == 1) {
-          OrvanPdfVtJobInitDevModeProperty(job_a, 3, scratch, true);
-        } else if (OrvanPdfVtJobInitDevModeProperty(job_b, 2, scratch, true) == 1) {
-          OrvanPdfVtJobInitDevModeProperty(job_a, 2, scratch, true);
-        }
-      }
-      FreeJob(job_b);
-    }
-    if (OrvanPdfVtJobSetPropertyVal(job_a, "ApplicationDevmodeStartup", "2", false) != 1) {
-      return stored;
-    }
-  }
-  stored = OrvanPdfVtJobSaveDevModeProperty(job_a, kSaveMode, true) != 0;
+  FreeJob(job_a);
   return stored;
 }
 
