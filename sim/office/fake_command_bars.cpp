@@ -545,9 +545,76 @@ struct Criteria {
 
 }  // namespace
 
+struct CommandBarStore::Hook {
+  std::shared_ptr<FakeControl> button;  // none for OnUpdate
+  EventHandler handler;
+  bool connected = true;
+};
+
+namespace {
+
+class HookConnection final : public EventConnection {
+ public:
+  explicit HookConnection(std::shared_ptr<CommandBarStore::Hook> hook) : hook_(std::move(hook)) {}
+  ~HookConnection() override { hook_->connected = false; }
+  HookConnection(const HookConnection&) = delete;
+  HookConnection& operator=(const HookConnection&) = delete;
+
+ private:
+  std::shared_ptr<CommandBarStore::Hook> hook_;
+};
+
+// Whether a click on `clicked` reaches a handler hooked to `hooked`.
+bool ClickReaches(const FakeControl& hooked, const FakeControl& clicked) {
+  if (&hooked == &clicked) return true;
+  if (hooked.deleted) return false;
+  if (!clicked.tag.empty()) return hooked.tag == clicked.tag;
+  return clicked.built_in && hooked.built_in && hooked.id == clicked.id;
+}
+
+}  // namespace
+
+std::unique_ptr<EventConnection> CommandBarStore::Connect(std::vector<std::shared_ptr<Hook>>& hooks,
+                                                          std::shared_ptr<FakeControl> button,
+                                                          EventHandler handler) {
+  std::erase_if(hooks, [](const auto& h) { return !h->connected; });
+  hooks.push_back(std::make_shared<Hook>(Hook{std::move(button), std::move(handler)}));
+  return std::make_unique<HookConnection>(hooks.back());
+}
+
+void CommandBarStore::Raise(const std::vector<std::shared_ptr<Hook>>& hooks,
+                            const FakeControl* clicked, const std::string& event,
+                            std::span<Value> args) {
+  const std::vector<std::shared_ptr<Hook>> now = hooks;
+  for (const auto& hook : now) {
+    if (!hook->connected) continue;
+    if (clicked && !ClickReaches(*hook->button, *clicked)) continue;
+    try {
+      hook->handler(event, args);
+    } catch (const VbError& e) {
+      event_errors.push_back(e);
+    }
+  }
+}
+
+std::size_t CommandBarStore::ClickHandlers() const {
+  return static_cast<std::size_t>(std::count_if(click_hooks_.begin(), click_hooks_.end(),
+                                                [](auto& h) { return h->connected; }));
+}
+
+std::size_t CommandBarStore::UpdateHandlers() const {
+  return static_cast<std::size_t>(std::count_if(update_hooks_.begin(), update_hooks_.end(),
+                                                [](auto& h) { return h->connected; }));
+}
+
+void CommandBarStore::RaiseOnUpdate() {
+  Raise(update_hooks_, nullptr, "OnUpdate", {});
+}
+
 struct CommandBarObjects {
   static ObjectRef Make(const std::shared_ptr<OfficeWorld>& world,
                         const std::shared_ptr<CommandBarStore>& store) {
+    store->world_ = world;
     return Bars(std::make_shared<const Context>(Context{world, store, store->source_}));
   }
 
@@ -580,6 +647,9 @@ struct CommandBarObjects {
       return Bar(ctx,
                  ctx->store->AddBar(p.Text("Name"), p.Long("Position").value_or(mso::kBarFloating),
                                     p.Flag("MenuBar"), p.Flag("Temporary")));
+    });
+    collection->OnConnect(EventInterface::kCommandBarsEvents, [store](EventHandler handler) {
+      return store->Connect(store->update_hooks_, nullptr, std::move(handler));
     });
     // Searches every bar and, as Office does, the menus' items too.
     m.Call("FindControl", [ctx](const Args& args) -> Value {
@@ -778,6 +848,10 @@ struct CommandBarObjects {
     });
     if (button) {
       object->Implement(OfficeInterface::kCommandBarButton);
+      object->OnConnect(EventInterface::kCommandBarButtonEvents, [ctx, c](EventHandler handler) {
+        if (c->deleted) ctx->Failed("Advise", "_CommandBarButton");
+        return ctx->store->Connect(ctx->store->click_hooks_, c, std::move(handler));
+      });
       m.Get("Style", [c](const Args&) -> Value { return c->style; });
       m.Put("Style", [ctx, c](const Value& v) {
         // MsoButtonStyle: automatic, icon, caption, icon and caption, and the wrapping ones.
@@ -802,6 +876,22 @@ struct CommandBarObjects {
     return object;
   }
 };
+
+bool CommandBarStore::UserClicks(FakeControl& button) {
+  if (button.deleted || !button.enabled || !button.visible) return false;
+  const auto world = world_.lock();
+  const auto list = button.parent.lock();
+  if (!world || !list) throw std::logic_error("the button was never handed to a host");
+  std::shared_ptr<FakeControl> shared;
+  for (const auto& c : list->items) {
+    if (c.get() == &button) shared = c;
+  }
+  const Ctx ctx =
+      std::make_shared<const Context>(Context{world, world->command_bars(type_), source_});
+  Value args[] = {CommandBarObjects::Control(ctx, shared), false};
+  Raise(click_hooks_, &button, "Click", args);
+  return ToLong(args[1]) != 0;
+}
 
 ObjectRef MakeCommandBars(const std::shared_ptr<OfficeWorld>& world,
                           const std::shared_ptr<CommandBarStore>& store) {

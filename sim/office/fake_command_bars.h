@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,24 @@ class CommandBarStore {
   // The host closes and starts again: temporary bars and controls are gone, the rest stays.
   void Restart();
 
+  // The user clicks a button. A disabled, hidden or deleted one does nothing (false). Else
+  // Office raises Click, in the order they were hooked, on every handler hooked to a button
+  // with the clicked one's tag (a button without a tag: to it alone; a built-in one: to every
+  // button of its Id), passing the clicked button and one CancelDefault that each handler may
+  // set. A handler's error is kept in `event_errors` and the next handler still runs. Returns
+  // CancelDefault.
+  bool UserClicks(FakeControl& button);
+  // Office updates its command bars (as it does at selection and window changes): OnUpdate
+  // reaches every handler hooked to the CommandBars collection.
+  void RaiseOnUpdate();
+  // Handlers connected now: to buttons' Click, to the collection's OnUpdate.
+  std::size_t ClickHandlers() const;
+  std::size_t UpdateHandlers() const;
+  std::vector<VbError> event_errors;
+
+  // A handler hooked to a button's Click or to the collection's OnUpdate.
+  struct Hook;
+
   // The bar of that name (any letter case), nullptr when there is none.
   FakeBar* Bar(const std::string& name) const;
   std::vector<std::string> BarNames() const;
@@ -125,6 +144,12 @@ class CommandBarStore {
   std::shared_ptr<FakeBar> AddBar(std::string name, std::int32_t position, bool menu_bar,
                                   bool temporary, bool unique = true);
   void RemoveBar(FakeBar& bar);
+  std::unique_ptr<EventConnection> Connect(std::vector<std::shared_ptr<Hook>>& hooks,
+                                           std::shared_ptr<FakeControl> button,
+                                           EventHandler handler);
+  // Runs the handlers of the hooks connected now; a copy, since a handler may hook or unhook.
+  void Raise(const std::vector<std::shared_ptr<Hook>>& hooks, const FakeControl* clicked,
+             const std::string& event, std::span<Value> args);
   void Dock(FakeBar& bar, std::int32_t position);
   // Renumbers the rows of each docking area 1, 2, ... keeping their order.
   void CompactRows();
@@ -133,6 +158,9 @@ class CommandBarStore {
   std::string source_;  // the host's error source, "Microsoft Word"
   std::vector<std::shared_ptr<FakeBar>> bars_;
   std::vector<std::shared_ptr<FakeBar>> built_ins_;  // untouched copies: the controls' catalogue
+  std::vector<std::shared_ptr<Hook>> click_hooks_;
+  std::vector<std::shared_ptr<Hook>> update_hooks_;
+  std::weak_ptr<OfficeWorld> world_;  // for the Ctrl object a click passes
 };
 
 // The host's CommandBars collection over the store, journaled in the world.

@@ -103,6 +103,21 @@ bool FakeObject::Implements(OfficeInterface which) const {
   return false;
 }
 
+FakeObject& FakeObject::OnConnect(EventInterface which, Connector connector) {
+  connectors_[which] = std::move(connector);
+  return *this;
+}
+
+std::unique_ptr<EventConnection> FakeObject::Connect(EventInterface which, EventHandler handler) {
+  const char* interface_name = which == EventInterface::kCommandBarButtonEvents
+                                   ? "_CommandBarButtonEvents"
+                                   : "_CommandBarsEvents";
+  Scripted("Advise", name_ + ".Advise(" + interface_name + ")");
+  auto it = connectors_.find(which);
+  if (it == connectors_.end()) throw VbError::Runtime(vberr::kNoSuchEvents);
+  return it->second(std::move(handler));
+}
+
 const Value& FakeObject::FieldValue(const std::string& member) const {
   return *fields_.at(Key(member));
 }

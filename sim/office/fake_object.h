@@ -56,6 +56,7 @@ class FakeObject : public Object {
  public:
   using Getter = std::function<Value(const Args&)>;
   using Putter = std::function<void(const Value&, const Args&)>;
+  using Connector = std::function<std::unique_ptr<EventConnection>(EventHandler)>;
 
   FakeObject(std::shared_ptr<FakeObjectWorld> world, std::string name,
              AppKind kind = AppKind::kOther);
@@ -67,12 +68,16 @@ class FakeObject : public Object {
   FakeObject& Field(const std::string& member, Value initial);
   // The object answers that Office interface besides its own.
   FakeObject& Implement(OfficeInterface which);
+  // The object is a source of those events; Connect is journaled as "Object.Advise(Interface)"
+  // and can be made to fail under the key "Object.Advise".
+  FakeObject& OnConnect(EventInterface which, Connector connector);
 
   Value Get(const std::string& member, const Args& args) override;
   void Put(const std::string& member, const Value& value, const Args& args) override;
   Value Call(const std::string& member, const Args& args) override;
   AppKind Kind() const override { return kind_; }
   bool Implements(OfficeInterface which) const override;
+  std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler) override;
 
   const std::string& name() const { return name_; }
   // A field's current value (for tests and hosts).
@@ -94,6 +99,7 @@ class FakeObject : public Object {
   std::map<std::string, Getter> methods_;
   std::map<std::string, std::shared_ptr<Value>> fields_;
   std::vector<OfficeInterface> interfaces_;
+  std::map<EventInterface, Connector> connectors_;
 };
 
 }  // namespace orvan::sim

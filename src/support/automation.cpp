@@ -36,6 +36,19 @@ Value GetItem(const ObjectRef& object, const std::string& member, const Value& i
   return Get(ObjectMember(object, member), kDefaultMember, {index});
 }
 
+std::unique_ptr<EventConnection> Object::Connect(EventInterface /*which*/,
+                                                 EventHandler /*handler*/) {
+  throw VbError::Runtime(vberr::kNoSuchEvents);
+}
+
+void EventSink::Hook(const ObjectRef& object) {
+  connection_.reset();
+  object_.reset();
+  if (!object) return;
+  connection_ = object->Connect(which_, handler_);
+  object_ = object;
+}
+
 AppKind KindOf(const ObjectRef& object) {
   return object ? object->Kind() : AppKind::kOther;
 }

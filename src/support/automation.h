@@ -3,7 +3,10 @@
 // On Windows an adapter over IDispatch implements Object; the test hosts implement it directly.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +44,21 @@ struct Args {
   std::vector<NamedArgument> named;
 };
 
+// Event interfaces of Office objects that the add-in listens to: a command bar button's Click
+// (Ctrl, CancelDefault by reference) and the CommandBars collection's OnUpdate (no arguments).
+enum class EventInterface { kCommandBarButtonEvents, kCommandBarsEvents };
+
+// Receives one event: its name and its arguments, by-reference ones written back to the source.
+// An error it raises goes back to the source that raised the event.
+using EventHandler = std::function<void(const std::string& event, std::span<Value> args)>;
+
+// A live connection of a handler to an object's events (a connection point's advise cookie);
+// destroying it ends the connection.
+class EventConnection {
+ public:
+  virtual ~EventConnection() = default;
+};
+
 // The default member ("Item" of a collection, "Value" of a property) has the empty name.
 inline constexpr const char* kDefaultMember = "";
 
@@ -55,6 +73,30 @@ class Object {
   virtual AppKind Kind() const { return AppKind::kOther; }
   // True when the object answers that interface (a command bar button, not a pop-up).
   virtual bool Implements(OfficeInterface /*which*/) const { return false; }
+  // Delivers the object's events of that interface to the handler until the connection is
+  // destroyed. An object without such events raises error 459.
+  virtual std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler);
+};
+
+// A variable declared WithEvents: the object it refers to and the connection of its handler.
+// Assigning another object ends the former connection first; destroying the sink ends it too.
+class EventSink {
+ public:
+  EventSink(EventInterface which, EventHandler handler)
+      : which_(which), handler_(std::move(handler)) {}
+  EventSink(const EventSink&) = delete;
+  EventSink& operator=(const EventSink&) = delete;
+
+  // Set sink = object. Nothing leaves the sink empty; a failing connection raises and leaves
+  // it empty.
+  void Hook(const ObjectRef& object);
+  const ObjectRef& object() const { return object_; }
+
+ private:
+  EventInterface which_;
+  EventHandler handler_;
+  std::unique_ptr<EventConnection> connection_;
+  ObjectRef object_;
 };
 
 // Member access on a reference as Basic does it: a reference to nothing raises "object variable

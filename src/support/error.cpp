@@ -1,5 +1,6 @@
 #include "support/error.h"
 
+#include <new>
 #include <utility>
 
 namespace orvan {
@@ -14,16 +15,32 @@ VbError VbError::Runtime(std::int32_t number, std::string source) {
   return VbError(number, RuntimeErrorDescription(number), std::move(source));
 }
 
+VbError CurrentError() {
+  try {
+    throw;
+  } catch (const VbError& e) {
+    return e;
+  } catch (const std::bad_alloc&) {
+    return VbError::Runtime(vberr::kOutOfMemory);
+  } catch (...) {
+    return VbError::Runtime(vberr::kInternalError);
+  }
+}
+
 std::string RuntimeErrorDescription(std::int32_t number) {
   switch (number) {
     case vberr::kInvalidProcedureCall:
       return "Invalid procedure call or argument";
+    case vberr::kOutOfMemory:
+      return "Out of memory";
     case vberr::kOverflow:
       return "Overflow";
     case vberr::kSubscriptOutOfRange:
       return "Subscript out of range";
     case vberr::kTypeMismatch:
       return "Type mismatch";
+    case vberr::kInternalError:
+      return "Internal error";
     case vberr::kObjectNotSet:
       return "Object variable or With block variable not set";
     case vberr::kObjectRequired:
@@ -34,6 +51,8 @@ std::string RuntimeErrorDescription(std::int32_t number) {
       return "Argument not optional";
     case vberr::kWrongArgumentCount:
       return "Wrong number of arguments or invalid property assignment";
+    case vberr::kNoSuchEvents:
+      return "Object or class does not support the set of events";
     case vberr::kCannotOpenClipboard:
       return "Can't open Clipboard";
     default:

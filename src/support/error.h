@@ -10,14 +10,17 @@ namespace orvan {
 // Error numbers of the Basic run time that the add-in raises or tests for.
 namespace vberr {
 inline constexpr std::int32_t kInvalidProcedureCall = 5;
+inline constexpr std::int32_t kOutOfMemory = 7;
 inline constexpr std::int32_t kOverflow = 6;
 inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kObjectNotSet = 91;
 inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kMemberNotFound = 438;
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;
+inline constexpr std::int32_t kNoSuchEvents = 459;
 inline constexpr std::int32_t kCannotOpenClipboard = 521;
 }  // namespace vberr
 
@@ -39,6 +42,10 @@ class VbError : public std::exception {
   std::string source_;
   std::string what_;
 };
+
+// The error in flight inside a catch block as a run-time error: a VbError as it is, running out
+// of memory as error 7, anything else as an internal error (51).
+VbError CurrentError();
 
 // The standard description of a Basic run-time error number ("Type mismatch" for 13).
 std::string RuntimeErrorDescription(std::int32_t number);

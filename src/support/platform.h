@@ -61,12 +61,16 @@ class ModuleApi {
   virtual std::uint32_t ModuleFileName(Handle module, char* buffer, std::uint32_t size) = 0;
 };
 
-// Message boxes of the add-in: OK boxes with an icon style (16, 48 or 64).
+// The add-in's user interface: OK message boxes with an icon style (16, 48 or 64), and the
+// host's top-level windows.
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
   // Shows a modal box and returns the button's command id. An empty title gives the system's.
   virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style) = 0;
+  // FindWindowA by class name alone (any letter case): the first top-level window of that
+  // class, 0 when there is none.
+  virtual std::uintptr_t FindWindowByClass(const std::string& class_name) = 0;
 };
 
 // Libraries loaded at run time and generated code run through CallWindowProcA.

@@ -38,6 +38,14 @@ ModuleApi::Handle FakeModules::ModuleHandle(const std::string& name) {
   return it == loaded.end() ? 0 : reinterpret_cast<Handle>(&it->second);
 }
 
+std::uintptr_t RecordingUi::FindWindowByClass(const std::string& class_name) {
+  window_searches.push_back(class_name);
+  for (const auto& [name, window] : windows) {
+    if (utf8::TextEquals(name, class_name)) return window;
+  }
+  return 0;
+}
+
 std::uint32_t FakeModules::ModuleFileName(Handle module, char* buffer, std::uint32_t size) {
   if (fail || size == 0) return 0;
   const std::string& path =

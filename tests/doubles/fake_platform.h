@@ -77,14 +77,17 @@ struct ShownMessageBox {
   bool operator==(const ShownMessageBox&) const = default;
 };
 
-// Records the boxes shown and answers OK.
+// Records the boxes shown and answers OK; top-level windows by class name.
 class RecordingUi final : public UserInterface {
  public:
   int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
     boxes.push_back({text, title, style});
     return 1;
   }
+  std::uintptr_t FindWindowByClass(const std::string& class_name) override;
   std::vector<ShownMessageBox> boxes;
+  std::map<std::string, std::uintptr_t> windows;  // class name (any case) -> window
+  std::vector<std::string> window_searches;
 };
 
 // Libraries by name with their exported functions; code runs are recorded, not executed.

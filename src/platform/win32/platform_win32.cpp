@@ -111,6 +111,10 @@ int Win32UserInterface::ShowMessage(const std::string& text, const std::string& 
                      ansi_title.empty() ? nullptr : ansi_title.c_str(), style);
 }
 
+std::uintptr_t Win32UserInterface::FindWindowByClass(const std::string& class_name) {
+  return reinterpret_cast<std::uintptr_t>(FindWindowA(Utf8ToAnsi(class_name).c_str(), nullptr));
+}
+
 bool Win32ResourceStrings::Load(std::int32_t id, std::string* text) {
   const HMODULE module = GetModuleHandleA("OrvanpdfVtAddin.dll");
   if (module == nullptr) return false;

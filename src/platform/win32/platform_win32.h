@@ -49,6 +49,7 @@ class Win32ModuleApi final : public ModuleApi {
 class Win32UserInterface final : public UserInterface {
  public:
   int ShowMessage(const std::string& text, const std::string& title, unsigned style) override;
+  std::uintptr_t FindWindowByClass(const std::string& class_name) override;
 };
 
 class Win32NativeCode final : public NativeCode {

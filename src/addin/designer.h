@@ -1,0 +1,60 @@
+// The add-in's entry object in one host, as Office loads it: it owns the host's controller, runs
+// it from the connection events and routes the clicks of the toolbar buttons and menu items to
+// the two commands. The COM classes dsrPdfVtAddinWord, dsrPdfVtAddinExcel and
+// dsrPdfVtAddinPowerpoint wrap one each.
+#pragma once
+
+#include <memory>
+
+#include "hosts/host_controller.h"
+#include "support/automation.h"
+
+namespace orvan {
+
+class AddinDesigner {
+ public:
+  // The designer of Word, Excel or PowerPoint, holding no controller yet: its creator calls
+  // AddinInstance_Initialize, as the host's creation of the object does.
+  explicit AddinDesigner(AppKind host);
+  AddinDesigner(const AddinDesigner&) = delete;
+  AddinDesigner& operator=(const AddinDesigner&) = delete;
+
+  // Creates a fresh controller (replacing any earlier one) and initialises it. Errors reach
+  // the caller.
+  void AddinInstance_Initialize();
+
+  // IDTExtensibility2. OnConnection's start-up and hooking raise nothing (only a designer
+  // without a controller raises 91); the others hand failures to the caller.
+  void IDTExtensibility2_OnConnection(const ObjectRef& application, const Value& connect_mode,
+                                      const ObjectRef& addin_inst);
+  void IDTExtensibility2_OnDisconnection(const Value& remove_mode);
+  void IDTExtensibility2_OnAddInsUpdate() {}
+  void IDTExtensibility2_OnStartupComplete();
+  void IDTExtensibility2_OnBeginShutdown() {}
+
+  // The Start and Config commands, and the menu items that run them.
+  void p_mctlBtnEvents_Click(const ObjectRef& ctrl, bool& cancel_default);
+  void p_mctlBtnEvents2_Click(const ObjectRef& ctrl, bool& cancel_default);
+  void p_mctlMenuEvents_Click(const ObjectRef& ctrl, bool& cancel_default);
+  void p_mctlMenuEvents2_Click(const ObjectRef& ctrl, bool& cancel_default);
+  // Excel: the Start button follows the host's own print button. Raises nothing.
+  void p_mctlBtnCommandBarEvents_OnUpdate() noexcept;
+
+  const std::shared_ptr<HostController>& p_mobjDesigner() const { return p_mobjDesigner_; }
+
+ private:
+  // The controller; error 91 when there is none.
+  HostController& Controller() const;
+  // A sink whose Click runs the given command of this designer.
+  EventSink ClickSink(void (AddinDesigner::*command)(const ObjectRef&, bool&));
+
+  AppKind host_;
+  std::shared_ptr<HostController> p_mobjDesigner_;
+  EventSink p_mctlBtnEvents_;
+  EventSink p_mctlBtnEvents2_;
+  EventSink p_mctlMenuEvents_;
+  EventSink p_mctlMenuEvents2_;
+  EventSink p_mctlBtnCommandBarEvents_;  // Excel only
+};
+
+}  // namespace orvan

@@ -1,0 +1,433 @@
+// The add-in's life in each fake host, driven as Office drives it: created, connected, clicked,
+// disconnected and connected again; and the ways start-up and the print command fail.
+#include <gtest/gtest.h>
+
+#include "addin/designer.h"
+#include "commandbars/command_bar_names.h"
+#include "commandbars/toolbar.h"
+#include "doubles/office_fixture.h"
+#include "shared/captions.h"
+#include "support/language.h"
+#include "support/registry_functions.h"
+
+namespace orvan::testing {
+namespace {
+
+using sim::FakeOfficeHost;
+using sim::HostType;
+using Lines = std::vector<std::string>;
+
+constexpr const char* kOffice = "C:\\Program Files\\Microsoft Office\\Office16\\";
+constexpr const char* kProductKey = "Software\\Orvan software GmbH\\Orvan pdf vatner\\";
+constexpr const char* kPrograms[] = {"WINWORD.EXE", "EXCEL.EXE", "POWERPNT.EXE"};
+constexpr std::int32_t kHostShutdown = 0;  // ext_dm_HostShutdown
+
+// What the three hosts do differently, as the evidence shows it.
+struct HostCase {
+  HostType type;
+  AppKind kind;
+  const char* program;
+  const char* window_class;  // the class its main window has here
+  const char* print_call;    // the journal's line of the print
+  const char* where;         // where a print error is said to be caught
+  const char* menu_bar;
+};
+
+const HostCase kHostCases[] = {
+    {HostType::kWord, AppKind::kWord, "WINWORD.EXE", "OpusApp",
+     "Document.PrintOut(Background:=False)", "Word: BtnEvents_Click", "Menu Bar"},
+    {HostType::kExcel, AppKind::kExcel, "EXCEL.EXE", "XLMAIN", "ActiveSheet.PrintOut()",
+     "Excel: BtnEvents_Click", "Worksheet Menu Bar"},
+    {HostType::kPowerPoint, AppKind::kPowerPoint, "POWERPNT.EXE", "PP10FrameClass",
+     "Presentation.PrintOut()", "PP: BtnEvents_Click", "Menu Bar"},
+};
+
+std::string PrintTo(const ::testing::TestParamInfo<HostCase>& info) {
+  return sim::kHostNames[static_cast<std::size_t>(info.param.type)].host;
+}
+
+class AddinTest : public OfficeTest {
+ protected:
+  AddinTest() {
+    auto caller = std::make_unique<sim::StandInCaller>(api_);
+    caller_ = caller.get();
+    InstallJobApiCaller(std::move(caller));
+    fakes_.strings.table = {{1000, kGermanCaptions.first}, {1001, kGermanCaptions.second}};
+    fakes_.office->clipboard_face = [this] { return fakes_.clipboard.picture; };
+    fakes_.modules.loaded["ORVANPDFVTADDIN.DLL"] = "C:\\Programme\\Orvan\\OrvanpdfVtAddin.dll";
+    fakes_.office->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
+    // Settings the printer kept per host program; start-up clears the running host's.
+    for (const char* program : kPrograms) {
+      for (const char* key : {"Application DevMode\\", "Application Mapping\\"}) {
+        CreateRegistryKey(reg::kHkeyCurrentUser, std::string(kProductKey) + key + program + "\\A4");
+      }
+    }
+  }
+  ~AddinTest() override {
+    designer_.reset();
+    SetLanguage(0);
+    g_bAutomationMode = false;
+  }
+
+  // Office starts: the host with one saved document, then the add-in created and connected.
+  void Start(HostType type, sim::DocumentData document = Report()) {
+    const HostCase& c = kHostCases[static_cast<std::size_t>(type)];
+    type_ = type;
+    fakes_.modules.executable = std::string(kOffice) + c.program;
+    fakes_.ui.windows = {{c.window_class, 0x000A0B0C}};
+    host_ = std::make_unique<FakeOfficeHost>(type, fakes_.office);
+    host_->Open(std::move(document));
+    designer_ = std::make_unique<AddinDesigner>(c.kind);
+    designer_->AddinInstance_Initialize();
+    designer_->IDTExtensibility2_OnConnection(host_->application(), std::int32_t{0}, nullptr);
+  }
+  // Office closes: the add-in disconnected and released, the host gone.
+  void Close() {
+    designer_->IDTExtensibility2_OnDisconnection(kHostShutdown);
+    designer_.reset();
+    host_.reset();
+    Store().Restart();
+  }
+
+  static sim::DocumentData Report() {
+    sim::DocumentData d = sim::DocumentData::SavedIn("C:\\Berichte");
+    d.name = "Quartal.doc";
+    d.properties = {{1, "Quartalsbericht"}, {2, "Umsatz"}, {3, "Eva Maier"}, {4, "Q3; Umsatz"}};
+    return d;
+  }
+
+  sim::CommandBarStore& Store() { return *fakes_.office->command_bars(type_); }
+  sim::FakeBar* Toolbar() { return Store().Bar(kToolbarName); }
+  // The add-in's control with that tag on any bar, or nullptr.
+  sim::FakeControl* Control(const std::string& tag) {
+    for (const std::string& name : Store().BarNames()) {
+      sim::FakeControl* found = Store().Bar(name)->controls->Find(tag);
+      if (found && found->tag == tag) return found;
+    }
+    return nullptr;
+  }
+  bool Click(const std::string& tag) {
+    sim::FakeControl* control = Control(tag);
+    if (!control) throw std::logic_error("no control " + tag);
+    return Store().UserClicks(*control);
+  }
+  HostController& Controller() { return *designer_->p_mobjDesigner(); }
+
+  bool KeyHasSubkeys(const std::string& key, const std::string& program) {
+    RegKey handle = 0;
+    const std::string path = std::string(kProductKey) + key + program + "\\A4";
+    if (fakes_.registry.OpenKey(reg::HiveKey(reg::kHkeyCurrentUser), path, reg::kAccessAll,
+                                &handle) != reg::kSuccess) {
+      return false;
+    }
+    fakes_.registry.CloseKey(handle);
+    return true;
+  }
+  std::vector<std::string> Texts() {
+    std::vector<std::string> texts;
+    for (const ShownMessageBox& box : Boxes())
+      texts.push_back(box.text);
+    return texts;
+  }
+  // The document information the job API's stored settings hold.
+  Lines StoredDocInfos(const std::map<std::string, std::string>& settings) {
+    Lines infos;
+    for (const char* name :
+         {"Title", "Author", "Subject", "Keywords", "DestinationDirectory", "SaveAction"}) {
+      infos.push_back(settings.at(name));
+    }
+    return infos;
+  }
+
+  sim::StandInCaller* caller_ = nullptr;
+  HostType type_ = HostType::kWord;
+  std::unique_ptr<FakeOfficeHost> host_;
+  std::unique_ptr<AddinDesigner> designer_;
+};
+
+class EveryHost : public AddinTest, public ::testing::WithParamInterface<HostCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Hosts, EveryHost, ::testing::ValuesIn(kHostCases), PrintTo);
+
+TEST_P(EveryHost, ConnectPrintTwiceConfigureDisconnectAndReconnect) {
+  const HostCase& host = GetParam();
+  Start(host.type);
+
+  // Connected: toolbar and menu made and hooked, only this host's printer settings cleared.
+  EXPECT_EQ(Controller().GlobalhWnd(), Value(std::int32_t{0x000A0B0C}));
+  EXPECT_EQ(Controller().Menubar(), Value(host.menu_bar));
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 4u);
+  EXPECT_EQ(Store().UpdateHandlers(), host.type == HostType::kExcel ? 1u : 0u);
+  for (const char* program : kPrograms) {
+    const bool own = program == std::string(host.program);
+    EXPECT_EQ(KeyHasSubkeys("Application DevMode\\", program), !own) << program;
+    EXPECT_EQ(KeyHasSubkeys("Application Mapping\\", program), !own) << program;
+  }
+  EXPECT_EQ(Controller().RegistryNotUsable(), false);
+
+  // Start on the toolbar, then in the menu; the job of the first print has handle 0.
+  const auto settings_before = api_.stored_settings;
+  api_.next_handle = 0;
+  api_.log.clear();
+  EXPECT_FALSE(Click(kStartTag));
+  EXPECT_FALSE(Click(kStartMenuTag));
+  ASSERT_EQ(fakes_.office->prints.size(), 2u);
+  for (const sim::PrintRecord& print : fakes_.office->prints) {
+    EXPECT_EQ(print.printer, "Orvan pdf vatner");
+    EXPECT_FALSE(print.background);
+    EXPECT_EQ(StoredDocInfos(print.job_settings),
+              (Lines{"Quartalsbericht", "Eva Maier", "Umsatz", "Q3; Umsatz", "C:\\Berichte", "1"}));
+  }
+  EXPECT_EQ(fakes_.office->Journaled(host.print_call).size(), 2u);
+  EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
+  EXPECT_EQ(api_.stored_settings, settings_before);
+  EXPECT_TRUE(api_.jobs.empty()) << "a job was left open";
+  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobFree").front().rfind("OrvanPdfVtJobFree(0) = 1", 0),
+            0u);
+
+  // Config, cancelled: the dialog opened on a job, and nothing it changed was kept.
+  api_.dialog_outcome = 0;
+  EXPECT_FALSE(Click(kConfigTag));
+  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), 1u);
+  EXPECT_EQ(StoredDocInfos(api_.stored_settings), StoredDocInfos(settings_before));
+  EXPECT_TRUE(api_.jobs.empty());
+  EXPECT_EQ(fakes_.office->prints.size(), 2u);
+  EXPECT_TRUE(Boxes().empty()) << Texts().front();
+
+  // The user docks the toolbar on the left; Office closes and starts again.
+  Store().UserMovesBar(*Toolbar(), sim::mso::kBarLeft, 1, 0, 0);
+  Close();
+  EXPECT_EQ(Toolbar(), nullptr);
+  EXPECT_EQ(Control(kStartMenuTag), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 0u);
+  EXPECT_EQ(Store().UpdateHandlers(), 0u);
+  Start(host.type);
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_EQ(Toolbar()->position, sim::mso::kBarLeft);
+  EXPECT_EQ(Store().ClickHandlers(), 4u);
+  EXPECT_FALSE(Click(kStartTag));
+  EXPECT_EQ(fakes_.office->prints.size(), 3u);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// A print that fails after the switch: the job is freed, the user told as the host's handler
+// tells it; Excel carries on past the failing host call and switches back.
+TEST_P(EveryHost, AFailingPrintIsReportedAndItsJobFreed) {
+  const HostCase& host = GetParam();
+  Start(host.type);
+  const std::string print_member =
+      std::string(host.print_call).substr(0, std::string(host.print_call).find('('));
+  fakes_.office->Fail(print_member, {4605, "Der Befehl ist nicht verfügbar.", "Host"});
+  Click(kStartTag);
+  EXPECT_TRUE(api_.jobs.empty());
+  EXPECT_TRUE(fakes_.office->prints.empty());
+  if (host.type == HostType::kExcel) {
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
+  } else {
+    EXPECT_EQ(Texts(), (Lines{"Es ist ein Fehler aufgetreten.\r\nFehler:4605\r\nDer Befehl ist "
+                              "nicht verfügbar.\r\nHost (" +
+                              std::string(host.where) + ", )"}));
+    EXPECT_EQ(host_->active_printer(), "Orvan pdf vatner");
+  }
+}
+
+// Start-up cut short: without the library or the printer the add-in removes what earlier runs
+// left and stays without buttons, telling nothing of its own.
+TEST_F(AddinTest, WithoutJobApiOrPrinterTheAddinStaysLoadedWithoutButtons) {
+  const std::function<void()> cases[] = {
+      [this] { caller_->library_present = false; },
+      [this] { api_.printer_installed = false; },
+  };
+  for (const auto& break_it : cases) {
+    Start(HostType::kExcel);  // a run that leaves its toolbar and menu
+    designer_.reset();
+    CreateRegistryKey(reg::kHkeyCurrentUser,
+                      std::string(kProductKey) + "Application DevMode\\EXCEL.EXE\\A4");
+    Boxes().clear();
+    break_it();
+    Start(HostType::kExcel);
+    EXPECT_EQ(Toolbar(), nullptr);
+    EXPECT_EQ(Control(kStartMenuTag), nullptr);
+    EXPECT_EQ(Controller().ToolbarButtons(std::int16_t{0}), nullptr);
+    EXPECT_EQ(Store().ClickHandlers(), 0u);
+    EXPECT_EQ(Store().UpdateHandlers(), 1u);  // Excel's sink on its command bars is still hooked
+    for (const std::string& text : Texts())
+      EXPECT_EQ(text.find("occured while initializing"), std::string::npos) << text;
+    EXPECT_TRUE(KeyHasSubkeys("Application DevMode\\", "EXCEL.EXE"));
+    caller_->library_present = true;
+    api_.printer_installed = true;
+  }
+}
+
+TEST_F(AddinTest, StartUpSettingsThatCannotBeStoredTakeTheConfigCommandAway) {
+  api_.failures["OrvanPdfVtJobSaveDevModeProperty"] = {.remaining = 1};
+  Start(HostType::kWord);
+  EXPECT_TRUE(Controller().RegistryNotUsable());
+  EXPECT_NE(Control(kStartTag), nullptr);
+  EXPECT_NE(Control(kStartMenuTag), nullptr);
+  EXPECT_EQ(Control(kConfigTag), nullptr);
+  EXPECT_EQ(Control(kConfigMenuTag), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 2u);
+  EXPECT_TRUE(Boxes().empty()) << Texts().front();
+
+  // A print whose job cannot take the printer's settings still goes ahead, without a word.
+  api_.failures["OrvanPdfVtJobInitDevModeProperty"] = {.remaining = 1};
+  Click(kStartTag);
+  EXPECT_EQ(fakes_.office->prints.size(), 1u);
+  EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
+  EXPECT_EQ(Texts(), Lines{});
+  EXPECT_TRUE(api_.jobs.empty());
+}
+
+TEST_F(AddinTest, ExcelWithoutItsStandardBarGetsNoToolbarAndIsTold) {
+  type_ = HostType::kExcel;
+  Store().Bar("Standard")->name = "Standard (alt)";
+  Start(HostType::kExcel);
+  EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{
+                         {"Error 5 occured while initializing the Orvan pdf vatner add-in.",
+                          "Orvan pdf Vatner COM Add-In", 16}}));
+  EXPECT_EQ(Toolbar(), nullptr);
+  EXPECT_EQ(Control(kStartMenuTag), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 0u);
+}
+
+// The printer switch and the job set-up, as the user learns of their failures.
+TEST_F(AddinTest, PrinterSwitchAndJobSetUpFailuresAsTheUserSeesThem) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    Lines boxes;
+    const char* printer_after;
+  };
+  const Case cases[] = {
+      {"PDF printer not installed in the host",
+       [this] { fakes_.office->printers.pop_back(); },
+       {"Der Drucker mit dem Namen: 'Orvan pdf vatner' ist nicht installiert."},
+       "HP LaserJet 4"},
+      {"host error while reading the printer it was already on",
+       [this] {
+         host_->active_printer() = "Orvan pdf vatner";
+         fakes_.office->printers.pop_back();  // the host names it without a port
+         fakes_.office->Fail("Application.ActivePrinter",
+                             {4198, "Befehl misslungen", "Word", 1, 2});
+       },
+       {"Beim Ändern des Druckers ist folgender Fehler aufgetreten:\rCode: 4198\rBefehl "
+        "misslungen"},
+       "Orvan pdf vatner"},
+      {"job set-up failing",
+       [this] { api_.failures["OrvanPdfVtJobSetPropertyA"] = {.remaining = 1}; },
+       {"Simulated failure"},
+       "Orvan pdf vatner"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start(HostType::kWord);
+    Boxes().clear();
+    c.arrange();
+    Click(kStartTag);
+    ASSERT_EQ(Boxes().size(), c.boxes.size());
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+      EXPECT_NE(Boxes()[i].text.find(c.boxes[i]), std::string::npos) << Boxes()[i].text;
+      EXPECT_EQ(Boxes()[i].style, 48u);
+    }
+    EXPECT_TRUE(fakes_.office->prints.empty());
+    EXPECT_EQ(host_->active_printer(), c.printer_after);
+    EXPECT_TRUE(api_.jobs.empty());
+    Close();
+    fakes_.office->Reset("Application.ActivePrinter");
+    fakes_.office->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
+  }
+}
+
+TEST_F(AddinTest, AnEmptyPresentationIsNotPrintedButEverythingIsPutBack) {
+  sim::DocumentData empty = Report();
+  empty.slides = 0;
+  Start(HostType::kPowerPoint, empty);
+  const auto settings_before = api_.stored_settings;
+  Click(kStartTag);
+  EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{{"Ihre Präsentation enthält keine Folien",
+                                                    "Orvan pdf Vatner COM Add-In", 64}}));
+  EXPECT_TRUE(fakes_.office->prints.empty());
+  EXPECT_FALSE(host_->print_in_background());
+  EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
+  EXPECT_EQ(api_.stored_settings, settings_before);
+}
+
+TEST_F(AddinTest, CommandsNeedAnOpenDocument) {
+  Start(HostType::kExcel);
+  host_->CloseAll();
+  Click(kStartTag);
+  Click(kConfigMenuTag);
+  EXPECT_EQ(Texts(), (Lines{"Sie müssen zuerst eine Arbeitsmappe öffnen",
+                            "Sie müssen zuerst eine Arbeitsmappe öffnen"}));
+  EXPECT_TRUE(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").empty());
+  EXPECT_TRUE(fakes_.office->Journaled("Application.ActivePrinter").empty());
+}
+
+TEST_F(AddinTest, InAutomationModeTheBarsAreMadeButNothingIsHooked) {
+  g_bAutomationMode = true;
+  Start(HostType::kExcel);
+  EXPECT_NE(Control(kStartTag), nullptr);
+  EXPECT_NE(Control(kConfigMenuTag), nullptr);
+  EXPECT_EQ(Store().ClickHandlers() + Store().UpdateHandlers(), 0u);
+  Click(kStartTag);
+  EXPECT_TRUE(fakes_.office->prints.empty());
+}
+
+TEST_F(AddinTest, AControllerWithOnlyStartHooksOnlyStart) {
+  // The host refuses the second control of the toolbar and of the menu.
+  fakes_.office->Fail("CommandBar(\"Orvan pdf vatner Toolbar\").Controls.Add",
+                      {-2147467259, "Method 'Add' failed", "Office", 1, 1});
+  fakes_.office->Fail("Control(#10).Controls.Add",
+                      {-2147467259, "Method 'Add' failed", "Office", 1, 1});
+  Start(HostType::kWord);
+  EXPECT_EQ(Controller().ToolbarButtons(std::int16_t{1}), nullptr);
+  EXPECT_EQ(Controller().MenubarButtons(std::int16_t{1}), nullptr);
+  EXPECT_EQ(Controller().ToolbarButtons(std::int16_t{5}), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 2u);
+  Click(kStartMenuTag);
+  EXPECT_EQ(fakes_.office->prints.size(), 1u);
+}
+
+TEST_F(AddinTest, WordWithAnUnusableDocumentCollectionTakesTheAddinDownAfterStartUp) {
+  Start(HostType::kWord);
+  fakes_.office->Fail("Application.Documents", {5097, "Nicht genug Speicher", "Word"});
+  designer_->IDTExtensibility2_OnStartupComplete();
+  EXPECT_EQ(Toolbar(), nullptr);
+  EXPECT_EQ(Control(kStartMenuTag), nullptr);
+  // The host's later disconnection takes it down once more, without complaint.
+  designer_->IDTExtensibility2_OnDisconnection(kHostShutdown);
+  const Lines trace = Trace();
+  EXPECT_EQ(Lines(trace.end() - 3, trace.end()),
+            (Lines{"RemoveAddInCommandBarButton end", "GetFirstVatnerAddinToolbar success",
+                   "RemoveAddInCommandBarButton failed"}));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(AddinTest, ExcelsStartButtonFollowsItsPrintButton) {
+  Start(HostType::kExcel);
+  sim::FakeControl* print = Store().Bar("Standard")->controls->FindId(2521);
+  print->enabled = false;
+  Store().RaiseOnUpdate();
+  EXPECT_FALSE(Control(kStartTag)->enabled);
+  EXPECT_FALSE(Click(kStartTag));
+  EXPECT_TRUE(fakes_.office->prints.empty());
+  print->enabled = true;
+  Store().RaiseOnUpdate();
+  EXPECT_TRUE(Control(kStartTag)->enabled);
+
+  // In an Excel without a print button the Start button is left as it is.
+  Close();
+  Store().UserDeletesControl(*print);
+  Start(HostType::kExcel);
+  EXPECT_EQ(Controller().PrintButton(), nullptr);
+  Control(kStartTag)->enabled = false;
+  Store().RaiseOnUpdate();
+  EXPECT_FALSE(Control(kStartTag)->enabled);
+  EXPECT_TRUE(Store().event_errors.empty());
+}
+
+}  // namespace
+}  // namespace orvan::testing
