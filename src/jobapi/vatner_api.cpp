@@ -1,6 +1,8 @@
 #include "jobapi/vatner_api.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "support/ansi_text.h"
@@ -12,6 +14,8 @@ namespace orvan {
 namespace {
 
 constexpr std::int32_t kTextBufferSize = 1024;
+constexpr std::int32_t kOutOfMemory = 7;
+constexpr std::int32_t kInternalError = 51;
 
 struct ModuleState {
   std::unique_ptr<FunctionCaller> caller;
@@ -29,11 +33,14 @@ std::intptr_t Address(const void* p) {
   return reinterpret_cast<std::intptr_t>(p);
 }
 
-// The string plus one NUL, in the ANSI code page, kept in one of the module's buffers.
+// The string plus one NUL, in the ANSI code page, kept in one of the module's buffers. The
+// buffer is allocated anew with exactly these bytes, so that a library writing past them writes
+// outside the allocation (which AddressSanitizer sees) rather than into spare capacity.
 const char* Ansi(std::vector<char>& buffer, const std::string& text) {
   const std::string ansi = Utf8ToAnsi(text);
-  buffer.assign(ansi.begin(), ansi.end());
-  buffer.push_back('\0');
+  std::vector<char> bytes(ansi.size() + 1, '\0');
+  std::copy(ansi.begin(), ansi.end(), bytes.begin());
+  buffer = std::move(bytes);
   return buffer.data();
 }
 
@@ -62,6 +69,20 @@ std::int32_t Report(std::int32_t job_handle, std::int32_t result, const char* op
                     bool quiet) {
   if (!quiet) CheckResult(job_handle, result, operation);
   return result;
+}
+
+// The run-time error number of the exception in flight: a VbError's own, 7 for memory, 51 for
+// anything else.
+std::int32_t ErrorNumberInFlight() {
+  try {
+    throw;
+  } catch (const VbError& e) {
+    return e.number();
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  } catch (...) {
+    return kInternalError;
+  }
 }
 
 std::int32_t Low16(std::int32_t number) {
@@ -141,7 +162,8 @@ bool LoadVatnerAPI(const std::string& library_path) {
   return CallReturningText("OrvanPdfVtAPIGetFirstPrinterA", {}, name, kTextBufferSize) != 0;
 }
 
-void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string& operation_name) {
+void CheckResult(std::int32_t job_handle, std::int32_t result,
+                 const std::string& operation_name) noexcept {
   try {
     if (result != 0) return;
     std::int32_t number = 0;
@@ -156,9 +178,13 @@ void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string
     text = TrimAtNull(text);
     MsgBox("Fehler " + std::to_string(Low16(number)) + ": " + text, kStyleExclamation,
            operation_name);
-  } catch (const VbError& e) {
-    MsgBox("Error " + std::to_string(e.number()) + " occured in Sub CheckResult().",
-           kStyleExclamation);
+  } catch (...) {
+    // Nothing escapes the report; should even its own box fail, the failure goes unreported.
+    try {
+      MsgBox("Error " + std::to_string(ErrorNumberInFlight()) + " occured in Sub CheckResult().",
+             kStyleExclamation);
+    } catch (...) {
+    }
   }
 }
 

@@ -39,8 +39,10 @@ std::int32_t OrvanPdfVtJobSaveDevModeProperty(std::int32_t job_handle, std::int3
 // Loads the library and reads the PDF printer's name into PdfPrinterName. True when both work.
 bool LoadVatnerAPI(const std::string& library_path);
 
-// Shows the job's error for a result of 0; nothing for any other result.
-void CheckResult(std::int32_t job_handle, std::int32_t result, const std::string& operation_name);
+// Shows the job's error for a result of 0; nothing for any other result. Run-time errors on the
+// way are shown as such and never reach the caller.
+void CheckResult(std::int32_t job_handle, std::int32_t result,
+                 const std::string& operation_name) noexcept;
 
 // The job's last error number (its low 16 bits, sign-extended), or 0. Shows nothing.
 std::int32_t GetJobErrorCode(std::int32_t job_handle);
