@@ -10,6 +10,8 @@ constexpr std::int32_t kErrorInvalidHandle = 6;
 constexpr std::int32_t kErrorInvalidParameter = 87;
 constexpr std::int32_t kErrorBufferTooSmall = 122;
 constexpr std::int32_t kSaveMode = 4;
+constexpr std::int32_t kCreateValue = -1;       // the second argument of every job creation
+constexpr std::int32_t kTextBufferSize = 1024;  // of the error text and the printer name
 
 std::string Quoted(const char* text) {
   return text == nullptr ? "null" : "\"" + std::string(text) + "\"";
@@ -39,10 +41,12 @@ class ExportCall {
  private:
   using Body = std::int32_t (ExportCall::*)();
 
+  // Each export takes exactly its own arguments: more of them would unbalance the stack of a
+  // 32-bit stdcall call, so any other count is refused.
   std::int32_t Checked(std::size_t count, Body body) {
-    if (args_.size() < count) {
+    if (args_.size() != count) {
       Log("?", 0,
-          "called with " + std::to_string(args_.size()) + " arguments, needs " +
+          "called with " + std::to_string(args_.size()) + " arguments, takes " +
               std::to_string(count));
       return 0;
     }
@@ -94,14 +98,22 @@ class ExportCall {
     Fail(job, kErrorInvalidHandle, "Invalid job handle");
     return nullptr;
   }
-  // The text and its NUL into a caller's buffer of size bytes; fails when it does not fit.
+  // The text and its NUL into a caller's buffer of size bytes, padded with NULs to the whole
+  // size, so that a size larger than the buffer really offered is written past its end (and
+  // AddressSanitizer reports it). Fails when the text does not fit.
   bool WriteText(std::int32_t job, const std::string& text, char* buffer, std::int32_t size) {
     if (buffer == nullptr || size < 0 || text.size() + 1 > static_cast<std::size_t>(size)) {
       Fail(job, kErrorBufferTooSmall, "Buffer too small");
       return false;
     }
     std::memcpy(buffer, text.c_str(), text.size() + 1);
+    std::memset(buffer + text.size() + 1, 0, static_cast<std::size_t>(size) - text.size() - 1);
     return true;
+  }
+  // A value the caller must pass as the job API's contract fixes it.
+  bool Expect(std::int32_t job, bool holds, const std::string& what) {
+    if (!holds) Fail(job, kErrorInvalidParameter, "Invalid " + what);
+    return holds;
   }
   // Settings can be handled only for the installed printer named in the job.
   bool PrinterReady(std::int32_t job, const Job& j) {
@@ -120,7 +132,7 @@ class ExportCall {
   std::int32_t Create() {
     std::int32_t* handle = Pointer<std::int32_t>(0);
     const std::string arguments = std::to_string(Long(1));
-    if (FailsAsScripted(-1) || handle == nullptr) {
+    if (FailsAsScripted(-1) || !Expect(-1, handle != nullptr && Long(1) == kCreateValue, "value")) {
       Log(arguments, 0, "");
       return 0;
     }
@@ -211,14 +223,10 @@ class ExportCall {
     const std::int32_t size = Long(2);
     const LastError error = ErrorOf(job);
     std::int32_t result = 0;
-    if (ScriptedFailure() == nullptr && error.text_readable) {
+    if (ScriptedFailure() == nullptr && error.text_readable && size == kTextBufferSize) {
       // Texts longer than the buffer are cut to fit, as error texts usually are.
-      if (buffer != nullptr && size > 0) {
-        const std::size_t n = std::min(error.text.size(), static_cast<std::size_t>(size) - 1);
-        std::memcpy(buffer, error.text.data(), n);
-        buffer[n] = '\0';
-        result = 1;
-      }
+      const std::size_t n = std::min(error.text.size(), static_cast<std::size_t>(size) - 1);
+      if (WriteText(job, error.text.substr(0, n), buffer, size)) result = 1;
     }
     Log(std::to_string(job) + ", " + std::to_string(size), result,
         result == 1 ? Quoted(error.text.c_str()) : "");
@@ -257,7 +265,8 @@ class ExportCall {
     std::int32_t result = 0;
     std::string detail;
     if (!FailsAsScripted(job)) {
-      if (Job* j = FindJob(job); j != nullptr && PrinterReady(job, *j) && outcome != nullptr) {
+      if (Job* j = FindJob(job);
+          j != nullptr && Expect(job, outcome != nullptr, "outcome") && PrinterReady(job, *j)) {
         state_.dialogs.push_back(DialogSeen{j->properties, state_.stored_settings});
         *outcome = state_.dialog_outcome;
         detail = "outcome=" + std::to_string(*outcome);
@@ -297,7 +306,8 @@ class ExportCall {
     if (!FailsAsScripted(-1)) {
       if (!state_.printer_installed) {
         Fail(-1, kErrorPrinterNotFound, "Printer not found");
-      } else if (WriteText(-1, state_.printer_name, buffer, size)) {
+      } else if (Expect(-1, size == kTextBufferSize, "size") &&
+                 WriteText(-1, state_.printer_name, buffer, size)) {
         result = 1;
       }
     }

@@ -81,6 +81,44 @@ TEST_F(StandInJobApiTest, HandleZeroAndWhatTheDialogSawSurviveTheStateFile) {
   EXPECT_EQ(api_.next_handle, 1);
 }
 
+// Calls against the contract fail: another argument count (more arguments would unbalance a
+// 32-bit stdcall call) or a value the contract fixes. Text is written to the whole size named,
+// so that a size larger than the buffer offered shows under AddressSanitizer.
+TEST_F(StandInJobApiTest, CallsAgainstTheContractFailAndTextFillsTheNamedSize) {
+  const auto a = [](const void* p) { return reinterpret_cast<std::intptr_t>(p); };
+  std::int32_t handle = -1;
+  char offered[] = "abc";
+  struct Case {
+    const char* name;
+    std::vector<std::intptr_t> arguments;
+    std::string log;
+  };
+  const Case cases[] = {
+      {"OrvanPdfVtJobCreate", {a(&handle), 0}, "OrvanPdfVtJobCreate(0) = 0"},
+      {"OrvanPdfVtJobCreate",
+       {a(&handle), -1, 0},
+       "OrvanPdfVtJobCreate(?) = 0 called with 3 arguments, takes 2"},
+      {"OrvanPdfVtJobFree", {}, "OrvanPdfVtJobFree(?) = 0 called with 0 arguments, takes 1"},
+      {"OrvanPdfVtJobGetErrorTextA", {-1, a(offered), 4}, "OrvanPdfVtJobGetErrorTextA(-1, 4) = 0"},
+      {"OrvanPdfVtAPIGetFirstPrinterA",
+       {a(offered), 4},
+       "OrvanPdfVtAPIGetFirstPrinterA(\"abc\", 4) = 0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sim::CallExport(api_, c.name, c.arguments), 0) << c.log;
+    EXPECT_EQ(api_.log.back(), c.log);
+  }
+  EXPECT_EQ(handle, -1);
+  EXPECT_STREQ(offered, "abc");
+
+  const std::int32_t job = NewJob();
+  std::string buffer(16, 'x');
+  EXPECT_EQ(sim::CallExport(api_, "OrvanPdfVtJobGetPropertyA",
+                            std::vector<std::intptr_t>{job, a("LanguageID"), a(buffer.data()), 8}),
+            1);
+  EXPECT_EQ(buffer, std::string("1031\0\0\0\0xxxxxxxx", 16));
+}
+
 TEST_F(StandInJobApiTest, ScriptedFailuresReachTheUserAsTheLibraryReportsThem) {
   const std::int32_t job = NewJob();
   api_.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt"};
