@@ -22,27 +22,56 @@ class LanguageTest : public OfficeTest {
   std::size_t JobsCreated() const { return sim::CallsTo(api_, "OrvanPdfVtJobCreate").size(); }
 };
 
-TEST_F(LanguageTest, TheLanguageIsAskedOnceAndKept) {
-  api_.language_id = "3084";
-  EXPECT_EQ(LoadLanguageString(0), "Générer PDF avec Orvan pdf &vatner");
-  EXPECT_EQ(LanguageIndex(), 3);
-  EXPECT_EQ(LanguageOffset(), 3000);
-  api_.language_id = "1031";
-  EXPECT_EQ(LoadLanguageString(1), "&Configurer Orvan pdf vatner");
-  EXPECT_EQ(JobsCreated(), 1u);
+// Each language asked with one job (the first one gets handle 0) and a buffer of 10; the
+// second caption asks nothing.
+TEST_F(LanguageTest, CaptionsFollowTheLanguageAskedOnceOfAJob) {
+  api_.next_handle = 0;
+  std::int32_t handle = 0;
+  for (const auto& [id, expected] : kCaptionsByLanguageId) {
+    SetLanguage(0);
+    api_.language_id = id;
+    api_.log.clear();
+    const Captions captions{LoadLanguageString(0), LoadLanguageString(1)};
+    EXPECT_EQ(captions, expected) << "LanguageID " << id;
+    const std::string job = std::to_string(handle++);
+    const std::vector<std::string> log = {
+        "OrvanPdfVtJobCreate(-1) = 1 handle=" + job,
+        "OrvanPdfVtJobGetPropertyA(" + job + ", \"LanguageID\", 10) = 1 \"" + id + "\"",
+        "OrvanPdfVtJobFree(" + job + ") = 1",
+    };
+    EXPECT_EQ(api_.log, log) << "LanguageID " << id;
+  }
+  EXPECT_EQ(LanguageOffset(), 2000);                             // the last one, 1033
   EXPECT_EQ(ErrorNumberOf([] { LoadLanguageString(5); }), 326);  // not in the string table
+  EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(LanguageTest, AFailedDeterminationRaisesAndIsTriedAgainNextTime) {
+// A job that cannot be created is not read or freed; a failed read frees its job. Both are
+// reported, leave the 10 blanks (a type mismatch) and are tried again with the next caption.
+TEST_F(LanguageTest, AFailedDeterminationIsReportedRaisesAndIsTriedAgainNextTime) {
   api_.failures["OrvanPdfVtJobCreate"] = {1, 512, "kein Drucker"};
-  EXPECT_EQ(ErrorNumberOf([] { LoadLanguageString(0); }), vberr::kTypeMismatch);  // 10 blanks
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], (ShownMessageBox{"Fehler 512: kein Drucker", "OrvanPdfVtJobCreate", 48}));
+  api_.failures["OrvanPdfVtJobGetPropertyA"] = {1, 87, "gesperrt"};
+  EXPECT_EQ(ErrorNumberOf([] { LoadLanguageString(0); }), vberr::kTypeMismatch);
+  EXPECT_EQ(ErrorNumberOf([] { LoadLanguageString(0); }), vberr::kTypeMismatch);
   EXPECT_EQ(LanguageIndex(), 0);
-  EXPECT_TRUE(sim::CallsTo(api_, "OrvanPdfVtJobGetPropertyA").empty());
+  const std::vector<ShownMessageBox> boxes = {
+      {"Fehler 512: kein Drucker", "OrvanPdfVtJobCreate", 48},
+      {"Fehler 87: gesperrt", "OrvanPdfVtJobGetPropertyVal", 48},
+  };
+  EXPECT_EQ(Boxes(), boxes);
+  const std::vector<std::string> log = {
+      "OrvanPdfVtJobCreate(-1) = 0",
+      "OrvanPdfVtJobGetError(-1) = 1 512",
+      "OrvanPdfVtJobGetErrorTextA(-1, 1024) = 1 \"kein Drucker\"",
+      "OrvanPdfVtJobCreate(-1) = 1 handle=1",
+      "OrvanPdfVtJobGetPropertyA(1, \"LanguageID\", 10) = 0",
+      "OrvanPdfVtJobGetError(1) = 1 87",
+      "OrvanPdfVtJobGetErrorTextA(1, 1024) = 1 \"gesperrt\"",
+      "OrvanPdfVtJobFree(1) = 1",
+  };
+  EXPECT_EQ(api_.log, log);
 
   EXPECT_EQ(LoadLanguageString(0), "PDF mit Orvan pdf &vatner erstellen");
-  EXPECT_EQ(JobsCreated(), 2u);
   EXPECT_TRUE(api_.jobs.empty());
 }
 

@@ -6,13 +6,18 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "doubles/fake_platform.h"
+#include "doubles/raised_error.h"
 #include "jobapi/func_call.h"
 #include "jobapi/vatner_api.h"
 #include "support/error.h"
+#include "support/language.h"
 
 namespace orvan::testing {
 namespace {
@@ -97,16 +102,127 @@ TEST_F(VatnerApiTest, StringsPassAsNulTerminatedAnsiBytes) {
   EXPECT_EQ(value, std::string("M\xFCller\0", 7));
 }
 
+// Every wrapper hands the export's result back and reports exactly a result of 0, unless quiet,
+// under its own name (the property wrappers' names end in "Val", not in the export's "A").
+TEST_F(VatnerApiTest, EachWrapperReportsExactlyAResultOf0UnderItsOwnName) {
+  struct Wrapper {
+    const char* export_name;
+    const char* title;
+    std::function<std::int32_t(bool quiet)> call;
+  };
+  std::int32_t handle = 4, number = 0;
+  std::string text(1024, ' ');
+  const Wrapper wrappers[] = {
+      {"OrvanPdfVtJobCreate", "OrvanPdfVtJobCreate",
+       [&](bool q) { return OrvanPdfVtJobCreate(handle, -1, q); }},
+      {"OrvanPdfVtJobFree", "OrvanPdfVtJobFree",
+       [&](bool q) { return OrvanPdfVtJobFree(handle, q); }},
+      {"OrvanPdfVtJobSetPropertyA", "OrvanPdfVtJobSetPropertyVal",
+       [&](bool q) { return OrvanPdfVtJobSetPropertyVal(4, "Title", "x", q); }},
+      {"OrvanPdfVtJobGetPropertyA", "OrvanPdfVtJobGetPropertyVal",
+       [&](bool q) { return OrvanPdfVtJobGetPropertyVal(4, "Title", text, 1024, q); }},
+      {"OrvanPdfVtJobInitDevModeProperty", "OrvanPdfVtJobInitDevModeProperty",
+       [&](bool q) { return OrvanPdfVtJobInitDevModeProperty(4, 1, number, q); }},
+      {"OrvanPdfVtJobShowDevModeProperty", "OrvanPdfVtJobShowDevModeProperty",
+       [&](bool q) { return OrvanPdfVtJobShowDevModeProperty(4, number, q); }},
+      {"OrvanPdfVtJobSaveDevModeProperty", "OrvanPdfVtJobSaveDevModeProperty",
+       [&](bool q) { return OrvanPdfVtJobSaveDevModeProperty(4, 4, q); }},
+  };
+  lib_->functions["OrvanPdfVtJobGetError"] = [](Args a) {
+    *reinterpret_cast<std::int32_t*>(a[1]) = 7;
+    return 1;
+  };
+  lib_->functions["OrvanPdfVtJobGetErrorTextA"] = [](Args a) {
+    std::strcpy(Text(a[1]), "kaputt");
+    return 1;
+  };
+  for (const Wrapper& w : wrappers) {
+    for (const std::int32_t result : {0, 1, 2, -1}) {
+      lib_->functions[w.export_name] = [result](Args) { return result; };
+      for (const bool quiet : {false, true}) {
+        fakes_.ui.boxes.clear();
+        EXPECT_EQ(w.call(quiet), result) << w.title;
+        std::vector<ShownMessageBox> expected;
+        if (result == 0 && !quiet) expected.push_back({"Fehler 7: kaputt", w.title, 48});
+        EXPECT_EQ(fakes_.ui.boxes, expected) << w.title << " result " << result;
+      }
+    }
+  }
+}
+
+// The error number's variable is cleared before every call and only its low 16 bits count.
+TEST_F(VatnerApiTest, TheErrorNumberIsTheLow16BitsOfAClearedVariable) {
+  struct Case {
+    std::int32_t written;
+    std::int32_t number;
+  };
+  const Case cases[] = {{0x1FFFF, -1}, {0x18000, -32768}, {0x7FFF, 32767},
+                        {70000, 4464}, {40000, -25536},   {512, 512}};
+  std::vector<std::int32_t> found_in_variable;
+  std::int32_t written = 0;
+  bool write = true;
+  lib_->functions["OrvanPdfVtJobGetError"] = [&](Args a) {
+    auto* variable = reinterpret_cast<std::int32_t*>(a[1]);
+    found_in_variable.push_back(*variable);
+    if (write) *variable = written;
+    return 1;
+  };
+  Fail("OrvanPdfVtJobGetErrorTextA");
+  Fail("OrvanPdfVtJobSaveDevModeProperty");
+  for (const Case& c : cases) {
+    written = c.written;
+    EXPECT_EQ(GetJobErrorCode(3), c.number) << c.written;
+    fakes_.ui.boxes.clear();
+    OrvanPdfVtJobSaveDevModeProperty(3, 4, false);
+    ASSERT_EQ(fakes_.ui.boxes.size(), 1u);
+    EXPECT_EQ(fakes_.ui.boxes[0].text,
+              "Fehler " + std::to_string(c.number) + ": Fehlertext konnte nicht ermittelt werden");
+  }
+  // A library that reports success without writing leaves the cleared 0.
+  write = false;
+  EXPECT_EQ(GetJobErrorCode(3), 0);
+  EXPECT_EQ(found_in_variable, std::vector<std::int32_t>(2 * std::size(cases) + 1, 0));
+  Fail("OrvanPdfVtJobGetError");
+  EXPECT_EQ(GetJobErrorCode(3), 0);
+}
+
+// Whatever goes wrong inside the report is shown as a run-time error and goes no further.
 TEST_F(VatnerApiTest, ARunTimeErrorInsideTheReportIsShownItself) {
   Fail("OrvanPdfVtJobFree");
-  lib_->functions["OrvanPdfVtJobGetError"] = [](Args) -> std::int32_t {
-    throw VbError::Runtime(vberr::kTypeMismatch);
+  std::function<void()> raise = [] { throw VbError::Runtime(vberr::kTypeMismatch); };
+  lib_->functions["OrvanPdfVtJobGetError"] = [&raise](Args) -> std::int32_t {
+    raise();
+    return 1;
   };
   std::int32_t job = 4;
   OrvanPdfVtJobFree(job, false);
-  ASSERT_EQ(fakes_.ui.boxes.size(), 1u);
-  EXPECT_EQ(fakes_.ui.boxes[0], (ShownMessageBox{"Error 13 occured in Sub CheckResult().",
-                                                 "Orvan pdf Vatner COM Add-In", 48}));
+  raise = [] { throw std::bad_alloc(); };
+  OrvanPdfVtJobFree(job, false);
+  raise = [] { throw std::runtime_error("x"); };
+  OrvanPdfVtJobFree(job, false);
+  const std::vector<ShownMessageBox> expected = {
+      {"Error 13 occured in Sub CheckResult().", "Orvan pdf Vatner COM Add-In", 48},
+      {"Error 7 occured in Sub CheckResult().", "Orvan pdf Vatner COM Add-In", 48},
+      {"Error 51 occured in Sub CheckResult().", "Orvan pdf Vatner COM Add-In", 48},
+  };
+  EXPECT_EQ(fakes_.ui.boxes, expected);
+}
+
+// A job handle written by a failed creation is freed all the same; -1 is not.
+TEST_F(VatnerApiTest, TheLanguageQueryFreesAnyJobItsCreationWrote) {
+  std::vector<std::int32_t> freed;
+  lib_->functions["OrvanPdfVtJobFree"] = [&freed](Args a) {
+    freed.push_back(*reinterpret_cast<std::int32_t*>(a[0]));
+    return 1;
+  };
+  for (const std::int32_t written : {0, -1}) {
+    lib_->functions["OrvanPdfVtJobCreate"] = [written](Args a) {
+      *reinterpret_cast<std::int32_t*>(a[0]) = written;
+      return 0;
+    };
+    EXPECT_EQ(ErrorNumberOf([] { GetLanguageId(); }), vberr::kTypeMismatch);
+  }
+  EXPECT_EQ(freed, std::vector<std::int32_t>{0});
 }
 
 TEST_F(VatnerApiTest, LoadingReadsThePrinterNameThroughTheOfferedBuffer) {
