@@ -211,25 +211,40 @@ TEST_P(EveryHost, ConnectPrintTwiceConfigureDisconnectAndReconnect) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// A print that fails after the switch: the job is freed, the user told as the host's handler
-// tells it; Excel carries on past the failing host call and switches back.
+// A print that fails: after the switch the job is freed and the user told as the host's handler
+// tells it, while Excel carries on past the failing host call and switches back; before it,
+// PowerPoint reads the former printer outside its handler and hands the error to the host.
 TEST_P(EveryHost, AFailingPrintIsReportedAndItsJobFreed) {
   const HostCase& host = GetParam();
-  Start(host.type);
-  const std::string print_member =
-      std::string(host.print_call).substr(0, std::string(host.print_call).find('('));
-  fakes_.office->Fail(print_member, {4605, "Der Befehl ist nicht verfügbar.", "Host"});
-  Click(kStartTag);
-  EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_TRUE(fakes_.office->prints.empty());
-  if (host.type == HostType::kExcel) {
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
-  } else {
-    EXPECT_EQ(Texts(), (Lines{"Es ist ein Fehler aufgetreten.\r\nFehler:4605\r\nDer Befehl ist "
-                              "nicht verfügbar.\r\nHost (" +
-                              std::string(host.where) + ", )"}));
-    EXPECT_EQ(host_->active_printer(), "Orvan pdf vatner");
+  const std::string print_call = host.print_call;
+  const std::string handled =
+      "Es ist ein Fehler aufgetreten.\r\nFehler:4605\r\nDer Befehl ist "
+      "nicht verfügbar.\r\nHost (" +
+      std::string(host.where) + ", )";
+  const bool excel = host.type == HostType::kExcel;
+  const bool powerpoint = host.type == HostType::kPowerPoint;
+  const struct {
+    std::string member;
+    bool reported;
+    const char* printer_after;
+  } failures[] = {
+      {print_call.substr(0, print_call.find('(')), !excel,
+       excel ? "HP LaserJet 4" : "Orvan pdf vatner"},
+      {"Application.ActivePrinter", !powerpoint, "HP LaserJet 4"},
+  };
+  for (const auto& failure : failures) {
+    SCOPED_TRACE(failure.member);
+    Start(host.type);
+    Boxes().clear();
+    fakes_.office->Fail(failure.member, {4605, "Der Befehl ist nicht verfügbar.", "Host", 1});
+    Click(kStartTag);
+    EXPECT_TRUE(api_.jobs.empty());
+    EXPECT_TRUE(fakes_.office->prints.empty());
+    EXPECT_EQ(Texts(), failure.reported ? Lines{handled} : Lines{});
+    EXPECT_EQ(Store().event_errors.size(), powerpoint && !failure.reported ? 1u : 0u);
+    EXPECT_EQ(host_->active_printer(), failure.printer_after);
+    Close();
+    Store().event_errors.clear();
   }
 }
 
