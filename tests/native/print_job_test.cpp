@@ -60,6 +60,7 @@ class PrintJobTest : public OfficeTest {
     if (!failing_export.empty()) api_.failures[failing_export] = failure;
     api_.next_handle = 0;
     api_.log.clear();
+    api_.dialogs.clear();
     Boxes().clear();
     fakes_.files.kept.clear();
   }
@@ -149,7 +150,6 @@ TEST_F(PrintJobTest, AnyOtherSaveActionOrANewDocumentLeavesTheFolderAlone) {
     EXPECT_EQ(SetUpPrint(false), 1);
     EXPECT_EQ(api_.stored_settings.at("DestinationDirectory"), "D:\\PDF");
     EXPECT_EQ(api_.stored_settings.at("SaveAction"), c.save_action);
-    EXPECT_EQ(api_.stored_settings.at("Title"), "");  // the new document's
     EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobSaveDevModeProperty"),
               (Lines{"OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1"}));
   }
@@ -195,117 +195,163 @@ TEST_F(PrintJobTest, SetUpStopsAtAFailureThatIsNotAQuietSettingsStep) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(PrintJobTest, DocumentInformationMovesInItsFixedOrders) {
-  EXPECT_EQ(GetBuiltInDocInfos(Document()),
-            (DocInfos{"Quartalsbericht", "Erika Muster", "Umsatz", "Q3"}));
-  EXPECT_EQ(fakes_.office->Journaled("DocumentProperty").size(), 4u);
-  EXPECT_EQ(fakes_.office->Journaled("BuiltInDocumentProperties(")[1],
-            "BuiltInDocumentProperties(3)");
-
-  std::int32_t job = -1;
-  OrvanPdfVtJobCreate(job, -1, true);
-  api_.log.clear();
-  EXPECT_EQ(SetPrivateDocInfos(job, {"t", "a", "s", "k"}), 1);
-  EXPECT_EQ(api_.log.size(), 4u);
-  EXPECT_EQ(SetPrivateDocInfos(job, {"t", "a", "s", "k", "C:\\x", "1"}), 1);
-  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobSetPropertyA").back(),
-            "OrvanPdfVtJobSetPropertyA(1, \"SaveAction\", \"1\") = 1");
-  EXPECT_EQ(Trace().back(), "SaveAction1");
-  EXPECT_EQ(ErrorNumberOf([&] { SetPrivateDocInfos(job, {}); }), vberr::kSubscriptOutOfRange);
-
-  api_.failures["OrvanPdfVtJobGetPropertyA"] = {1, 4, "x"};
-  std::int32_t result = 1;
-  EXPECT_TRUE(GetPrivateDocInfos(job, result).empty());
-  EXPECT_EQ(result, 0);
-  OrvanPdfVtJobFree(job, true);
-
+TEST_F(PrintJobTest, DocumentInformationErrorsReachTheCaller) {
+  // The orders of reading and writing show in the call logs of the set-ups above.
+  EXPECT_EQ(ErrorNumberOf([] { SetPrivateDocInfos(1, {}); }), vberr::kSubscriptOutOfRange);
   fakes_.office->Fail("DocumentProperty(3).Value", {-2147467259, "Automatisierungsfehler", "x"});
-  EXPECT_THROW(GetBuiltInDocInfos(Document()), VbError);
+  EXPECT_EQ(ErrorNumberOf([&] { GetBuiltInDocInfos(Document()); }), -2147467259);
 }
 
-TEST_F(PrintJobTest, TheConfigurationDialogKeepsOrRestoresTheDocumentInformationAndReportsErrors) {
-  OpenPrinterConfiguration(word_.application(), Document(), false);
-  EXPECT_EQ(api_.stored_settings.at("Title"), "Quartalsbericht");
-  EXPECT_EQ(api_.stored_settings.at("InternalUse"), "10");
-  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), 1u);
+TEST_F(PrintJobTest, TheConfigurationDialogShowsTheDocumentsInformationAndACancelPutsItBack) {
+  // The dialog opens on the document's information and "InternalUse", both stored already.
+  std::map<std::string, std::string> stored_for_dialog = kFormerSettings;
+  stored_for_dialog["Title"] = "Quartalsbericht";
+  stored_for_dialog["Author"] = "Erika Muster";
+  stored_for_dialog["Subject"] = "Umsatz";
+  stored_for_dialog["Keywords"] = "Q3";
+  stored_for_dialog["InternalUse"] = "10";
+  std::map<std::string, std::string> job_for_dialog = stored_for_dialog;
+  job_for_dialog["PrinterName"] = "Orvan pdf vatner";
+  const Lines until_dialog = {
+      "OrvanPdfVtJobCreate(-1) = 1 handle=0",
+      "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
+      "OrvanPdfVtJobInitDevModeProperty(0, 1) = 1 found=1",
+      "OrvanPdfVtJobGetPropertyA(0, \"Title\", 1024) = 1 \"alt\"",
+      "OrvanPdfVtJobGetPropertyA(0, \"Author\", 1024) = 1 \"alter Autor\"",
+      "OrvanPdfVtJobGetPropertyA(0, \"Subject\", 1024) = 1 \"alt s\"",
+      "OrvanPdfVtJobGetPropertyA(0, \"Keywords\", 1024) = 1 \"alt k\"",
+      "OrvanPdfVtJobGetPropertyA(0, \"DestinationDirectory\", 1024) = 1 \"D:\\PDF\"",
+      "OrvanPdfVtJobGetPropertyA(0, \"SaveAction\", 1024) = 1 \"0\"",
+      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"Quartalsbericht\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"Erika Muster\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Subject\", \"Umsatz\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Keywords\", \"Q3\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"InternalUse\", \"10\") = 1",
+      "OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1",
+  };
+  const Lines restore = {
+      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"alt\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"alter Autor\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Subject\", \"alt s\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"Keywords\", \"alt k\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"DestinationDirectory\", \"D:\\PDF\") = 1",
+      "OrvanPdfVtJobSetPropertyA(0, \"SaveAction\", \"0\") = 1",
+  };
+  std::map<std::string, std::string> former_kept = kFormerSettings;
+  former_kept["InternalUse"] = "10";
 
-  api_.stored_settings["Title"] = "alt";
-  api_.dialog_outcome = 2;  // cancelled
-  OpenPrinterConfiguration(word_.application(), Document(), false);
-  EXPECT_EQ(api_.stored_settings.at("Title"), "alt");
-  EXPECT_EQ(api_.stored_settings.at("Author"), "Erika Muster");  // kept from the first run
-  EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_TRUE(Boxes().empty());
+  for (const std::int32_t outcome : {1, 2}) {
+    SCOPED_TRACE(outcome == 1 ? "accepted" : "cancelled");
+    NextRun();
+    api_.dialog_outcome = outcome;
+    // The availability check's job gets handle -1, which counts as no job and stays open, so
+    // that the command's own job is 0.
+    api_.next_handle = -1;
+    OpenPrinterConfiguration(word_.application(), Document(), false);
+    ASSERT_EQ(api_.dialogs.size(), 1u);
+    EXPECT_EQ(api_.dialogs[0].job_properties, job_for_dialog);
+    EXPECT_EQ(api_.dialogs[0].stored_settings, stored_for_dialog);
+    Lines expected = until_dialog;
+    expected.push_back("OrvanPdfVtJobShowDevModeProperty(0) = 1 outcome=" +
+                       std::to_string(outcome));
+    if (outcome != 1) expected.insert(expected.end(), restore.begin(), restore.end());
+    expected.push_back("OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1");
+    expected.push_back("OrvanPdfVtJobFree(0) = 1");
+    EXPECT_EQ(Lines(api_.log.begin() + 3, api_.log.end()), expected);
+    EXPECT_EQ(api_.stored_settings, outcome == 1 ? stored_for_dialog : former_kept);
+    EXPECT_EQ(api_.jobs.size(), 1u);  // the check's job -1 alone
+    EXPECT_TRUE(Boxes().empty());
+  }
+}
+
+TEST_F(PrintJobTest, TheConfigurationDialogNeedsEveryStepButTheQuietSettingsSteps) {
+  const struct {
+    const char* what;
+    bool quiet;
+    const char* failing_export;
+    std::int32_t after;  // successful calls before, the availability check's included
+    std::size_t dialogs;
+    std::size_t saves;
+    const char* box;
+  } cases[] = {
+      {"settings, quiet", true, "OrvanPdfVtJobInitDevModeProperty", 1, 1, 2, ""},
+      {"settings", false, "OrvanPdfVtJobInitDevModeProperty", 1, 0, 0,
+       "OrvanPdfVtJobInitDevModeProperty"},
+      {"InternalUse", true, "OrvanPdfVtJobSetPropertyA", 6, 0, 0, "OrvanPdfVtJobSetPropertyVal"},
+      {"store, quiet", true, "OrvanPdfVtJobSaveDevModeProperty", 0, 1, 2, ""},
+      {"store", false, "OrvanPdfVtJobSaveDevModeProperty", 0, 0, 1,
+       "OrvanPdfVtJobSaveDevModeProperty"},
+      {"dialog", true, "OrvanPdfVtJobShowDevModeProperty", 0, 0, 1,
+       "OrvanPdfVtJobShowDevModeProperty"},
+      {"store after, quiet", true, "OrvanPdfVtJobSaveDevModeProperty", 1, 1, 2, ""},
+      {"store after", false, "OrvanPdfVtJobSaveDevModeProperty", 1, 1, 2,
+       "OrvanPdfVtJobSaveDevModeProperty"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    NextRun(c.failing_export, FailsOnce(c.after));
+    OpenPrinterConfiguration(word_.application(), Document(), c.quiet);
+    EXPECT_EQ(api_.dialogs.size(), c.dialogs);
+    EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobSaveDevModeProperty").size(), c.saves);
+    EXPECT_EQ(Boxes(), BoxFor(c.box));
+    EXPECT_TRUE(api_.jobs.empty());
+  }
 
   // A missing printer and run-time errors are reported.
-  api_.log.clear();
+  NextRun();
   api_.printer_installed = false;
   OpenPrinterConfiguration(word_.application(), Document(), false);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0],
-            (ShownMessageBox{"Der Drucker mit dem Namen: 'Orvan pdf vatner' ist nicht installiert.",
-                             "Orvan pdf Vatner COM Add-In", 48}));
-  EXPECT_TRUE(CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").empty());
+  EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{
+                         {"Der Drucker mit dem Namen: 'Orvan pdf vatner' ist nicht installiert.",
+                          "Orvan pdf Vatner COM Add-In", 48}}));
+  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobCreate").size(), 1u);
 
-  Boxes().clear();
+  NextRun();
   api_.printer_installed = true;
   word_.Open(sim::DocumentData::WithoutProperties());
   OpenPrinterConfiguration(word_.application(), Document(), false);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], (ShownMessageBox{"Fehler 9 ist beim Öffnen der Konfiguration aufgetreten.",
-                                         "Orvan pdf Vatner COM Add-In", 48}));
+  EXPECT_EQ(
+      Boxes(),
+      (std::vector<ShownMessageBox>{{"Fehler 9 ist beim Öffnen der Konfiguration aufgetreten.",
+                                     "Orvan pdf Vatner COM Add-In", 48}}));
   EXPECT_TRUE(api_.jobs.empty());
 }
 
 TEST_F(PrintJobTest, StartUpSettingsFollowApplicationDevmodeStartup) {
-  const std::string found = "OrvanPdfVtJobInitDevModeProperty(0, 1) = 1 found=";
+  // Job 0 is the first job, 1 the second that tries the settings sets 3 and 2.
+  const auto init = [](int job, int mode, int found) {
+    return "OrvanPdfVtJobInitDevModeProperty(" + std::to_string(job) + ", " + std::to_string(mode) +
+           ") = 1 found=" + std::to_string(found);
+  };
+  const Lines mode_3_refused = {init(0, 1, 1), "OrvanPdfVtJobInitDevModeProperty(1, 3) = 0",
+                                init(1, 2, 1), init(0, 2, 1)};
   const struct {
-    const char* what;
     const char* value;  // "ApplicationDevmodeStartup" stored
     std::int32_t found;
     const char* failing_export;
     std::int32_t after;
     bool stored;
     const char* value_after;
-    std::size_t jobs;  // created
     Lines init_calls;
   } cases[] = {
-      {"0 becomes 2", "0", 1, "", 0, true, "2", 1, {found + "1"}},
-      // "2" with neither settings set found: a second job tries mode 3, then mode 2.
-      {"mode 3",
-       "2",
-       1,
-       "",
-       0,
-       true,
-       "2",
-       2,
-       {found + "1", "OrvanPdfVtJobInitDevModeProperty(1, 3) = 1 found=1",
-        "OrvanPdfVtJobInitDevModeProperty(0, 3) = 1 found=1"}},
-      {"mode 2",
-       "2",
-       1,
-       "OrvanPdfVtJobInitDevModeProperty",
-       1,
-       true,
-       "2",
-       2,
-       {found + "1", "OrvanPdfVtJobInitDevModeProperty(1, 3) = 0",
-        "OrvanPdfVtJobInitDevModeProperty(1, 2) = 1 found=1",
-        "OrvanPdfVtJobInitDevModeProperty(0, 2) = 1 found=1"}},
-      {"found 3", "2", 3, "", 0, true, "2", 1, {found + "3"}},
-      {"found 2", "2", 2, "", 0, true, "2", 1, {found + "2"}},
-      {"left as it is", "1", 1, "", 0, true, "1", 1, {found + "1"}},
-      {"not stored", "0", 1, "OrvanPdfVtJobSaveDevModeProperty", 0, false, "0", 1, {found + "1"}},
+      {"0", 1, "", 0, true, "2", {init(0, 1, 1)}},
+      {"1", 1, "", 0, true, "1", {init(0, 1, 1)}},
+      {"0", 1, "OrvanPdfVtJobSaveDevModeProperty", 0, false, "0", {init(0, 1, 1)}},
+      // "2" with neither settings set found: the second job tries mode 3, then mode 2; the first
+      // follows.
+      {"2", 1, "", 0, true, "2", {init(0, 1, 1), init(1, 3, 1), init(0, 3, 1)}},
+      {"2", 1, "OrvanPdfVtJobInitDevModeProperty", 1, true, "2", mode_3_refused},
+      {"2", 3, "", 0, true, "2", {init(0, 1, 3)}},
+      {"2", 2, "", 0, true, "2", {init(0, 1, 2)}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(std::string(c.value) + " found " + std::to_string(c.found) + " " +
+                 c.failing_export);
     NextRun(c.failing_export, FailsOnce(c.after));
     api_.stored_settings["ApplicationDevmodeStartup"] = c.value;
     api_.found_by_mode[1] = c.found;
     EXPECT_EQ(ApplyApplicationDevmodeStartup(), c.stored);
     EXPECT_EQ(api_.stored_settings.at("ApplicationDevmodeStartup"), c.value_after);
-    EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobCreate").size(), c.jobs);
     EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobInitDevModeProperty"), c.init_calls);
     EXPECT_TRUE(api_.jobs.empty());  // job 0 freed as well
     EXPECT_TRUE(Boxes().empty());
