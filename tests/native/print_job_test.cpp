@@ -33,6 +33,24 @@ std::vector<ShownMessageBox> BoxFor(const std::string& operation) {
   return {{"Fehler 3: gesperrt", operation, 48}};
 }
 
+// The calls that give job 0 the printer, its settings and the test document's information, read
+// and written as the print set-up and the configuration command both do it.
+const Lines kJobZeroPrepared = {
+    "OrvanPdfVtJobCreate(-1) = 1 handle=0",
+    "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
+    "OrvanPdfVtJobInitDevModeProperty(0, 1) = 1 found=1",
+    "OrvanPdfVtJobGetPropertyA(0, \"Title\", 1024) = 1 \"alt\"",
+    "OrvanPdfVtJobGetPropertyA(0, \"Author\", 1024) = 1 \"alter Autor\"",
+    "OrvanPdfVtJobGetPropertyA(0, \"Subject\", 1024) = 1 \"alt s\"",
+    "OrvanPdfVtJobGetPropertyA(0, \"Keywords\", 1024) = 1 \"alt k\"",
+    "OrvanPdfVtJobGetPropertyA(0, \"DestinationDirectory\", 1024) = 1 \"D:\\PDF\"",
+    "OrvanPdfVtJobGetPropertyA(0, \"SaveAction\", 1024) = 1 \"0\"",
+    "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"Quartalsbericht\") = 1",
+    "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"Erika Muster\") = 1",
+    "OrvanPdfVtJobSetPropertyA(0, \"Subject\", \"Umsatz\") = 1",
+    "OrvanPdfVtJobSetPropertyA(0, \"Keywords\", \"Q3\") = 1",
+};
+
 class PrintJobTest : public OfficeTest {
  protected:
   PrintJobTest() : word_(sim::HostType::kWord, fakes_.office) {
@@ -105,30 +123,17 @@ TEST_F(PrintJobTest, AvailabilityCountsOnlyErrorFiveHundredTwelveAsMissing) {
 }
 
 TEST_F(PrintJobTest, ASavedDocumentWithSaveActionZeroSendsThePdfToItsFolder) {
+  NextRun();
   DocInfos old;
   EXPECT_EQ(SetUpPrint(false, &old), 1);
   EXPECT_EQ(old, (DocInfos{"alt", "alter Autor", "alt s", "alt k", "D:\\PDF", "0"}));
-  EXPECT_EQ(
-      api_.log,
-      (Lines{
-          "OrvanPdfVtJobCreate(-1) = 1 handle=1",
-          "OrvanPdfVtJobSetPropertyA(1, \"PrinterName\", \"Orvan pdf vatner\") = 1",
-          "OrvanPdfVtJobInitDevModeProperty(1, 1) = 1 found=1",
-          "OrvanPdfVtJobGetPropertyA(1, \"Title\", 1024) = 1 \"alt\"",
-          "OrvanPdfVtJobGetPropertyA(1, \"Author\", 1024) = 1 \"alter Autor\"",
-          "OrvanPdfVtJobGetPropertyA(1, \"Subject\", 1024) = 1 \"alt s\"",
-          "OrvanPdfVtJobGetPropertyA(1, \"Keywords\", 1024) = 1 \"alt k\"",
-          "OrvanPdfVtJobGetPropertyA(1, \"DestinationDirectory\", 1024) = 1 \"D:\\PDF\"",
-          "OrvanPdfVtJobGetPropertyA(1, \"SaveAction\", 1024) = 1 \"0\"",
-          "OrvanPdfVtJobSetPropertyA(1, \"Title\", \"Quartalsbericht\") = 1",
-          "OrvanPdfVtJobSetPropertyA(1, \"Author\", \"Erika Muster\") = 1",
-          "OrvanPdfVtJobSetPropertyA(1, \"Subject\", \"Umsatz\") = 1",
-          "OrvanPdfVtJobSetPropertyA(1, \"Keywords\", \"Q3\") = 1",
-          "OrvanPdfVtJobSetPropertyA(1, \"DestinationDirectory\", \"C:\\Daten\\Berichte\") = 1",
-          "OrvanPdfVtJobSetPropertyA(1, \"SaveAction\", \"1\") = 1",
-          "OrvanPdfVtJobSaveDevModeProperty(1, 4) = 1",
-          "OrvanPdfVtJobFree(1) = 1",
-      }));
+  Lines expected = kJobZeroPrepared;
+  expected.insert(
+      expected.end(),
+      {"OrvanPdfVtJobSetPropertyA(0, \"DestinationDirectory\", \"C:\\Daten\\Berichte\") = 1",
+       "OrvanPdfVtJobSetPropertyA(0, \"SaveAction\", \"1\") = 1",
+       "OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1", "OrvanPdfVtJobFree(0) = 1"});
+  EXPECT_EQ(api_.log, expected);
   EXPECT_EQ(
       Trace(),
       (Lines{"InitPrintJob", "GetPrivateDocInfos", "Old DestinationDirectory:D:\\PDF",
@@ -212,23 +217,10 @@ TEST_F(PrintJobTest, TheConfigurationDialogShowsTheDocumentsInformationAndACance
   stored_for_dialog["InternalUse"] = "10";
   std::map<std::string, std::string> job_for_dialog = stored_for_dialog;
   job_for_dialog["PrinterName"] = "Orvan pdf vatner";
-  const Lines until_dialog = {
-      "OrvanPdfVtJobCreate(-1) = 1 handle=0",
-      "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
-      "OrvanPdfVtJobInitDevModeProperty(0, 1) = 1 found=1",
-      "OrvanPdfVtJobGetPropertyA(0, \"Title\", 1024) = 1 \"alt\"",
-      "OrvanPdfVtJobGetPropertyA(0, \"Author\", 1024) = 1 \"alter Autor\"",
-      "OrvanPdfVtJobGetPropertyA(0, \"Subject\", 1024) = 1 \"alt s\"",
-      "OrvanPdfVtJobGetPropertyA(0, \"Keywords\", 1024) = 1 \"alt k\"",
-      "OrvanPdfVtJobGetPropertyA(0, \"DestinationDirectory\", 1024) = 1 \"D:\\PDF\"",
-      "OrvanPdfVtJobGetPropertyA(0, \"SaveAction\", 1024) = 1 \"0\"",
-      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"Quartalsbericht\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"Erika Muster\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Subject\", \"Umsatz\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Keywords\", \"Q3\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"InternalUse\", \"10\") = 1",
-      "OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1",
-  };
+  Lines until_dialog = kJobZeroPrepared;
+  until_dialog.insert(until_dialog.end(),
+                      {"OrvanPdfVtJobSetPropertyA(0, \"InternalUse\", \"10\") = 1",
+                       "OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1"});
   const Lines restore = {
       "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"alt\") = 1",
       "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"alter Autor\") = 1",
