@@ -37,6 +37,9 @@ class ScopedHandle {
   HANDLE h_;
 };
 
+// Any address inside this module's image tells the loader which module holds this code.
+const char kOwnModuleMarker = 0;
+
 }  // namespace
 
 std::string Win32Environment::Get(const std::string& name) const {
@@ -116,8 +119,14 @@ std::uintptr_t Win32UserInterface::FindWindowByClass(const std::string& class_na
 }
 
 bool Win32ResourceStrings::Load(std::int32_t id, std::string* text) {
-  const HMODULE module = GetModuleHandleA("OrvanpdfVtAddin.dll");
-  if (module == nullptr) return false;
+  // The module is found by an address inside its image, not by its file name, so that a
+  // renamed DLL still finds its own table; its reference count is left alone.
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          &kOwnModuleMarker, &module)) {
+    return false;
+  }
   const wchar_t* resource = nullptr;
   // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
   const int length =

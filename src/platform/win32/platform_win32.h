@@ -60,7 +60,8 @@ class Win32NativeCode final : public NativeCode {
   std::int32_t RunCode(std::size_t size, const CodeWriter& write) override;
 };
 
-// The string table of the add-in's own module.
+// The string table of the module that holds this code (the add-in DLL, whatever its file name;
+// a test program that links the core carries its own copy of the table).
 class Win32ResourceStrings final : public ResourceStrings {
  public:
   bool Load(std::int32_t id, std::string* text) override;
