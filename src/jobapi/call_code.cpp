@@ -93,6 +93,7 @@ std::vector<std::uint8_t> X64CallCode::Build(std::span<const std::int64_t> argum
 
   bytes({0x48, 0x81, 0xEC});  // sub rsp, frame
   imm(frame, 4);
+  const auto prologue_size = static_cast<std::uint8_t>(code.size());
   for (std::size_t i = 4; i < arguments.size(); ++i) {
     bytes({0x48, 0xB8});  // mov rax, imm64
     imm(static_cast<std::uint64_t>(arguments[i]), 8);
@@ -111,6 +112,20 @@ std::vector<std::uint8_t> X64CallCode::Build(std::span<const std::int64_t> argum
   bytes({0x48, 0x81, 0xC4});  // add rsp, frame
   imm(frame, 4);
   bytes({kRet, kInt3});
+  const auto code_end = static_cast<std::uint32_t>(code.size());
+
+  // Unwind information: version 1, no handler, the prologue's size, two unwind code slots and no
+  // frame register; UWOP_ALLOC_LARGE (1) with operation info 0 at the prologue's end, the
+  // allocation in the next slot in units of 8 bytes.
+  while (code.size() % 4 != 0)
+    code.push_back(kInt3);
+  const auto unwind_info = static_cast<std::uint32_t>(code.size());
+  bytes({0x01, prologue_size, 0x02, 0x00, prologue_size, 0x01});
+  imm(frame / 8, 2);
+  // The function table entry: begin, end, unwind information.
+  imm(0, 4);
+  imm(code_end, 4);
+  imm(unwind_info, 4);
   return code;
 }
 

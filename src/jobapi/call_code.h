@@ -47,9 +47,18 @@ class X86CallCode {
 // x86-64 code for the Windows x64 convention: arguments 1 to 4 in rcx, rdx, r8 and r9, 32 bytes
 // of shadow space, further arguments on the stack, the stack 16-byte aligned at the call.
 // Arguments are pointer-sized; the result is the low 32 bits of rax.
+//
+// The code carries what an exception needs to unwind through its frame: behind the code, at a
+// multiple of 4, its unwind information (UNWIND_INFO: the prologue's stack allocation) and, as
+// the last kFunctionEntrySize bytes, its function table entry (RUNTIME_FUNCTION: start and end
+// of the code and the unwind information, as offsets from the first byte). The platform
+// registers that entry while the code runs.
 class X64CallCode {
  public:
-  // The code for the arguments, to be placed at an address that is a multiple of 16.
+  static constexpr std::size_t kFunctionEntrySize = 12;
+
+  // The code for the arguments, to be placed at an address that is a multiple of 16; it starts
+  // at the first byte.
   static std::vector<std::uint8_t> Build(std::span<const std::int64_t> arguments,
                                          std::uint64_t target);
 };

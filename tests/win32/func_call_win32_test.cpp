@@ -50,6 +50,24 @@ TEST_F(FuncCallWin32, ExportsReceiveTheirArgumentsInOrderAndTheirResultComesBack
   }
 }
 
+// An exception raised in the called function reaches a handler beyond the call code, whose
+// frame the host can unwind (without its unwind information the process ends here); meanwhile
+// the code's pages are executable and not writable.
+TEST_F(FuncCallWin32, ExceptionsUnwindThroughTheCallCodeWhosePagesAreNotWritable) {
+  EXPECT_EQ(Call("CallerProtection", {}), PAGE_EXECUTE_READ);
+  for (const std::size_t n : {1u, 12u}) {  // frames of different sizes
+    std::vector<std::intptr_t> args(n, 0);
+    args[0] = 42;
+    int thrown = 0;
+    try {
+      Call("ThrowValue", args);
+    } catch (int value) {
+      thrown = value;
+    }
+    EXPECT_EQ(thrown, 42) << n << " arguments";
+  }
+}
+
 TEST_F(FuncCallWin32, AMissingExportShowsTheBoxAndAFailedLoadUnloadsTheLibraryBefore) {
   MessageBoxCapture capture;
   caller_.FunctionName("NoSuchExport");

@@ -1,4 +1,5 @@
 // Libraries loaded at run time and the pages that generated call code runs from.
+#include "jobapi/call_code.h"
 #include "platform/win32/platform_win32.h"
 #include "support/ansi_text.h"
 
@@ -31,6 +32,32 @@ class CodePages {
   void* base_;
 };
 
+#if defined(_WIN64)
+// The x64 call code's function table entry (the last bytes of its pages, see X64CallCode),
+// registered while the code runs so that an exception raised in the called function can be
+// unwound through the code's frame, and removed before the pages go.
+class FunctionTable {
+ public:
+  explicit FunctionTable(CodePages& pages) {
+    const std::span<std::uint8_t> bytes = pages.bytes();
+    if (bytes.size() < X64CallCode::kFunctionEntrySize) return;
+    auto* entry = reinterpret_cast<RUNTIME_FUNCTION*>(bytes.data() + bytes.size() -
+                                                      X64CallCode::kFunctionEntrySize);
+    if (RtlAddFunctionTable(entry, 1, pages.address())) entry_ = entry;
+  }
+  ~FunctionTable() {
+    if (entry_ != nullptr) RtlDeleteFunctionTable(entry_);
+  }
+  FunctionTable(const FunctionTable&) = delete;
+  FunctionTable& operator=(const FunctionTable&) = delete;
+
+  bool valid() const { return entry_ != nullptr; }
+
+ private:
+  RUNTIME_FUNCTION* entry_ = nullptr;
+};
+#endif
+
 }  // namespace
 
 NativeCode::Module Win32NativeCode::Load(const std::string& name) {
@@ -51,6 +78,10 @@ std::int32_t Win32NativeCode::RunCode(std::size_t size, const CodeWriter& write)
   if (!pages.valid()) return 0;
   const std::uintptr_t start = write(pages.bytes(), pages.address());
   if (!pages.MakeExecutable()) return 0;
+#if defined(_WIN64)
+  const FunctionTable unwind(pages);
+  if (!unwind.valid()) return 0;
+#endif
   const auto procedure = reinterpret_cast<WNDPROC>(start);
   return static_cast<std::int32_t>(CallWindowProcA(procedure, nullptr, 0, 0, 0));
 }
