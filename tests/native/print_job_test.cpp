@@ -63,12 +63,11 @@ class PrintJobTest : public OfficeTest {
   }
   ObjectRef Document() { return AsObject(Get(word_.application(), "ActiveDocument")); }
   // Runs the print set-up as the print command does, freeing the job afterwards.
-  std::int32_t SetUpPrint(bool quiet, DocInfos* old = nullptr) {
+  std::int32_t SetUpPrint(bool quiet) {
     std::int32_t job = -1;
-    DocInfos old_infos;
-    const std::int32_t result = InitPrintJob(job, old_infos, Document(), quiet);
+    DocInfos old;
+    const std::int32_t result = InitPrintJob(job, old, Document(), quiet);
     if (job >= 0) OrvanPdfVtJobFree(job, true);
-    if (old) *old = old_infos;
     return result;
   }
   // A run of its own: the former settings, the given failure, handles from 0, nothing recorded.
@@ -87,14 +86,6 @@ class PrintJobTest : public OfficeTest {
 };
 
 TEST_F(PrintJobTest, AvailabilityCountsOnlyErrorFiveHundredTwelveAsMissing) {
-  api_.next_handle = 0;  // 0 is a job like any other, freed at the end
-  EXPECT_TRUE(CheckIfVatnerIsAvailable(word_.application()));
-  EXPECT_EQ(
-      api_.log,
-      (Lines{"OrvanPdfVtJobCreate(-1) = 1 handle=0",
-             "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
-             "OrvanPdfVtJobInitDevModeProperty(0, 1) = 1 found=1", "OrvanPdfVtJobFree(0) = 1"}));
-
   const struct {
     const char* what;
     const char* failing_export;
@@ -119,14 +110,17 @@ TEST_F(PrintJobTest, AvailabilityCountsOnlyErrorFiveHundredTwelveAsMissing) {
     EXPECT_EQ(Trace(), trace);
     EXPECT_EQ(Boxes(), BoxFor(c.box));
     EXPECT_TRUE(api_.jobs.empty());
+    if (!*c.failing_export) {  // job 0 is a job like any other, freed at the end
+      Lines ready(kJobZeroPrepared.begin(), kJobZeroPrepared.begin() + 3);
+      ready.push_back("OrvanPdfVtJobFree(0) = 1");
+      EXPECT_EQ(api_.log, ready);
+    }
   }
 }
 
 TEST_F(PrintJobTest, ASavedDocumentWithSaveActionZeroSendsThePdfToItsFolder) {
   NextRun();
-  DocInfos old;
-  EXPECT_EQ(SetUpPrint(false, &old), 1);
-  EXPECT_EQ(old, (DocInfos{"alt", "alter Autor", "alt s", "alt k", "D:\\PDF", "0"}));
+  EXPECT_EQ(SetUpPrint(false), 1);
   Lines expected = kJobZeroPrepared;
   expected.insert(
       expected.end(),
