@@ -43,11 +43,8 @@ TEST(ValueConversion, StrictLongConversion) {
   EXPECT_EQ(ToLong(Value(2.5)), 2);  // half to even
   EXPECT_EQ(ToLong(Value(3.5)), 4);
   EXPECT_EQ(ToLong(Value("2.5")), 2);
-  EXPECT_EQ(ErrorOf(Value("          ")), vberr::kTypeMismatch);
-  EXPECT_EQ(ErrorOf(Value("")), vberr::kTypeMismatch);
-  EXPECT_EQ(ErrorOf(Value("12abc")), vberr::kTypeMismatch);
-  EXPECT_EQ(ErrorOf(Value("0x10")), vberr::kTypeMismatch);
-  EXPECT_EQ(ErrorOf(Value("nan")), vberr::kTypeMismatch);
+  for (const char* text : {"          ", "", "12abc", "0x10", "nan"})
+    EXPECT_EQ(ErrorOf(Value(text)), vberr::kTypeMismatch) << text;
   EXPECT_EQ(ErrorOf(Value(3e9)), vberr::kOverflow);
   EXPECT_EQ(ErrorOf(Value("2147483648")), vberr::kOverflow);
   EXPECT_EQ(ToLong(Value("-2147483648")), INT32_MIN);
