@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/win32/platform_win32.h"
@@ -16,22 +17,37 @@ TEST(SpoolerWin32, AnUnknownPrinterGivesAnEmptyRecord) {
   EXPECT_EQ(info.StatusText, "");
 }
 
+// Every text field holds a text of its own, so that reading one field for another shows.
 TEST(SpoolerWin32, TheRecordIsReadThroughThePlatformsOwnLayout) {
-  char port[] = "Ne00:";
-  char driver[] = "Orvan pdf vatner Driver";
-  std::vector<std::uint8_t> buffer(sizeof(PRINTER_INFO_2A));
+  char texts[][16] = {"server",   "printer", "share",     "port",     "driver",    "comment",
+                      "location", "sepfile", "processor", "datatype", "parameters"};
   PRINTER_INFO_2A record{};
-  record.pPortName = port;
-  record.pDriverName = driver;
+  record.pServerName = texts[0];
+  record.pPrinterName = texts[1];  // not part of the record the add-in reads
+  record.pShareName = texts[2];
+  record.pPortName = texts[3];
+  record.pDriverName = texts[4];
+  record.pComment = texts[5];
+  record.pLocation = texts[6];
+  record.pSepFile = texts[7];
+  record.pPrintProcessor = texts[8];
+  record.pDatatype = texts[9];
+  record.pParameters = texts[10];
   record.Status = PRINTER_STATUS_PAUSED;
   record.cJobs = 7;
+  std::vector<std::uint8_t> buffer(sizeof record);
   std::memcpy(buffer.data(), &record, sizeof record);
 
   win32::Win32Spooler spooler;
   const Spooler::Level2 read = spooler.Record(buffer.data());
-  EXPECT_EQ(read.port_name, port);
-  EXPECT_EQ(read.driver_name, driver);
-  EXPECT_EQ(read.server_name, nullptr);
+  const std::vector<std::string> fields = {
+      read.server_name, read.share_name, read.port_name,      read.driver_name,
+      read.comment,     read.location,   read.separator_file, read.print_processor,
+      read.datatype,    read.parameters};
+  const std::vector<std::string> expected = {"server",   "share",     "port",    "driver",
+                                             "comment",  "location",  "sepfile", "processor",
+                                             "datatype", "parameters"};
+  EXPECT_EQ(fields, expected);
   EXPECT_EQ(read.status, 1);
   EXPECT_EQ(read.jobs, 7);
   EXPECT_EQ(GetPrinterStatusText(read.status, 0), "Paused");

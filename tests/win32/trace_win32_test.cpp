@@ -1,6 +1,7 @@
 // The trace against the real environment, file system and regional formatting of Windows.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -86,15 +87,24 @@ TEST_F(TraceWin32, WritesStampedLinesInTheUsersGermanSettingsAndAppends) {
             "04.12.2026 23:05:12,25: CreateAddInCommandBarButton start\r\n"
             "04.12.2026 23:05:12: f\xFCr\r\n");
 
-  // The default platform's clock tells today's date in the same settings.
+  // The default platform's clock: in the same settings, the stamp lies between two readings of
+  // the local time taken around the call.
   DeleteFileA(file_.c_str());
+  SYSTEMTIME before, after;
+  GetLocalTime(&before);
   WriteTrace("now");
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  char date[16];
-  std::snprintf(date, sizeof date, "%02d.%02d.%04d ", st.wDay, st.wMonth, st.wYear);
+  GetLocalTime(&after);
+  const auto moment = [](const SYSTEMTIME& t) {
+    return std::array<int, 6>{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  };
   const std::string line = Read(file_);
-  EXPECT_EQ(line.rfind(date, 0), 0u) << line;
+  std::array<int, 6> stamp{};
+  ASSERT_EQ(std::sscanf(line.c_str(), "%2d.%2d.%4d %2d:%2d:%2d", &stamp[2], &stamp[1], &stamp[0],
+                        &stamp[3], &stamp[4], &stamp[5]),
+            6)
+      << line;
+  EXPECT_LE(moment(before), stamp) << line;
+  EXPECT_LE(stamp, moment(after)) << line;
   EXPECT_EQ(line.substr(line.size() - 7), ": now\r\n");
 }
 
