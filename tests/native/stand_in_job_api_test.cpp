@@ -22,19 +22,29 @@ class StandInJobApiTest : public OfficeTest {
   }
 };
 
-TEST_F(StandInJobApiTest, AJobsSettingsAreStoredForTheNextJobAndItsHandleIsFreed) {
+// A job's settings are stored for the next job. The DLL keeps its state in a file between calls:
+// handle 0 and what the dialog saw survive that text form.
+TEST_F(StandInJobApiTest, AJobsSettingsAreStoredForTheNextJobThroughTheStatesTextForm) {
+  const auto reload = [this] { api_ = sim::LoadState(sim::SaveState(api_)); };
   api_.printer_name = "Orvan pdf vatner (B\xFCro)";  // the library's texts are ANSI
+  api_.stored_settings["Title"] = "alt";
+  api_.next_handle = 0;
   ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
   EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Büro)");
+  reload();
 
   std::int32_t job = NewJob();
-  std::int32_t found = 0;
+  EXPECT_EQ(job, 0);
+  std::int32_t found = 0, outcome = 0;
   EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
   EXPECT_EQ(found, 1);
   EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "Quartalsbericht", false), 1);
+  reload();
+  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 1);
   EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 1);
   EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
   EXPECT_EQ(job, -1);
+  reload();
 
   job = NewJob();
   EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
@@ -42,43 +52,17 @@ TEST_F(StandInJobApiTest, AJobsSettingsAreStoredForTheNextJobAndItsHandleIsFreed
   EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "Title", title, 1024, false), 1);
   EXPECT_EQ(title, "Quartalsbericht");
   OrvanPdfVtJobFree(job, false);
-  EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_TRUE(Boxes().empty());
-}
-
-// The DLL keeps its state in a file between calls: handle 0, the dialogs seen and the log survive
-// that text form.
-TEST_F(StandInJobApiTest, HandleZeroAndWhatTheDialogSawSurviveTheStateFile) {
-  const auto reload = [this] { api_ = sim::LoadState(sim::SaveState(api_)); };
-  api_.next_handle = 0;
-  api_.stored_settings["Title"] = "alt";
-  reload();
-  std::int32_t job = NewJob();
-  EXPECT_EQ(job, 0);
-  reload();
-  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "neu", false), 1);
-  std::int32_t outcome = 0;
-  EXPECT_EQ(OrvanPdfVtJobShowDevModeProperty(job, outcome, false), 1);
-  reload();
-  EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
-  EXPECT_EQ(job, -1);
   reload();
 
   sim::DialogSeen seen{sim::JobApiState::DefaultSettings(), sim::JobApiState::DefaultSettings()};
-  seen.job_properties["PrinterName"] = "Orvan pdf vatner";
-  seen.job_properties["Title"] = "neu";
+  seen.job_properties["PrinterName"] = api_.printer_name;
+  seen.job_properties["Title"] = "Quartalsbericht";
   seen.stored_settings["Title"] = "alt";
   EXPECT_EQ(api_.dialogs, std::vector<sim::DialogSeen>{seen});
-  const std::vector<std::string> log = {
-      "OrvanPdfVtJobCreate(-1) = 1 handle=0",
-      "OrvanPdfVtJobSetPropertyA(0, \"PrinterName\", \"Orvan pdf vatner\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"neu\") = 1",
-      "OrvanPdfVtJobShowDevModeProperty(0) = 1 outcome=1",
-      "OrvanPdfVtJobFree(0) = 1",
-  };
-  EXPECT_EQ(api_.log, log);
+  EXPECT_EQ(CallsTo(api_, "OrvanPdfVtJobFree"),
+            (std::vector<std::string>{"OrvanPdfVtJobFree(0) = 1", "OrvanPdfVtJobFree(1) = 1"}));
   EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_EQ(api_.next_handle, 1);
+  EXPECT_TRUE(Boxes().empty());
 }
 
 // Calls against the contract fail: another argument count (more arguments would unbalance a

@@ -111,16 +111,6 @@ TEST_F(RegistryBehaviour, WritesCreateMissingParentsAndSkipUnknownTypes) {
   EXPECT_TRUE(GetRegistryKeyValue(kHkcu, deep, "bad").IsEmpty());
 }
 
-TEST_F(RegistryBehaviour, EnumerationWithZeroClassCapacityDeliversNamesAsMoreData) {
-  CreateRegistryKey(kHkcu, Path("e\\First"));
-  const RegKey k = Open(Path("e"));
-  std::string name;
-  EXPECT_EQ(api().EnumKey(k, 0, 255, &name, 0), reg::kMoreData);
-  EXPECT_EQ(name, "First");
-  EXPECT_EQ(api().EnumKey(k, 1, 255, &name, 0), reg::kNoMoreItems);
-  api().CloseKey(k);
-}
-
 TEST_F(RegistryBehaviour, TreeDeletionRemovesEverySubkeyAndKeepsTheKeyWithItsValues) {
   const std::string key = Path("Application DevMode\\WINWORD.EXE");
   SetRegistryKeyValue(kHkcu, key, "kept", Value("yes"), 1);
