@@ -35,7 +35,8 @@ class CodePages {
 #if defined(_WIN64)
 // The x64 call code's function table entry (the last bytes of its pages, see X64CallCode),
 // registered while the code runs so that an exception raised in the called function can be
-// unwound through the code's frame, and removed before the pages go.
+// unwound through the code's frame, and removed before the pages go. (32-bit Windows finds its
+// handlers through the chain at fs:[0], which the 32-bit code leaves alone.)
 class FunctionTable {
  public:
   explicit FunctionTable(CodePages& pages) {
