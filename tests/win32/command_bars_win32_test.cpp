@@ -32,10 +32,6 @@ std::optional<std::string> ClipboardBitmap() {
   return seen;
 }
 
-std::string ClipboardText() {
-  return win32::Win32Platform().clipboard->GetText();
-}
-
 class CommandBarsWin32 : public OfficeTest {
  protected:
   CommandBarsWin32() : addin_(LoadLibraryA(ORVAN_ADDIN_DLL_PATH)) {
@@ -85,7 +81,7 @@ TEST_F(CommandBarsWin32, TheUsersPictureAndTextComeBackAfterButtonsGotTheirFaces
     EXPECT_EQ(button->face->substr(0, 5), "16x16");
   }
   EXPECT_EQ(ClipboardBitmap(), "5x3 #C81E1E");
-  EXPECT_EQ(ClipboardText(), "Notiz für später");
+  EXPECT_EQ(clipboard.GetText(), "Notiz für später");
   clipboard.Clear();
 }
 
