@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "support/ansi_text.h"
@@ -14,8 +13,6 @@ namespace orvan {
 namespace {
 
 constexpr std::int32_t kTextBufferSize = 1024;
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kInternalError = 51;
 
 struct ModuleState {
   std::unique_ptr<FunctionCaller> caller;
@@ -69,20 +66,6 @@ std::int32_t Report(std::int32_t job_handle, std::int32_t result, const char* op
                     bool quiet) {
   if (!quiet) CheckResult(job_handle, result, operation);
   return result;
-}
-
-// The run-time error number of the exception in flight: a VbError's own, 7 for memory, 51 for
-// anything else.
-std::int32_t ErrorNumberInFlight() {
-  try {
-    throw;
-  } catch (const VbError& e) {
-    return e.number();
-  } catch (const std::bad_alloc&) {
-    return kOutOfMemory;
-  } catch (...) {
-    return kInternalError;
-  }
 }
 
 std::int32_t Low16(std::int32_t number) {
@@ -181,7 +164,7 @@ void CheckResult(std::int32_t job_handle, std::int32_t result,
   } catch (...) {
     // Nothing escapes the report; should even its own box fail, the failure goes unreported.
     try {
-      MsgBox("Error " + std::to_string(ErrorNumberInFlight()) + " occured in Sub CheckResult().",
+      MsgBox("Error " + std::to_string(CurrentError().number()) + " occured in Sub CheckResult().",
              kStyleExclamation);
     } catch (...) {
     }
