@@ -40,7 +40,7 @@ std::uint32_t Win32Graphics::SysColor(int index) {
 
 Graphics::Bitmap Win32Graphics::CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
                                                    std::span<const ColorMap> map) {
-  const HMODULE module = GetModuleHandleA("OrvanpdfVtAddin.dll");
+  const HMODULE module = OwnModule();
   if (module == nullptr) return 0;
   // comctl32 only reads the map; its parameter is not declared const.
   auto* entries = reinterpret_cast<COLORMAP*>(const_cast<ColorMap*>(map.data()));

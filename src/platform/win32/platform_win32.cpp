@@ -42,6 +42,16 @@ const char kOwnModuleMarker = 0;
 
 }  // namespace
 
+HMODULE OwnModule() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          &kOwnModuleMarker, &module)) {
+    return nullptr;
+  }
+  return module;
+}
+
 std::string Win32Environment::Get(const std::string& name) const {
   const std::string ansi_name = Utf8ToAnsi(name);
   const DWORD needed = GetEnvironmentVariableA(ansi_name.c_str(), nullptr, 0);
@@ -119,14 +129,8 @@ std::uintptr_t Win32UserInterface::FindWindowByClass(const std::string& class_na
 }
 
 bool Win32ResourceStrings::Load(std::int32_t id, std::string* text) {
-  // The module is found by an address inside its image, not by its file name, so that a
-  // renamed DLL still finds its own table; its reference count is left alone.
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExA(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          &kOwnModuleMarker, &module)) {
-    return false;
-  }
+  const HMODULE module = OwnModule();
+  if (module == nullptr) return false;
   const wchar_t* resource = nullptr;
   // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
   const int length =

@@ -11,6 +11,11 @@
 
 namespace orvan::win32 {
 
+// The module that holds this code (the add-in DLL, or a program the core is linked into),
+// found by an address inside its image rather than by its file name, so that a renamed DLL still
+// finds its own resources; its reference count is left alone. Null when the loader cannot say.
+HMODULE OwnModule();
+
 class Win32Environment final : public Environment {
  public:
   std::string Get(const std::string& name) const override;
