@@ -117,7 +117,8 @@ AppKind KindOf(const ObjectRef& object);
 
 // A stretch in which every error is ignored, step by step ("On Error Resume Next"): each step is
 // written as its own Step call, so a refusing host call skips that step alone and the code shows
-// which steps may fail. The error of the last failed step is kept, like Err.
+// which steps may fail. The error of the last failed step is kept, like Err; a failure that is no
+// run-time error is kept as the one Basic would have (out of memory 7, else 51).
 class ErrorsIgnored {
  public:
   template <typename F>
@@ -125,8 +126,8 @@ class ErrorsIgnored {
     try {
       step();
       return true;
-    } catch (const VbError& e) {
-      last_error_ = e;
+    } catch (...) {
+      last_error_ = CurrentError();
       return false;
     }
   }

@@ -1,6 +1,8 @@
 // Host objects by member name: Basic's error rules.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "doubles/raised_error.h"
 #include "support/automation.h"
 
@@ -23,6 +25,9 @@ TEST(MemberAccess, ErrorsIgnoredSkipsOnlyTheFailingStep) {
   EXPECT_EQ(done, 2);
   ASSERT_TRUE(resume.LastError().has_value());
   EXPECT_EQ(resume.LastError()->number(), 1004);
+  // Running out of memory is skipped like any run-time error, as error 7.
+  EXPECT_FALSE(resume.Step([] { throw std::bad_alloc(); }));
+  EXPECT_EQ(resume.LastError()->number(), vberr::kOutOfMemory);
   resume.Clear();
   EXPECT_FALSE(resume.LastError().has_value());
 }
