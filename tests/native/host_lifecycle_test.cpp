@@ -20,6 +20,7 @@ using Lines = std::vector<std::string>;
 constexpr const char* kOffice = "C:\\Program Files\\Microsoft Office\\Office16\\";
 constexpr const char* kProductKey = "Software\\Orvan software GmbH\\Orvan pdf vatner\\";
 constexpr const char* kPrograms[] = {"WINWORD.EXE", "EXCEL.EXE", "POWERPNT.EXE"};
+constexpr std::int32_t kStartup = 1;       // ext_cm_Startup
 constexpr std::int32_t kHostShutdown = 0;  // ext_dm_HostShutdown
 
 // What the three hosts do differently, as the evidence shows it.
@@ -69,7 +70,8 @@ class AddinTest : public OfficeTest {
     g_bAutomationMode = false;
   }
 
-  // Office starts: the host with one saved document, then the add-in created and connected.
+  // Office starts: the host with one saved document, then the add-in created and connected at
+  // start-up, and told that the host's start is complete.
   void Start(HostType type, sim::DocumentData document = Report()) {
     const HostCase& c = kHostCases[static_cast<std::size_t>(type)];
     type_ = type;
@@ -79,7 +81,8 @@ class AddinTest : public OfficeTest {
     host_->Open(std::move(document));
     designer_ = std::make_unique<AddinDesigner>(c.kind);
     designer_->AddinInstance_Initialize();
-    designer_->IDTExtensibility2_OnConnection(host_->application(), std::int32_t{0}, nullptr);
+    designer_->IDTExtensibility2_OnConnection(host_->application(), kStartup, nullptr);
+    designer_->IDTExtensibility2_OnStartupComplete();
   }
   // Office closes: the add-in disconnected and released, the host gone.
   void Close() {
@@ -186,14 +189,22 @@ TEST_P(EveryHost, ConnectPrintTwiceConfigureDisconnectAndReconnect) {
   EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobFree").front().rfind("OrvanPdfVtJobFree(0) = 1", 0),
             0u);
 
-  // Config, cancelled: the dialog opened on a job, and nothing it changed was kept.
+  // Config on the toolbar, then in the menu, cancelled: the dialog opened on a job each time, and
+  // nothing it changed was kept.
   api_.dialog_outcome = 0;
   EXPECT_FALSE(Click(kConfigTag));
-  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), 1u);
+  EXPECT_FALSE(Click(kConfigMenuTag));
+  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), 2u);
   EXPECT_EQ(StoredDocInfos(api_.stored_settings), StoredDocInfos(settings_before));
   EXPECT_TRUE(api_.jobs.empty());
   EXPECT_EQ(fakes_.office->prints.size(), 2u);
   EXPECT_TRUE(Boxes().empty()) << Texts().front();
+  // While the printer's settings can be stored, Config's job set-up tells its failures.
+  api_.failures["OrvanPdfVtJobInitDevModeProperty"] = {.remaining = 1, .after = 1};
+  Click(kConfigTag);
+  EXPECT_EQ(Texts(), Lines{"Fehler 1: Simulated failure"});
+  EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), 2u);
+  Boxes().clear();
 
   // The user docks the toolbar on the left; Office closes and starts again.
   Store().UserMovesBar(*Toolbar(), sim::mso::kBarLeft, 1, 0, 0);
@@ -287,8 +298,10 @@ TEST_F(AddinTest, StartUpSettingsThatCannotBeStoredTakeTheConfigCommandAway) {
   EXPECT_EQ(Store().ClickHandlers(), 2u);
   EXPECT_TRUE(Boxes().empty()) << Texts().front();
 
-  // A print whose job cannot take the printer's settings still goes ahead, without a word.
+  // A print whose job can neither take nor store the printer's settings still goes ahead, and
+  // storing the former ones after it fails quietly too.
   api_.failures["OrvanPdfVtJobInitDevModeProperty"] = {.remaining = 1};
+  api_.failures["OrvanPdfVtJobSaveDevModeProperty"] = {.remaining = 2};
   Click(kStartTag);
   EXPECT_EQ(fakes_.office->prints.size(), 1u);
   EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
@@ -308,13 +321,16 @@ TEST_F(AddinTest, ExcelWithoutItsStandardBarGetsNoToolbarAndIsTold) {
   EXPECT_EQ(Store().ClickHandlers(), 0u);
 }
 
-// The printer switch and the job set-up, as the user learns of their failures.
+// The printer switch, the job set-up and the write-back after the print, as the user learns of
+// their failures.
 TEST_F(AddinTest, PrinterSwitchAndJobSetUpFailuresAsTheUserSeesThem) {
   struct Case {
     const char* what;
     std::function<void()> arrange;
     Lines boxes;
     const char* printer_after;
+    std::size_t prints = 0;
+    std::size_t stores = 0;  // printer settings stored during the click
   };
   const Case cases[] = {
       {"PDF printer not installed in the host",
@@ -335,11 +351,28 @@ TEST_F(AddinTest, PrinterSwitchAndJobSetUpFailuresAsTheUserSeesThem) {
        [this] { api_.failures["OrvanPdfVtJobSetPropertyA"] = {.remaining = 1}; },
        {"Simulated failure"},
        "Orvan pdf vatner"},
+      // After the printer name, four document properties, folder and save action.
+      {"writing the former information back failing, after the switch back",
+       [this] { api_.failures["OrvanPdfVtJobSetPropertyA"] = {.remaining = 1, .after = 7}; },
+       {"Simulated failure"},
+       "HP LaserJet 4",
+       1,
+       1},
+      {"switching back failing, which nobody is told",
+       [this] {
+         fakes_.office->Fail("Dialog(97).Execute", {5000, "Druckerfehler", "Word", -1, 1});
+       },
+       {},
+       "Orvan pdf vatner",
+       1,
+       2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Start(HostType::kWord);
     Boxes().clear();
+    fakes_.office->prints.clear();
+    api_.log.clear();
     c.arrange();
     Click(kStartTag);
     ASSERT_EQ(Boxes().size(), c.boxes.size());
@@ -347,11 +380,13 @@ TEST_F(AddinTest, PrinterSwitchAndJobSetUpFailuresAsTheUserSeesThem) {
       EXPECT_NE(Boxes()[i].text.find(c.boxes[i]), std::string::npos) << Boxes()[i].text;
       EXPECT_EQ(Boxes()[i].style, 48u);
     }
-    EXPECT_TRUE(fakes_.office->prints.empty());
+    EXPECT_EQ(fakes_.office->prints.size(), c.prints);
+    EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobSaveDevModeProperty").size(), c.stores);
     EXPECT_EQ(host_->active_printer(), c.printer_after);
     EXPECT_TRUE(api_.jobs.empty());
     Close();
     fakes_.office->Reset("Application.ActivePrinter");
+    fakes_.office->Reset("Dialog(97).Execute");
     fakes_.office->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
   }
 }
@@ -438,9 +473,11 @@ TEST_F(AddinTest, ExcelsStartButtonFollowsItsPrintButton) {
   Store().UserDeletesControl(*print);
   Start(HostType::kExcel);
   EXPECT_EQ(Controller().PrintButton(), nullptr);
-  Control(kStartTag)->enabled = false;
-  Store().RaiseOnUpdate();
-  EXPECT_FALSE(Control(kStartTag)->enabled);
+  for (const bool enabled : {true, false}) {
+    Control(kStartTag)->enabled = enabled;
+    Store().RaiseOnUpdate();
+    EXPECT_EQ(Control(kStartTag)->enabled, enabled);
+  }
   EXPECT_TRUE(Store().event_errors.empty());
 }
 
