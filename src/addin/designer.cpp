@@ -2,6 +2,7 @@
 
 #include "hosts/document_checks.h"
 #include "printjob/print_job.h"
+#include "support/utf8.h"
 
 namespace orvan {
 
@@ -99,9 +100,62 @@ void AddinDesigner::p_mctlBtnCommandBarEvents_OnUpdate() noexcept {
   // left as it is.
   ErrorsIgnored ignored;
   ignored.Step([&] {
-    const Value enabled = Get(Controller().PrintButton(), "Enabled");
-    Put(p_mctlBtnEvents_.object(), "Enabled", enabled);
+    const Value enabled = orvan::Get(Controller().PrintButton(), "Enabled");
+    orvan::Put(p_mctlBtnEvents_.object(), "Enabled", enabled);
   });
+}
+
+}  // namespace orvan
+
+namespace orvan {
+namespace {
+
+// Argument i of a call: by position, else by the parameter's name; missing when not given.
+Value Argument(const Args& args, std::size_t i, const char* name) {
+  if (i < args.positional.size()) return args.positional[i];
+  for (const NamedArgument& a : args.named) {
+    if (utf8::TextEquals(a.name, name)) return a.value;
+  }
+  return Value::Missing();
+}
+
+Value Required(const Args& args, std::size_t i, const char* name) {
+  Value v = Argument(args, i, name);
+  if (v.IsMissing()) throw VbError::Runtime(vberr::kArgumentNotOptional);
+  return v;
+}
+
+}  // namespace
+
+void AddinDesigner::Put(const std::string& /*member*/, const Value& /*value*/,
+                        const Args& /*args*/) {
+  throw VbError::Runtime(vberr::kMemberNotFound);
+}
+
+Value AddinDesigner::Call(const std::string& member, const Args& args) {
+  const std::string name = utf8::UpperCase(member);
+  if (name == "ADDININSTANCE_INITIALIZE") {
+    AddinInstance_Initialize();
+  } else if (name == "DOINIT") {
+    Controller().DoInit(AsObject(Required(args, 0, "Application")),
+                        Argument(args, 1, "ConnectMode"), Argument(args, 2, "AddInInst"));
+  } else if (name == "DODEINIT") {
+    // A client that takes the add-in down gives no mode; it closes the add-in as a user would.
+    Value mode = Argument(args, 0, "RemoveMode");
+    Controller().DoDeInit(mode.IsMissing() ? Value(kUserClosed) : mode);
+  } else if (name == "P_MCTLBTNEVENTS_CLICK" || name == "P_MCTLBTNEVENTS2_CLICK") {
+    const ObjectRef ctrl = AsObject(Required(args, 0, "Ctrl"));
+    const Value cancel = Argument(args, 1, "CancelDefault");
+    bool cancel_default = !cancel.IsMissing() && ToLong(cancel) != 0;
+    if (name == "P_MCTLBTNEVENTS_CLICK") {
+      p_mctlBtnEvents_Click(ctrl, cancel_default);
+    } else {
+      p_mctlBtnEvents2_Click(ctrl, cancel_default);
+    }
+  } else {
+    throw VbError::Runtime(vberr::kMemberNotFound);
+  }
+  return Value();
 }
 
 }  // namespace orvan

@@ -11,7 +11,10 @@
 
 namespace orvan {
 
-class AddinDesigner {
+// Also an automation object: besides its own members it answers "DoInit" and "DoDeInit"
+// (forwarded to its controller) and, in every host, the two click handlers by name, which is how
+// the automation class Addin reaches them.
+class AddinDesigner final : public Object {
  public:
   // The designer of Word, Excel or PowerPoint, holding no controller yet: its creator calls
   // AddinInstance_Initialize, as the host's creation of the object does.
@@ -41,6 +44,10 @@ class AddinDesigner {
   void p_mctlBtnCommandBarEvents_OnUpdate() noexcept;
 
   const std::shared_ptr<HostController>& p_mobjDesigner() const { return p_mobjDesigner_; }
+
+  Value Get(const std::string& member, const Args& args) override { return Call(member, args); }
+  void Put(const std::string& member, const Value& value, const Args& args) override;
+  Value Call(const std::string& member, const Args& args) override;
 
  private:
   // The controller; error 91 when there is none.

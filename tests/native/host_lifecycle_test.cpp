@@ -2,6 +2,7 @@
 // disconnected and connected again; and the ways start-up and the print command fail.
 #include <gtest/gtest.h>
 
+#include "addin/addin.h"
 #include "addin/designer.h"
 #include "commandbars/command_bar_names.h"
 #include "commandbars/toolbar.h"
@@ -424,6 +425,57 @@ TEST_F(AddinTest, InAutomationModeTheBarsAreMadeButNothingIsHooked) {
   EXPECT_EQ(Store().ClickHandlers() + Store().UpdateHandlers(), 0u);
   Click(kStartTag);
   EXPECT_TRUE(fakes_.office->prints.empty());
+}
+
+// A macro in PowerPoint drives the add-in: Init with an object that is no Office application
+// makes no designer and fails; with the application it starts the add-in in automation mode;
+// only the toolbar's two tags raise a command; DeInit takes the add-in down.
+TEST_F(AddinTest, AMacroDrivesTheAddinThroughTheAddinClass) {
+  type_ = HostType::kPowerPoint;
+  fakes_.modules.executable = std::string(kOffice) + "POWERPNT.EXE";
+  host_ = std::make_unique<FakeOfficeHost>(HostType::kPowerPoint, fakes_.office);
+  host_->Open(Report());
+  Addin addin;
+  try {
+    addin.Init(ObjectRef(std::make_shared<sim::FakeObject>(fakes_.office, "Chart")));
+    ADD_FAILURE() << "Init with a chart did not fail";
+  } catch (const VbError& e) {
+    EXPECT_EQ(e.number(), vberr::kObjectRequired);
+  }
+  EXPECT_TRUE(addin.AddinDsr().IsEmpty());
+  EXPECT_TRUE(g_bAutomationMode);
+
+  addin.Init(host_->application());
+  ASSERT_NE(Toolbar(), nullptr);
+  EXPECT_EQ(Store().ClickHandlers(), 0u);
+  const auto designer = std::dynamic_pointer_cast<AddinDesigner>(addin.AddinDsr().AsObject());
+  ASSERT_TRUE(designer);
+  const struct {
+    std::string tag;
+    std::size_t prints, dialogs;
+  } pushes[] = {{kStartTag, 1, 0},
+                {kConfigTag, 1, 1},
+                {"orvan pdf vatner start", 1, 1},
+                {kStartMenuTag, 1, 1},
+                {kStartTag, 2, 1}};
+  for (const auto& push : pushes) {
+    ObjectRef control;
+    if (push.tag == kStartTag || push.tag == kConfigTag) {
+      const std::int16_t index = push.tag == kStartTag ? 0 : 1;
+      control = designer->p_mobjDesigner()->ToolbarButtons(index);
+    } else {
+      auto own = std::make_shared<sim::FakeObject>(fakes_.office, "Own");
+      own->Field("Tag", push.tag);
+      control = own;
+    }
+    addin.PushButtonEvent(host_->application(), control);
+    EXPECT_EQ(fakes_.office->prints.size(), push.prints) << push.tag;
+    EXPECT_EQ(sim::CallsTo(api_, "OrvanPdfVtJobShowDevModeProperty").size(), push.dialogs)
+        << push.tag;
+  }
+  addin.DeInit(host_->application());
+  EXPECT_EQ(Toolbar(), nullptr);
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(AddinTest, AControllerWithOnlyStartHooksOnlyStart) {
