@@ -19,6 +19,10 @@ const IID kIidPowerPointApplication = {
     0x91493442, 0x5A91, 0x11CF, {0x87, 0x00, 0x00, 0xAA, 0x00, 0x60, 0x26, 0x3B}};
 const IID kIidCommandBarButton = {
     0x000C030E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidCommandBarButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidCommandBarsEvents = {
+    0x000C0352, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace {
 
@@ -51,6 +55,9 @@ VbError MappedError(HRESULT hr) {
       return VbError(ErrorNumber(hr), "Automation error");
   }
 }
+
+std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface which,
+                                              EventHandler handler);
 
 // Host objects by IDispatch.
 class DispatchObject final : public Object {
@@ -88,6 +95,10 @@ class DispatchObject final : public Object {
       }
     }
     return false;
+  }
+
+  std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler) override {
+    return ConnectPoint(dispatch_.get(), which, std::move(handler));
   }
 
   IDispatch* dispatch() const { return dispatch_.get(); }
@@ -306,7 +317,122 @@ class ObjectDispatch final : public IDispatch {
   std::atomic<ULONG> references_{1};
 };
 
+// The sink a connection point calls: an IDispatch answering one event dispinterface, whose
+// DISPID 1 is the event (Click with Ctrl and CancelDefault by reference, or OnUpdate). The
+// connection cuts it off from its handler when it ends, so a late call reaches nobody.
+class EventSinkDispatch final : public IDispatch {
+ public:
+  EventSinkDispatch(const IID& events, EventInterface which, EventHandler handler)
+      : events_(events), which_(which), handler_(std::move(handler)) {}
+
+  void Disconnect() { handler_ = nullptr; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, events_)) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (ids == nullptr) return E_POINTER;
+    for (UINT i = 0; i < count; ++i)
+      ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                   EXCEPINFO* info, UINT* bad_argument) override {
+    if (id != 1) return DISP_E_MEMBERNOTFOUND;
+    const UINT count = params ? params->cArgs : 0;
+    try {
+      if (which_ == EventInterface::kCommandBarsEvents) {
+        if (count != 0) return DISP_E_BADPARAMCOUNT;
+        if (const EventHandler handler = handler_) handler("OnUpdate", {});
+        return S_OK;
+      }
+      // Click(Ctrl, CancelDefault): the arguments arrive last to first.
+      if (count != 2) return DISP_E_BADPARAMCOUNT;
+      VARIANT& cancel = params->rgvarg[0];
+      if (cancel.vt != (VT_BYREF | VT_BOOL) || cancel.pboolVal == nullptr) {
+        if (bad_argument) *bad_argument = 0;
+        return DISP_E_TYPEMISMATCH;
+      }
+      Value args[2] = {FromVariant(params->rgvarg[1]), Value(*cancel.pboolVal != VARIANT_FALSE)};
+      // A copy: the handler may end this very connection.
+      if (const EventHandler handler = handler_) handler("Click", args);
+      *cancel.pboolVal = ToLong(args[1]) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    } catch (...) {
+      FillExcepInfo(CurrentError(), info);
+      return DISP_E_EXCEPTION;
+    }
+  }
+
+ private:
+  ~EventSinkDispatch() = default;
+
+  const IID& events_;
+  EventInterface which_;
+  EventHandler handler_;
+  std::atomic<ULONG> references_{1};
+};
+
+// One advised sink; ending the connection unadvises it.
+class PointConnection final : public EventConnection {
+ public:
+  PointConnection(ComPtr<IConnectionPoint> point, ComPtr<EventSinkDispatch> sink, DWORD cookie)
+      : point_(std::move(point)), sink_(std::move(sink)), cookie_(cookie) {}
+  ~PointConnection() override {
+    sink_->Disconnect();
+    point_->Unadvise(cookie_);
+  }
+
+ private:
+  ComPtr<IConnectionPoint> point_;
+  ComPtr<EventSinkDispatch> sink_;
+  DWORD cookie_;
+};
+
 #pragma GCC diagnostic pop
+
+std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface which,
+                                              EventHandler handler) {
+  const IID& events = which == EventInterface::kCommandBarButtonEvents ? kIidCommandBarButtonEvents
+                                                                       : kIidCommandBarsEvents;
+  ComPtr<IConnectionPointContainer> container;
+  ComPtr<IConnectionPoint> point;
+  if (FAILED(source->QueryInterface(IID_IConnectionPointContainer,
+                                    reinterpret_cast<void**>(container.Receive()))) ||
+      !container || FAILED(container->FindConnectionPoint(events, point.Receive())) || !point) {
+    throw VbError::Runtime(vberr::kNoSuchEvents);
+  }
+  auto sink = ComPtr<EventSinkDispatch>::Adopt(new EventSinkDispatch(events, which,
+                                                                     std::move(handler)));
+  DWORD cookie = 0;
+  const HRESULT hr = point->Advise(sink.get(), &cookie);
+  if (FAILED(hr)) throw MappedError(hr);
+  return std::make_unique<PointConnection>(std::move(point), std::move(sink), cookie);
+}
 
 }  // namespace
 

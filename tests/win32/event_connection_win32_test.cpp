@@ -1,0 +1,204 @@
+// Events of host objects through their connection points, as Office raises them: the adapter
+// finds the point, advises its sink, delivers the event to the handler with CancelDefault written
+// back, and unadvises when the connection ends.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "doubles/raised_error.h"
+#include "platform/win32/com_win32.h"
+#include "platform/win32/dispatch_win32.h"
+
+namespace orvan::testing {
+namespace {
+
+using win32::ComPtr;
+
+const IID kButtonEvents = {
+    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kCommandBarsEvents = {
+    0x000C0352, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// An event source with one connection point for one dispinterface, all in one object. It asks
+// the sink for the dispinterface on Advise, as Office does, and raises DISPID 1.
+class FakeEventSource final : public IDispatch,
+                              public IConnectionPointContainer,
+                              public IConnectionPoint {
+ public:
+  explicit FakeEventSource(const IID& events, HRESULT advise_result = S_OK)
+      : events_(events), advise_result_(advise_result) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
+      *out = static_cast<IDispatch*>(this);
+    } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
+      *out = static_cast<IConnectionPointContainer*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }  // lives on the stack
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    *point = nullptr;
+    if (!IsEqualIID(riid, events_)) return CONNECT_E_NOCONNECTION;
+    *point = this;
+    AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+    *iid = events_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** c) override {
+    *c = this;
+    AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* unknown, DWORD* cookie) override {
+    if (FAILED(advise_result_)) return advise_result_;
+    IDispatch* dispatch = nullptr;
+    if (FAILED(unknown->QueryInterface(events_, reinterpret_cast<void**>(&dispatch)))) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
+    sink = ComPtr<IDispatch>::Adopt(dispatch);
+    *cookie = 42;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    unadvised.push_back(cookie);
+    sink.Reset();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+  // Raises the event: Click(Ctrl, CancelDefault) for buttons, OnUpdate() for the bars.
+  HRESULT Raise(VARIANT_BOOL* cancel_default, EXCEPINFO* info) {
+    VARIANT args[2];
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = cancel_default;
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = static_cast<IDispatch*>(this);
+    DISPPARAMS params{args, nullptr, cancel_default ? 2u : 0u, 0};
+    return sink->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, info,
+                        nullptr);
+  }
+
+  std::atomic<ULONG> references{1};
+  ComPtr<IDispatch> sink;
+  std::vector<DWORD> unadvised;
+
+ private:
+  const IID& events_;
+  HRESULT advise_result_;
+};
+
+#pragma GCC diagnostic pop
+
+TEST(EventConnectionWin32, ClickReachesTheHandlerAndCancelDefaultComesBack) {
+  FakeEventSource button(kButtonEvents);
+  {
+    const ObjectRef control = win32::WrapDispatch(&button);
+    std::vector<std::string> seen;
+    auto connection = control->Connect(EventInterface::kCommandBarButtonEvents,
+                                       [&](const std::string& event, std::span<Value> args) {
+                                         seen.push_back(event);
+                                         ASSERT_EQ(args.size(), 2u);
+                                         EXPECT_EQ(AsObject(args[0])->Kind(), AppKind::kOther);
+                                         EXPECT_FALSE(ToLong(args[1]) != 0);
+                                         args[1] = true;
+                                       });
+    ASSERT_TRUE(button.sink);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    EXPECT_EQ(button.Raise(&cancel, nullptr), S_OK);
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+    EXPECT_EQ(seen, std::vector<std::string>{"Click"});
+    EXPECT_TRUE(button.unadvised.empty());
+
+    // A sink kept by the source after the connection ended reaches nobody.
+    const ComPtr<IDispatch> kept = button.sink;
+    connection.reset();
+    EXPECT_EQ(button.unadvised, std::vector<DWORD>{42});
+    button.sink = kept;
+    cancel = VARIANT_FALSE;
+    EXPECT_EQ(button.Raise(&cancel, nullptr), S_OK);
+    EXPECT_EQ(seen.size(), 1u);
+    button.sink.Reset();
+  }
+  EXPECT_EQ(button.references, 1u);
+}
+
+TEST(EventConnectionWin32, OnUpdateAndHandlerErrorsGoBackToTheSource) {
+  FakeEventSource bars(kCommandBarsEvents);
+  const ObjectRef object = win32::WrapDispatch(&bars);
+  int updates = 0;
+  auto connection = object->Connect(EventInterface::kCommandBarsEvents,
+                                    [&](const std::string& event, std::span<Value> args) {
+                                      EXPECT_EQ(event, "OnUpdate");
+                                      EXPECT_TRUE(args.empty());
+                                      if (++updates == 2) throw VbError(1004, "Nope", "Test");
+                                    });
+  EXPECT_EQ(bars.Raise(nullptr, nullptr), S_OK);
+  EXCEPINFO info{};
+  EXPECT_EQ(bars.Raise(nullptr, &info), DISP_E_EXCEPTION);
+  EXPECT_EQ(win32::ErrorFromResult(DISP_E_EXCEPTION, &info).number(), 1004);
+  EXPECT_EQ(updates, 2);
+}
+
+TEST(EventConnectionWin32, ObjectsWithoutThoseEventsRefuse) {
+  FakeEventSource bars(kCommandBarsEvents);
+  FakeEventSource full(kButtonEvents, CONNECT_E_ADVISELIMIT);
+  struct Plain final : Object {  // exposed by the adapter, without any connection point
+    Value Get(const std::string&, const Args&) override { return {}; }
+    void Put(const std::string&, const Value&, const Args&) override {}
+    Value Call(const std::string&, const Args&) override { return {}; }
+  };
+  const ObjectRef plain = std::make_shared<Plain>();
+  const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(plain));
+  const struct {
+    const char* what;
+    IDispatch* source;
+    std::int32_t number;
+  } cases[] = {
+      {"no connection points", exposed.get(), vberr::kNoSuchEvents},
+      {"other events only", &bars, vberr::kNoSuchEvents},
+      {"advise refused", &full, static_cast<std::int32_t>(CONNECT_E_ADVISELIMIT)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ObjectRef object = win32::WrapDispatch(c.source);
+    EXPECT_EQ(ErrorNumberOf([&] {
+                object->Connect(EventInterface::kCommandBarButtonEvents,
+                                [](const std::string&, std::span<Value>) {});
+              }),
+              c.number);
+  }
+  EXPECT_EQ(bars.references, 1u);
+  EXPECT_EQ(full.references, 1u);
+}
+
+}  // namespace
+}  // namespace orvan::testing
