@@ -1,7 +1,8 @@
 # Static checks of a built Windows binary, run as a test:
-#   cmake -DOBJDUMP=... -DFILE=... -DFORMAT=pei-i386|pei-x86-64 [-DEXPORTS=a;b] -P check_pe.cmake
-# It must have the expected PE format, import only Windows system DLLs, and export the named
-# entry points under their plain names.
+#   cmake -DOBJDUMP=... -DFILE=... -DFORMAT=pei-i386|pei-x86-64 [-DEXPORTS=a;b]
+#         [-DRESOURCE_TYPES=A;B] -P check_pe.cmake
+# It must have the expected PE format, import only Windows system DLLs, export the named entry
+# points under their plain names and hold resources of the named (not numbered) types.
 set(allowed
   kernel32.dll user32.dll gdi32.dll advapi32.dll ole32.dll oleaut32.dll olepro32.dll
   comctl32.dll winspool.drv shell32.dll shlwapi.dll version.dll msvcrt.dll comdlg32.dll)
@@ -36,6 +37,17 @@ foreach(export IN LISTS EXPORTS)
     message(FATAL_ERROR "${FILE} does not export '${export}' under its plain name")
   endif()
 endforeach()
+
+# A named resource type is stored as its UTF-16 name in the resource directory.
+if(RESOURCE_TYPES)
+  file(STRINGS ${FILE} names ENCODING UTF-16LE REGEX "^[A-Z_]+$")
+  foreach(type IN LISTS RESOURCE_TYPES)
+    list(FIND names "${type}" found)
+    if(found EQUAL -1)
+      message(FATAL_ERROR "${FILE} holds no resource of type ${type}")
+    endif()
+  endforeach()
+endif()
 
 list(LENGTH imports count)
 message(STATUS "${FILE}: ${FORMAT}, ${count} system imports, exports ok")
