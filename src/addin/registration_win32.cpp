@@ -19,7 +19,6 @@
 // be loaded, registered or unregistered. Registration stops at its first failure; unregistration
 // goes on and removes what it can, reporting the first failure.
 #include <array>
-#include <iterator>
 #include <new>
 #include <string>
 #include <utility>
@@ -33,36 +32,37 @@
 namespace orvan::win32 {
 namespace {
 
-// The seven classes; the three designers also carry the Office host whose add-in they are.
-struct ClassEntry {
-  const wchar_t* name;
-  const CLSID* clsid;
-  const IID* default_iid;
-  const wchar_t* office_host;  // nullptr: no Office add-in record
-};
-
-constexpr std::array<ClassEntry, 7> kClasses{{
-    {L"Addin", &CLSID_Addin, &IID__Addin, nullptr},
-    {L"dsrPdfVtAddinExcel", &CLSID_dsrPdfVtAddinExcel, &IID__dsrPdfVtAddinExcel, L"Excel"},
-    {L"dsrPdfVtAddinPowerpoint", &CLSID_dsrPdfVtAddinPowerpoint, &IID__dsrPdfVtAddinPowerpoint,
-     L"PowerPoint"},
-    {L"dsrPdfVtAddinWord", &CLSID_dsrPdfVtAddinWord, &IID__dsrPdfVtAddinWord, L"Word"},
-    {L"ExcelDesigner", &CLSID_ExcelDesigner, &IID__ExcelDesigner, nullptr},
-    {L"PowerPointDesigner", &CLSID_PowerPointDesigner, &IID__PowerPointDesigner, nullptr},
-    {L"WordDesigner", &CLSID_WordDesigner, &IID__WordDesigner, nullptr},
-}};
-
-// What each host lists in its add-in dialog. Excel's texts write "Pdf".
-struct OfficeTexts {
+// An Office add-in record: the host's key and what the host lists in its add-in dialog.
+struct OfficeAddin {
   const wchar_t* host;
   const wchar_t* friendly_name;
   const wchar_t* description;
 };
 
-constexpr std::array<OfficeTexts, 3> kOfficeTexts{{
-    {L"Word", L"Orvan pdf vatner Add-in", L"Orvan pdf vatner Add-in for Word"},
-    {L"PowerPoint", L"Orvan pdf vatner Add-in", L"Orvan pdf vatner Add-in for Powerpoint"},
-    {L"Excel", L"Orvan Pdf vatner Add-in", L"Orvan Pdf vatner Add-in for Excel"},
+constexpr OfficeAddin kExcel{L"Excel", L"Orvan Pdf vatner Add-in",
+                             L"Orvan Pdf vatner Add-in for Excel"};  // "Pdf" in Excel's texts
+constexpr OfficeAddin kPowerPoint{L"PowerPoint", L"Orvan pdf vatner Add-in",
+                                  L"Orvan pdf vatner Add-in for Powerpoint"};
+constexpr OfficeAddin kWord{L"Word", L"Orvan pdf vatner Add-in",
+                            L"Orvan pdf vatner Add-in for Word"};
+
+// The seven classes; the three designers also carry their host's add-in record.
+struct ClassEntry {
+  const wchar_t* name;
+  const CLSID* clsid;
+  const IID* default_iid;
+  const OfficeAddin* office;  // nullptr: no Office add-in record
+};
+
+constexpr std::array<ClassEntry, 7> kClasses{{
+    {L"Addin", &CLSID_Addin, &IID__Addin, nullptr},
+    {L"dsrPdfVtAddinExcel", &CLSID_dsrPdfVtAddinExcel, &IID__dsrPdfVtAddinExcel, &kExcel},
+    {L"dsrPdfVtAddinPowerpoint", &CLSID_dsrPdfVtAddinPowerpoint, &IID__dsrPdfVtAddinPowerpoint,
+     &kPowerPoint},
+    {L"dsrPdfVtAddinWord", &CLSID_dsrPdfVtAddinWord, &IID__dsrPdfVtAddinWord, &kWord},
+    {L"ExcelDesigner", &CLSID_ExcelDesigner, &IID__ExcelDesigner, nullptr},
+    {L"PowerPointDesigner", &CLSID_PowerPointDesigner, &IID__PowerPointDesigner, nullptr},
+    {L"WordDesigner", &CLSID_WordDesigner, &IID__WordDesigner, nullptr},
 }};
 
 constexpr wchar_t kProgIdPrefix[] = L"OrvanpdfVtAddIn.";
@@ -144,7 +144,9 @@ struct Entry {
 HRESULT Write(const Entry& entry) {
   Key key;
   LONG rc = key.Create(entry.path);
-  if (rc == ERROR_SUCCESS && !entry.default_value.empty()) rc = key.SetText(nullptr, entry.default_value);
+  if (rc == ERROR_SUCCESS && !entry.default_value.empty()) {
+    rc = key.SetText(nullptr, entry.default_value);
+  }
   for (const auto& [name, text] : entry.texts) {
     if (rc == ERROR_SUCCESS) rc = key.SetText(name, text);
   }
@@ -208,13 +210,12 @@ bool HoldsOnlyOwnInterfaces(ITypeLib* library) {
   for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
     ComPtr<ITypeInfo> info;
     TYPEATTR* attributes = nullptr;
-    if (FAILED(library->GetTypeInfo(i, info.Receive())) ||
-        FAILED(info->GetTypeAttr(&attributes))) {
+    if (FAILED(library->GetTypeInfo(i, info.Receive())) || FAILED(info->GetTypeAttr(&attributes))) {
       return false;
     }
-    const bool own = (attributes->typekind != TKIND_INTERFACE &&
-                      attributes->typekind != TKIND_DISPATCH) ||
-                     IsOwnInterface(attributes->guid);
+    const bool own =
+        (attributes->typekind != TKIND_INTERFACE && attributes->typekind != TKIND_DISPATCH) ||
+        IsOwnInterface(attributes->guid);
     info->ReleaseTypeAttr(attributes);
     if (!own) return false;
   }
@@ -234,8 +235,9 @@ HRESULT RegisterTypeLibrary(const std::wstring& module_path) {
 
 HRESULT UnregisterTypeLibrary() {
   // Nothing registered for this bitness (never registered, or already removed) is no failure.
-  const std::wstring path = std::wstring(kClassesKey) + L"TypeLib\\" + GuidText(LIBID_OrvanpdfVtAddIn) +
-                            L"\\1.0\\0\\" + (kSysKind == SYS_WIN64 ? L"win64" : L"win32");
+  const std::wstring path = std::wstring(kClassesKey) + L"TypeLib\\" +
+                            GuidText(LIBID_OrvanpdfVtAddIn) + L"\\1.0\\0\\" +
+                            (kSysKind == SYS_WIN64 ? L"win64" : L"win32");
   Key key;
   const LONG rc = key.Open(path);
   if (rc == ERROR_FILE_NOT_FOUND) return S_OK;
@@ -260,13 +262,6 @@ std::vector<Entry> ClassEntries(const ClassEntry& entry, const std::wstring& mod
   };
 }
 
-const OfficeTexts& TextsOf(const wchar_t* host) {
-  for (const OfficeTexts& texts : kOfficeTexts) {
-    if (std::wstring_view(texts.host) == host) return texts;
-  }
-  return kOfficeTexts.front();  // not reached: every designer's host is in the table
-}
-
 HRESULT Register() {
   std::wstring module_path;
   HRESULT hr = ModulePath(&module_path);
@@ -275,11 +270,11 @@ HRESULT Register() {
     for (const Entry& key : ClassEntries(entry, module_path)) {
       if (SUCCEEDED(hr)) hr = Write(key);
     }
-    if (entry.office_host != nullptr && SUCCEEDED(hr)) {
-      const OfficeTexts& texts = TextsOf(entry.office_host);
-      hr = Write({OfficeAddinsKey(entry.office_host) + L"\\" + ProgId(entry),
+    if (entry.office != nullptr && SUCCEEDED(hr)) {
+      hr = Write({OfficeAddinsKey(entry.office->host) + L"\\" + ProgId(entry),
                   L"",
-                  {{L"FriendlyName", texts.friendly_name}, {L"Description", texts.description}},
+                  {{L"FriendlyName", entry.office->friendly_name},
+                   {L"Description", entry.office->description}},
                   {{L"LoadBehavior", kLoadAtStartup}}});
     }
   }
@@ -292,8 +287,8 @@ HRESULT Unregister() {
     if (FAILED(hr) && SUCCEEDED(first_failure)) first_failure = hr;
   };
   for (const ClassEntry& entry : kClasses) {
-    if (entry.office_host != nullptr) {
-      const std::wstring addins = OfficeAddinsKey(entry.office_host);
+    if (entry.office != nullptr) {
+      const std::wstring addins = OfficeAddinsKey(entry.office->host);
       keep(RemoveTree(addins + L"\\" + ProgId(entry)));
       keep(RemoveIfEmpty(addins, L"Software\\Microsoft"));
     }

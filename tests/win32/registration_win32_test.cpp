@@ -64,7 +64,8 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   for (const auto& s : strings) {
     wchar_t* text = nullptr;
     const std::wstring query = std::wstring(prefix) + s.name;
-    ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
         << Narrow(s.name);
     EXPECT_EQ(std::wstring(text), s.text) << Narrow(s.name);
   }
@@ -78,7 +79,8 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   const std::string ansi_query = Narrow(prefix) + "ProductName";
   ASSERT_TRUE(VerQueryValueA(ansi_block.data(), ansi_query.c_str(),
                              reinterpret_cast<void**>(&ansi_name), &length));
-  EXPECT_EQ(std::string(ansi_name), "Orvan pdf vatner COM Add-In f\xfcr Word, Excel und Powerpoint");
+  EXPECT_EQ(std::string(ansi_name),
+            "Orvan pdf vatner COM Add-In f\xfcr Word, Excel und Powerpoint");
 }
 
 // --- the registry
@@ -89,7 +91,9 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
 using Snapshot = std::set<std::string>;
 
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
   return text;
 }
 
@@ -123,8 +127,9 @@ void Collect(HKEY parent, const std::wstring& name, const std::wstring& path, Sn
     }
     std::string shown;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
-      shown = Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data.data()),
-                                  data_size / sizeof(wchar_t)).c_str());
+      shown = Narrow(
+          std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data_size / sizeof(wchar_t))
+              .c_str());
     } else if (type == REG_DWORD) {
       shown = std::to_string(*reinterpret_cast<const DWORD*>(data.data()));
     } else {
@@ -160,7 +165,9 @@ Snapshot Minus(const Snapshot& a, const Snapshot& b) {
 
 std::string Lines(const Snapshot& s) {
   std::string text;
-  for (const std::string& line : s) text += line + "\n";
+  for (const std::string& line : s) {
+    text += line + "\n";
+  }
   return text;
 }
 
@@ -224,8 +231,8 @@ Snapshot Expected(const Snapshot& before) {
     }
 
     if (c.host != nullptr) {
-      const std::string addin = "Software\\Microsoft\\Office\\" + std::string(c.host) +
-                                "\\Addins\\" + prog_id;
+      const std::string addin =
+          "Software\\Microsoft\\Office\\" + std::string(c.host) + "\\Addins\\" + prog_id;
       key(addin, "");
       text(addin, "FriendlyName", c.friendly);
       text(addin, "Description", c.description);
@@ -363,9 +370,8 @@ TEST(RegistrationWin32, AFailedWriteIsReportedAndUnregisteringCleansUp) {
   EXPECT_EQ(unregister_server(), S_OK) << "nothing registered is nothing to fail on";
   HKEY blocker = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
-                            L"Software\\Classes\\CLSID\\{5AE15024-866A-4778-82EB-68F516E45DF5}",
-                            0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr, &blocker,
-                            nullptr),
+                            L"Software\\Classes\\CLSID\\{5AE15024-866A-4778-82EB-68F516E45DF5}", 0,
+                            nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr, &blocker, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(blocker);
   EXPECT_EQ(register_server(), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
