@@ -1,17 +1,15 @@
-// The in-process COM server's entry points. The add-in's classes register here as they arrive;
-// until then the server hands out no class objects and may always be unloaded.
-#include "platform/win32/win32.h"
+// The in-process COM server's entry points for the class objects: one factory per class of the
+// table, and the library may be unloaded when no object of it is alive and no factory is locked.
+#include "addin/com_classes_win32.h"
 
 extern "C" {
 
 STDAPI DllCanUnloadNow() {
-  return S_OK;
+  return orvan::win32::ServerInUse() ? S_FALSE : S_OK;
 }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  return CLASS_E_CLASSNOTAVAILABLE;
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
+  return orvan::win32::GetClassObject(clsid, iid, object);
 }
 
 }  // extern "C"

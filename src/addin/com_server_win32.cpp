@@ -1,0 +1,200 @@
+// The server's shared parts: the count that DllCanUnloadNow reads, the type information of our
+// interfaces from the library's own type library, the error path, and the one class factory
+// that serves every class of the table.
+#include <cstddef>
+
+#include "addin/com_classes_win32.h"
+#include "addin/com_object_win32.h"
+#include "platform/win32/platform_win32.h"
+
+namespace orvan::win32 {
+namespace {
+
+std::atomic<long> g_server_locks{0};
+
+// The library's type library and the type information taken from it, per thread. Plain COM
+// pointers: a thread-local object with a destructor would pin the DLL until the thread ends, so
+// the references are released when the server's last object on this thread goes.
+struct TypeInfoCache {
+  static constexpr std::size_t kCapacity = 16;
+  ITypeLib* library;
+  IID iids[kCapacity];
+  ITypeInfo* infos[kCapacity];
+  std::size_t count;
+};
+thread_local TypeInfoCache t_cache{};
+
+void ClearTypeInfoCache() noexcept {
+  for (std::size_t i = 0; i < t_cache.count; ++i)
+    t_cache.infos[i]->Release();
+  if (t_cache.library) t_cache.library->Release();
+  t_cache = TypeInfoCache{};
+}
+
+HRESULT LoadOwnTypeLib(ITypeLib** library) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(OwnModule(), path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return TYPE_E_CANTLOADLIBRARY;
+  return LoadTypeLibEx(path, REGKIND_NONE, library);
+}
+
+// An interface the library refers to (IDTExtensibility2): through the classes' references.
+HRESULT FindReferenced(ITypeLib* library, REFIID iid, ITypeInfo** out) {
+  for (UINT i = 0, n = library->GetTypeInfoCount(); i < n; ++i) {
+    ComPtr<ITypeInfo> info;
+    if (FAILED(library->GetTypeInfo(i, info.Receive()))) continue;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info->GetTypeAttr(&attributes))) continue;
+    const WORD implemented = attributes->typekind == TKIND_COCLASS ? attributes->cImplTypes : 0;
+    info->ReleaseTypeAttr(attributes);
+    for (UINT j = 0; j < implemented; ++j) {
+      HREFTYPE ref = 0;
+      ComPtr<ITypeInfo> face;
+      if (FAILED(info->GetRefTypeOfImplType(j, &ref)) ||
+          FAILED(info->GetRefTypeInfo(ref, face.Receive())) ||
+          FAILED(face->GetTypeAttr(&attributes))) {
+        continue;
+      }
+      const bool found = IsEqualIID(attributes->guid, iid);
+      face->ReleaseTypeAttr(attributes);
+      if (found) {
+        *out = face.Detach();
+        return S_OK;
+      }
+    }
+  }
+  return TYPE_E_ELEMENTNOTFOUND;
+}
+
+}  // namespace
+
+void ServerLock() noexcept {
+  ++g_server_locks;
+}
+
+void ServerUnlock() noexcept {
+  if (--g_server_locks == 0) ClearTypeInfoCache();
+}
+
+bool ServerInUse() noexcept {
+  return g_server_locks != 0;
+}
+
+HRESULT OwnTypeInfo(REFIID iid, ITypeInfo** out) noexcept {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  for (std::size_t i = 0; i < t_cache.count; ++i) {
+    if (IsEqualIID(t_cache.iids[i], iid)) {
+      *out = t_cache.infos[i];
+      (*out)->AddRef();
+      return S_OK;
+    }
+  }
+  if (t_cache.library == nullptr) {
+    const HRESULT hr = LoadOwnTypeLib(&t_cache.library);
+    if (FAILED(hr)) return hr;
+  }
+  ComPtr<ITypeInfo> info;
+  HRESULT hr = t_cache.library->GetTypeInfoOfGuid(iid, info.Receive());
+  if (FAILED(hr)) hr = FindReferenced(t_cache.library, iid, info.Receive());
+  if (FAILED(hr)) return hr;
+  if (t_cache.count < TypeInfoCache::kCapacity) {
+    t_cache.iids[t_cache.count] = iid;
+    t_cache.infos[t_cache.count++] = ComPtr<ITypeInfo>(info).Detach();
+  }
+  *out = info.Detach();
+  return S_OK;
+}
+
+HRESULT ReportError(const VbError& error, REFIID iid) noexcept {
+  const std::int32_t n = error.number();
+  const HRESULT result = (n > 0 && n <= 0xFFFF) ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, n)
+                                                : static_cast<HRESULT>(n);
+  ComPtr<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(create.Receive()))) {
+    try {
+      const std::wstring description = Widen(error.description());
+      const std::wstring source = Widen(error.source());
+      create->SetGUID(iid);
+      create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+      create->SetSource(const_cast<LPOLESTR>(source.c_str()));
+      ComPtr<IErrorInfo> info;
+      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo,
+                                           reinterpret_cast<void**>(info.Receive())))) {
+        SetErrorInfo(0, info.get());
+      }
+    } catch (...) {
+      // The number alone still reaches the caller.
+    }
+  }
+  return SUCCEEDED(result) ? E_FAIL : result;
+}
+
+namespace {
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// The class object of one class of the table. A factory counts as a live object while a client
+// holds it, and LockServer holds the server on top.
+class ClassFactory final : public IClassFactory {
+ public:
+  explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ServerLock(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    return entry_.create(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      ServerLock();
+    } else {
+      ServerUnlock();
+    }
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() { ServerUnlock(); }
+
+  const ClassEntry& entry_;
+  std::atomic<ULONG> references_{1};
+};
+
+#pragma GCC diagnostic pop
+
+}  // namespace
+
+HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  for (const ClassEntry& entry : kClasses) {
+    if (!IsEqualCLSID(clsid, entry.ids.clsid)) continue;
+    auto* factory = new (std::nothrow) ClassFactory(entry);
+    if (factory == nullptr) return E_OUTOFMEMORY;
+    const HRESULT hr = factory->QueryInterface(iid, out);
+    factory->Release();
+    return hr;
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+}  // namespace orvan::win32
