@@ -119,8 +119,8 @@ HRESULT ReportError(const VbError& error, REFIID iid) noexcept {
       create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
       create->SetSource(const_cast<LPOLESTR>(source.c_str()));
       ComPtr<IErrorInfo> info;
-      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo,
-                                           reinterpret_cast<void**>(info.Receive())))) {
+      if (SUCCEEDED(
+              create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Receive())))) {
         SetErrorInfo(0, info.get());
       }
     } catch (...) {

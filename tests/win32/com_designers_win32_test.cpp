@@ -31,9 +31,9 @@ TEST_F(ComServerTest, DesignersServeExtensibilityAndTheirOwnInterfaceApart) {
     VARIANT custom_by_reference;
     custom_by_reference.vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
     custom_by_reference.pparray = &custom;
-    EXPECT_EQ(Invoke(extensibility.get(), L"OnBeginShutdown", DISPATCH_METHOD,
-                     {custom_by_reference}),
-              S_OK);
+    EXPECT_EQ(
+        Invoke(extensibility.get(), L"OnBeginShutdown", DISPATCH_METHOD, {custom_by_reference}),
+        S_OK);
     EXPECT_EQ(Invoke(designer.get(), L"OnBeginShutdown", DISPATCH_METHOD, {custom_by_reference}),
               DISP_E_EXCEPTION);
 
@@ -73,19 +73,22 @@ void StartAndStop(ComServerTest& test) {
     app_by_reference.pvarVal = &app_value;
 
     const ComPtr<IDispatch> addin = test.Create("Addin");
-    ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"Init", DISPATCH_METHOD, {app_by_reference}), S_OK);
+    ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"Init", DISPATCH_METHOD, {app_by_reference}),
+              S_OK);
     win32::ScopedVariant designer;
-    ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"AddinDsr", DISPATCH_PROPERTYGET, {}, designer.Receive()),
+    ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"AddinDsr", DISPATCH_PROPERTYGET, {},
+                                    designer.Receive()),
               S_OK);
     ASSERT_EQ(designer.get().vt, VT_DISPATCH);
     ComPtr<IUnknown> typed;
-    EXPECT_EQ(designer.get().pdispVal->QueryInterface(
-                  c.designer, reinterpret_cast<void**>(typed.Receive())),
+    EXPECT_EQ(designer.get().pdispVal->QueryInterface(c.designer,
+                                                      reinterpret_cast<void**>(typed.Receive())),
               S_OK);
     // DoInit reached the host through the designer, and DoDeInit too (PowerPoint's included).
     EXPECT_FALSE(fakes.office->Journaled("Application.CommandBars").empty());
     fakes.office->journal.clear();
-    EXPECT_EQ(ComServerTest::Invoke(addin.get(), L"DeInit", DISPATCH_METHOD, {app_by_reference}), S_OK);
+    EXPECT_EQ(ComServerTest::Invoke(addin.get(), L"DeInit", DISPATCH_METHOD, {app_by_reference}),
+              S_OK);
     EXPECT_FALSE(fakes.office->journal.empty());
   }
   CoUninitialize();

@@ -426,8 +426,8 @@ std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface 
       !container || FAILED(container->FindConnectionPoint(events, point.Receive())) || !point) {
     throw VbError::Runtime(vberr::kNoSuchEvents);
   }
-  auto sink = ComPtr<EventSinkDispatch>::Adopt(new EventSinkDispatch(events, which,
-                                                                     std::move(handler)));
+  auto sink =
+      ComPtr<EventSinkDispatch>::Adopt(new EventSinkDispatch(events, which, std::move(handler)));
   DWORD cookie = 0;
   const HRESULT hr = point->Advise(sink.get(), &cookie);
   if (FAILED(hr)) throw MappedError(hr);
