@@ -1,7 +1,9 @@
 // Self-registration through Windows' own regsvr32, checked against the whole registry area it
 // may touch (HKLM\Software\Classes and HKLM\Software\Microsoft\Office): registering adds exactly
 // the listed keys and values, a second registration changes nothing, unregistering restores the
-// area as it was. Also the version resource as the version API reads it.
+// area as it was. Registered, every class comes by its ProgID through the COM runtime, and a
+// VBScript run by Wine's cscript drives Addin. Also the version resource as the version API reads
+// it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cctype>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/com_win32.h"
@@ -379,6 +382,136 @@ TEST(RegistrationWin32, AFailedWriteIsReportedAndUnregisteringCleansUp) {
   const Snapshot after = Take();
   EXPECT_EQ(Lines(Minus(after, before)) + Lines(Minus(before, after)), "");
   FreeLibrary(dll);
+}
+
+// --- the registered classes, through the COM runtime and a script host that is not ours
+
+// Registered machine-wide by regsvr32 for the test's duration (Wine reads no per-user classes).
+class Registered {
+ public:
+  Registered() : ok_(Regsvr32(L"/s") == 0) {}
+  ~Registered() { Regsvr32(L"/u /s"); }
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+// The test thread's single-threaded apartment.
+class Apartment {
+ public:
+  Apartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~Apartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+GUID Guid(const wchar_t* text) {
+  GUID guid{};
+  CLSIDFromString(text, &guid);
+  return guid;
+}
+
+TEST(RegistrationWin32, EveryProgIdCreatesItsClassThroughTheComRuntime) {
+  const Registered registered;
+  ASSERT_TRUE(registered.ok());
+  const Apartment apartment;
+  ASSERT_EQ(apartment.result(), S_OK);
+  const GUID extensibility = Guid(L"{B65AD801-ABAF-11D0-BB8B-00A0C90F2744}");
+  const struct {
+    const wchar_t* name;
+    const wchar_t* clsid;
+    const wchar_t* iid;
+    bool extensible;  // a designer Office connects to
+  } classes[] = {
+      {L"Addin", L"{22A03E1D-5747-4F3C-A3B0-718EBAC5CB60}",
+       L"{955D02B4-BFA3-4956-AEAA-A9837EBFDC49}", false},
+      {L"dsrPdfVtAddinWord", L"{5AE15024-866A-4778-82EB-68F516E45DF5}",
+       L"{94800EBA-8B22-40BB-9C35-A7260504194F}", true},
+      {L"dsrPdfVtAddinExcel", L"{20E545B0-613F-4AF2-ACC8-C776FC3E9EFC}",
+       L"{ADCAAC4E-ECC4-4660-9992-6B494508A331}", true},
+      {L"dsrPdfVtAddinPowerpoint", L"{D76F6F12-B1B9-4C98-8500-17152104A472}",
+       L"{82E499ED-554B-46DB-A082-F078C658EBB0}", true},
+      {L"WordDesigner", L"{5C7BA2AE-FFFC-40EC-8573-BBEBD74F1177}",
+       L"{322CD265-FE0C-4E69-9EA6-62AFDAA79AD1}", false},
+      {L"ExcelDesigner", L"{A21C133D-ABA4-434F-ABAA-FDDC5EC1CBC8}",
+       L"{8122E544-3BB9-4D13-8F51-2A6944E74564}", false},
+      {L"PowerPointDesigner", L"{F680BF36-87A9-4C09-A53F-252B6ED6FA2F}",
+       L"{311C4353-D396-4E14-B4E5-FF0A4DD044BA}", false},
+  };
+  for (const auto& c : classes) {
+    SCOPED_TRACE(Narrow(c.name));
+    const std::wstring prog_id = std::wstring(L"OrvanpdfVtAddIn.") + c.name;
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(prog_id.c_str(), &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, Guid(c.clsid)));
+    win32::ComPtr<IUnknown> object;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(object.Receive())),
+              S_OK);
+    win32::ComPtr<IDispatch> face;
+    EXPECT_EQ(object->QueryInterface(Guid(c.iid), reinterpret_cast<void**>(face.Receive())), S_OK);
+    win32::ComPtr<IDispatch> extension;
+    EXPECT_EQ(object->QueryInterface(extensibility, reinterpret_cast<void**>(extension.Receive())),
+              c.extensible ? S_OK : E_NOINTERFACE);
+  }
+}
+
+// Runs a command line with its output read through a pipe; the exit code and the output.
+std::pair<DWORD, std::string> RunCaptured(std::wstring command) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {GetLastError() | 0x80000000u, ""};
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(write_end);
+  if (!started) {
+    CloseHandle(read_end);
+    return {GetLastError() | 0x80000000u, ""};
+  }
+  std::string output;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got != 0) {
+    output.append(buffer, got);
+  }
+  CloseHandle(read_end);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+  return {code, output};
+}
+
+// Wine's own VBScript engine creates Addin by its ProgID, writes AddinDsr by value and by
+// reference, and calls Init with a Dictionary, which is no Office application.
+TEST(RegistrationWin32, AScriptDrivesTheAddinByProgId) {
+  const Registered registered;
+  ASSERT_TRUE(registered.ok());
+  const auto [code, output] =
+      RunCaptured(L"cscript.exe //nologo \"" + Widen(ORVAN_AUTOMATION_CLIENT_VBS_PATH) + L"\"");
+  EXPECT_EQ(code, 0u) << output;
+  EXPECT_EQ(output,
+            "AddinDsr initial: Empty\n"
+            "AddinDsr by value: 5\n"
+            "AddinDsr by reference: the same Dictionary, 2 items\n"
+            "Init error 424: Object required\n"
+            "done\n");
 }
 
 }  // namespace
