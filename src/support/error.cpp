@@ -47,10 +47,16 @@ std::string RuntimeErrorDescription(std::int32_t number) {
       return "Object required";
     case vberr::kMemberNotFound:
       return "Object doesn't support this property or method";
+    case vberr::kNoNamedArguments:
+      return "Object doesn't support named arguments";
+    case vberr::kNamedArgumentNotFound:
+      return "Named argument not found";
     case vberr::kArgumentNotOptional:
       return "Argument not optional";
     case vberr::kWrongArgumentCount:
       return "Wrong number of arguments or invalid property assignment";
+    case vberr::kUnsupportedAutomationType:
+      return "Variable uses an Automation type not supported in Visual Basic";
     case vberr::kNoSuchEvents:
       return "Object or class does not support the set of events";
     case vberr::kCannotOpenClipboard:

@@ -18,8 +18,11 @@ inline constexpr std::int32_t kInternalError = 51;
 inline constexpr std::int32_t kObjectNotSet = 91;
 inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kMemberNotFound = 438;
+inline constexpr std::int32_t kNoNamedArguments = 446;
+inline constexpr std::int32_t kNamedArgumentNotFound = 448;
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;
+inline constexpr std::int32_t kUnsupportedAutomationType = 458;
 inline constexpr std::int32_t kNoSuchEvents = 459;
 inline constexpr std::int32_t kCannotOpenClipboard = 521;
 }  // namespace vberr

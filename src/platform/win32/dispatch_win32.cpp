@@ -49,6 +49,12 @@ VbError MappedError(HRESULT hr) {
       return VbError::Runtime(vberr::kOverflow);
     case DISP_E_BADINDEX:
       return VbError::Runtime(vberr::kSubscriptOutOfRange);
+    case DISP_E_NONAMEDARGS:
+      return VbError::Runtime(vberr::kNoNamedArguments);
+    case DISP_E_PARAMNOTFOUND:
+      return VbError::Runtime(vberr::kNamedArgumentNotFound);
+    case DISP_E_BADVARTYPE:
+      return VbError::Runtime(vberr::kUnsupportedAutomationType);
     case E_INVALIDARG:
       return VbError::Runtime(vberr::kInvalidProcedureCall);
     default:
@@ -120,7 +126,12 @@ class DispatchObject final : public Object {
       const HRESULT hr =
           dispatch_->GetIDsOfNames(IID_NULL, name_pointers.data(), static_cast<UINT>(names.size()),
                                    LOCALE_USER_DEFAULT, ids.data());
-      if (FAILED(hr)) throw MappedError(DISP_E_MEMBERNOTFOUND);
+      // A known member with an unknown argument name is Basic's "named argument not found".
+      if (FAILED(hr)) {
+        const bool member_known = !member.empty() && ids[0] != DISPID_UNKNOWN;
+        throw MappedError(member_known && hr == DISP_E_UNKNOWNNAME ? DISP_E_PARAMNOTFOUND
+                                                                   : DISP_E_MEMBERNOTFOUND);
+      }
       if (member.empty()) ids[0] = DISPID_VALUE;
     }
 
