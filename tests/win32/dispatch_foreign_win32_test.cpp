@@ -1,0 +1,256 @@
+// The product's IDispatch adapter against dispatch code that is not ours: Windows' own
+// Scripting.Dictionary, OLE Automation's type-library dispatch serving the add-in's classes, and a
+// stub that answers every failure a host may report. Where both sides are ours, a fault shared by
+// them (argument order, named-argument DISPIDs, the error table) would cancel out.
+#include <thread>
+
+#include "doubles/fake_platform.h"
+#include "doubles/raised_error.h"
+#include "win32/com_client_win32.h"
+
+namespace orvan::testing {
+namespace {
+
+using win32::ComPtr;
+
+// Arguments from positional values and (name, value) pairs, in the order given.
+Args Arguments(std::vector<Value> positional, std::vector<NamedArgument> named) {
+  Args args;
+  args.positional = std::move(positional);
+  args.named = std::move(named);
+  return args;
+}
+
+class DispatchForeign : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+  void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(DispatchForeign, ScriptingDictionaryGetsKeyAndItemInTheirPlaces) {
+  const Value key("Schlüssel");
+  const Value item(std::int32_t{42});
+  const struct {
+    const char* name;
+    Args add;
+  } cases[] = {
+      {"positional", Arguments({key, item}, {})},
+      {"named, swapped", Arguments({}, {{"Item", item}, {"Key", key}})},
+      {"positional and named", Arguments({key}, {{"Item", item}})},
+  };
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"Scripting.Dictionary", &clsid), S_OK);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ComPtr<IDispatch> raw;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(raw.Receive())),
+              S_OK);
+    const ObjectRef dictionary = win32::WrapDispatch(raw.get());
+    Call(dictionary, "Add", c.add);
+    EXPECT_EQ(Get(dictionary, "Count"), Value(std::int32_t{1}));
+    EXPECT_EQ(Get(dictionary, "Exists", {key}), Value(true));
+    EXPECT_EQ(Get(dictionary, "Exists", {item}), Value(false));
+    EXPECT_EQ(Get(dictionary, "Item", {key}), item);
+    // A put with an index: the new value goes as the put argument, the key as the index.
+    Put(dictionary, "Item", Value(2.5), {key});
+    EXPECT_EQ(Get(dictionary, "Count"), Value(std::int32_t{1}));
+    EXPECT_EQ(Get(dictionary, "Item", {key}), Value(2.5));
+  }
+}
+
+// DoInit(Application, [ConnectMode], [AddInInst]) through the type library: a value in the wrong
+// place fails the type library's coercion (a string for the enumeration, a number for the
+// object), so the call passes only with every argument in its place.
+void CallDoInit(ComServerTest& test) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  FakePlatform fakes;
+  sim::FakeOfficeHost word(sim::HostType::kWord, fakes.office);
+  const Value app(word.application());
+  const Value mode(std::int32_t{1});
+  const Value inst("OrvanpdfVtAddIn.dsrPdfVtAddinWord");
+  const struct {
+    const char* name;
+    Args args;
+    std::int32_t error;  // 0 for none
+  } cases[] = {
+      {"positional Application, ConnectMode; named AddInInst",
+       Arguments({app, mode}, {{"AddInInst", inst}}), 0},
+      {"positional Application; named AddInInst, ConnectMode",
+       Arguments({app}, {{"AddInInst", inst}, {"ConnectMode", mode}}), 0},
+      {"all named, out of order",
+       Arguments({}, {{"ConnectMode", mode}, {"AddInInst", inst}, {"Application", app}}), 0},
+      // The test's own control: the values where a reversal would put them are refused.
+      {"values swapped", Arguments({app}, {{"AddInInst", mode}, {"ConnectMode", inst}}),
+       vberr::kTypeMismatch},
+      {"positional reversed", Arguments({mode, app}, {}), vberr::kTypeMismatch},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes.office->journal.clear();
+    const ObjectRef designer = win32::WrapDispatch(test.Create("WordDesigner").get());
+    const auto raised = RaisedBy([&] { Call(designer, "DoInit", c.args); });
+    EXPECT_EQ(raised ? raised->number() : 0, c.error);
+    // The application arrived as Application: the start-up reached the host through it.
+    EXPECT_EQ(fakes.office->Journaled("Application.CommandBars").empty(), c.error != 0);
+  }
+  CoUninitialize();
+}
+
+// On a thread of its own, as the start-up's per-thread state holds the library until its thread
+// ends.
+TEST_F(ComServerTest, TypeLibraryDispatchGetsPositionalAndNamedArgumentsInTheirPlaces) {
+  std::thread([this] { CallDoInit(*this); }).join();
+}
+
+const HRESULT kBasic424 = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 424);
+const HRESULT kBasic91 = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 91);
+
+HRESULT STDAPICALLTYPE FillInLater(EXCEPINFO* info) {
+  info->bstrDescription = SysAllocString(L"Filled in later");
+  info->bstrSource = SysAllocString(L"Deferred");
+  info->scode = kBasic91;
+  return S_OK;
+}
+
+// What the stub answers.
+struct Answer {
+  HRESULT names = S_OK;  // GetIDsOfNames; on failure the member's own DISPID is kept or not
+  bool member_known = true;
+  HRESULT invoke = S_OK;
+  WORD wcode = 0;
+  HRESULT scode = 0;
+  const wchar_t* description = nullptr;
+  const wchar_t* source = nullptr;
+  bool deferred = false;
+};
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class StubDispatch final : public IDispatch {
+ public:
+  explicit StubDispatch(const Answer& answer) : answer_(answer) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+    *out = static_cast<IDispatch*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
+    return DISP_E_BADINDEX;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
+                                          DISPID* ids) override {
+    for (UINT i = 0; i < count; ++i)
+      ids[i] = SUCCEEDED(answer_.names) ? static_cast<DISPID>(i + 1) : DISPID_UNKNOWN;
+    if (answer_.member_known) ids[0] = 1;
+    return answer_.names;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                   EXCEPINFO* info, UINT*) override {
+    if (answer_.invoke == DISP_E_EXCEPTION) {
+      *info = EXCEPINFO{};
+      info->wCode = answer_.wcode;
+      info->scode = answer_.scode;
+      if (answer_.description) info->bstrDescription = SysAllocString(answer_.description);
+      if (answer_.source) info->bstrSource = SysAllocString(answer_.source);
+      if (answer_.deferred) info->pfnDeferredFillIn = FillInLater;
+    }
+    return answer_.invoke;
+  }
+
+ private:
+  Answer answer_;
+};
+#pragma GCC diagnostic pop
+
+Answer Returns(HRESULT hr) {
+  Answer a;
+  a.invoke = hr;
+  return a;
+}
+Answer Raises(WORD wcode, HRESULT scode, const wchar_t* description, const wchar_t* source) {
+  Answer a;
+  a.invoke = DISP_E_EXCEPTION;
+  a.wcode = wcode;
+  a.scode = scode;
+  a.description = description;
+  a.source = source;
+  return a;
+}
+Answer Deferred() {
+  Answer a = Raises(0, 0, nullptr, nullptr);
+  a.deferred = true;
+  return a;
+}
+Answer NamesFail(HRESULT hr, bool member_known) {
+  Answer a;
+  a.names = hr;
+  a.member_known = member_known;
+  return a;
+}
+
+TEST_F(DispatchForeign, HostFailuresArriveAsBasicReportsThem) {
+  const std::string automation_error = "Automation error";
+  const struct {
+    const char* name;
+    Answer answer;
+    std::int32_t number;
+    std::string description;
+    std::string source;
+  } cases[] = {
+      {"member not found", Returns(DISP_E_MEMBERNOTFOUND), 438,
+       "Object doesn't support this property or method", ""},
+      {"unknown name from Invoke", Returns(DISP_E_UNKNOWNNAME), 438,
+       "Object doesn't support this property or method", ""},
+      {"type mismatch", Returns(DISP_E_TYPEMISMATCH), 13, "Type mismatch", ""},
+      {"bad parameter count", Returns(DISP_E_BADPARAMCOUNT), 450,
+       "Wrong number of arguments or invalid property assignment", ""},
+      {"parameter not optional", Returns(DISP_E_PARAMNOTOPTIONAL), 449, "Argument not optional",
+       ""},
+      {"overflow", Returns(DISP_E_OVERFLOW), 6, "Overflow", ""},
+      {"bad index", Returns(DISP_E_BADINDEX), 9, "Subscript out of range", ""},
+      {"parameter not found", Returns(DISP_E_PARAMNOTFOUND), 448, "Named argument not found", ""},
+      {"no named arguments", Returns(DISP_E_NONAMEDARGS), 446,
+       "Object doesn't support named arguments", ""},
+      {"bad variant type", Returns(DISP_E_BADVARTYPE), 458,
+       "Variable uses an Automation type not supported in Visual Basic", ""},
+      {"invalid argument", Returns(E_INVALIDARG), 5, "Invalid procedure call or argument", ""},
+      {"unmapped", Returns(E_FAIL), static_cast<std::int32_t>(E_FAIL), automation_error, ""},
+      {"exception with wCode", Raises(1004, 0, L"Method 'Range' failed", L"Microsoft Excel"), 1004,
+       "Method 'Range' failed", "Microsoft Excel"},
+      {"exception with a Basic scode", Raises(0, kBasic424, L"Object required", L"VBAProject"), 424,
+       "Object required", "VBAProject"},
+      {"exception with another scode", Raises(0, MK_E_UNAVAILABLE, L"Unavailable", L"Host"),
+       static_cast<std::int32_t>(MK_E_UNAVAILABLE), "Unavailable", "Host"},
+      {"exception filled in later", Deferred(), 91, "Filled in later", "Deferred"},
+      {"unknown member name", NamesFail(DISP_E_UNKNOWNNAME, false), 438,
+       "Object doesn't support this property or method", ""},
+      {"names refused", NamesFail(E_FAIL, false), 438,
+       "Object doesn't support this property or method", ""},
+      {"unknown argument name", NamesFail(DISP_E_UNKNOWNNAME, true), 448,
+       "Named argument not found", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StubDispatch stub(c.answer);
+    const ObjectRef object = win32::WrapDispatch(&stub);
+    const auto raised = RaisedBy([&] {
+      Call(object, "Member", Arguments({Value(std::int32_t{1})}, {{"Named", Value("x")}}));
+    });
+    ASSERT_TRUE(raised.has_value());
+    EXPECT_EQ(raised->number(), c.number);
+    EXPECT_EQ(raised->description(), c.description);
+    EXPECT_EQ(raised->source(), c.source);
+  }
+}
+
+}  // namespace
+}  // namespace orvan::testing
