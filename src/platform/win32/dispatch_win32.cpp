@@ -211,15 +211,14 @@ MemberNames& Names() {
 
 // Our objects as IDispatch, answering the host's application interface where they have one and
 // the command bar button interface for a button (as IDispatch: callers reach it by name only).
-class ObjectDispatch final : public IDispatch {
+// An IDispatch of ours without type information: reference counting, QueryInterface for
+// IUnknown, IDispatch and what the derived class answers besides, and no type info.
+class UntypedDispatch : public IDispatch {
  public:
-  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid)) {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || Answers(riid)) {
       *out = static_cast<IDispatch*>(this);
       AddRef();
       return S_OK;
@@ -240,6 +239,23 @@ class ObjectDispatch final : public IDispatch {
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
     if (info) *info = nullptr;
     return DISP_E_BADINDEX;
+  }
+
+ protected:
+  virtual ~UntypedDispatch() = default;
+  // Interfaces beyond IUnknown and IDispatch that the object answers as its IDispatch.
+  virtual bool Answers(REFIID riid) const = 0;
+
+ private:
+  std::atomic<ULONG> references_{1};
+};
+
+class ObjectDispatch final : public UntypedDispatch {
+ public:
+  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
+
+  bool Answers(REFIID riid) const override {
+    return IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid);
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
@@ -299,7 +315,7 @@ class ObjectDispatch final : public IDispatch {
   }
 
  private:
-  ~ObjectDispatch() = default;
+  ~ObjectDispatch() override = default;
 
   bool IsButtonRequest(REFIID riid) const {
     try {
@@ -325,45 +341,19 @@ class ObjectDispatch final : public IDispatch {
   }
 
   ObjectRef object_;
-  std::atomic<ULONG> references_{1};
 };
 
 // The sink a connection point calls: an IDispatch answering one event dispinterface, whose
 // DISPID 1 is the event (Click with Ctrl and CancelDefault by reference, or OnUpdate). The
 // connection cuts it off from its handler when it ends, so a late call reaches nobody.
-class EventSinkDispatch final : public IDispatch {
+class EventSinkDispatch final : public UntypedDispatch {
  public:
   EventSinkDispatch(const IID& events, EventInterface which, EventHandler handler)
       : events_(events), which_(which), handler_(std::move(handler)) {}
 
   void Disconnect() { handler_ = nullptr; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, events_)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
-  }
+  bool Answers(REFIID riid) const override { return IsEqualIID(riid, events_); }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
                                           DISPID* ids) override {
     if (ids == nullptr) return E_POINTER;
@@ -400,12 +390,11 @@ class EventSinkDispatch final : public IDispatch {
   }
 
  private:
-  ~EventSinkDispatch() = default;
+  ~EventSinkDispatch() override = default;
 
   const IID& events_;
   EventInterface which_;
   EventHandler handler_;
-  std::atomic<ULONG> references_{1};
 };
 
 // One advised sink; ending the connection unadvises it.
