@@ -38,7 +38,8 @@ inline const IID kIidExtensibility = {
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
 
 // A stand-in type library of the outside interfaces registered for one test, as Office's
-// installer registers the real ones: arguments of imported types are resolved through it.
+// installer registers the real ones: arguments of imported types are resolved through it. A
+// library registered already stays so; only a registration of its own is taken back.
 class StandIn {
  public:
   explicit StandIn(const char* path) {
@@ -48,10 +49,17 @@ class StandIn {
     lib_->GetLibAttr(&attr);
     attr_ = *attr;
     lib_->ReleaseTLibAttr(attr);
+    win32::ScopedBstr found;
+    if (SUCCEEDED(QueryPathOfRegTypeLib(attr_.guid, attr_.wMajorVerNum, attr_.wMinorVerNum, 0,
+                                        found.Receive()))) {
+      registered_ = true;
+      return;
+    }
     registered_ = SUCCEEDED(RegisterTypeLib(lib_.get(), file.data(), nullptr));
+    ours_ = registered_;
   }
   ~StandIn() {
-    if (registered_) {
+    if (ours_) {
       UnRegisterTypeLib(attr_.guid, attr_.wMajorVerNum, attr_.wMinorVerNum, 0, attr_.syskind);
     }
   }
@@ -61,6 +69,7 @@ class StandIn {
   win32::ComPtr<ITypeLib> lib_;
   TLIBATTR attr_ = {};
   bool registered_ = false;
+  bool ours_ = false;
 };
 
 class ComServerTest : public ::testing::Test {

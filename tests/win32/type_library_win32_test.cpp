@@ -10,6 +10,7 @@
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/win32.h"
+#include "win32/com_client_win32.h"
 
 namespace orvan::testing {
 namespace {
@@ -63,16 +64,26 @@ class Reader {
 
   std::string Type(ITypeInfo* info, const TYPEDESC& type) {
     switch (type.vt) {
-      case VT_PTR: return Type(info, *type.lptdesc) + "*";
-      case VT_USERDEFINED: return Referenced(info, type.hreftype);
-      case VT_VARIANT: return "VARIANT";
-      case VT_BOOL: return "VARIANT_BOOL";
-      case VT_I2: return "short";
-      case VT_I4: return "long";
-      case VT_BSTR: return "BSTR";
-      case VT_DISPATCH: return "IDispatch*";
-      case VT_HRESULT: return "HRESULT";
-      default: return "vt" + std::to_string(type.vt);
+      case VT_PTR:
+        return Type(info, *type.lptdesc) + "*";
+      case VT_USERDEFINED:
+        return Referenced(info, type.hreftype);
+      case VT_VARIANT:
+        return "VARIANT";
+      case VT_BOOL:
+        return "VARIANT_BOOL";
+      case VT_I2:
+        return "short";
+      case VT_I4:
+        return "long";
+      case VT_BSTR:
+        return "BSTR";
+      case VT_DISPATCH:
+        return "IDispatch*";
+      case VT_HRESULT:
+        return "HRESULT";
+      default:
+        return "vt" + std::to_string(type.vt);
     }
   }
 
@@ -87,9 +98,10 @@ class Reader {
       const ELEMDESC& param = func.lprgelemdescParam[i];
       const USHORT flags = param.paramdesc.wParamFlags;
       std::string marks;
-      static const std::pair<USHORT, const char*> kMarks[] = {
-          {PARAMFLAG_FIN, "in"}, {PARAMFLAG_FOUT, "out"}, {PARAMFLAG_FRETVAL, "retval"},
-          {PARAMFLAG_FOPT, "opt"}};
+      static const std::pair<USHORT, const char*> kMarks[] = {{PARAMFLAG_FIN, "in"},
+                                                              {PARAMFLAG_FOUT, "out"},
+                                                              {PARAMFLAG_FRETVAL, "retval"},
+                                                              {PARAMFLAG_FOPT, "opt"}};
       for (const auto& [flag, mark] : kMarks) {
         if (flags & flag) marks += (marks.empty() ? "" : " ") + std::string(mark);
       }
@@ -117,14 +129,13 @@ struct ExpectedClass {
 
 std::vector<std::string> Controller(std::vector<std::string> print_button,
                                     std::vector<std::string> last) {
-  std::vector<std::string> members = {
-      "get RegistryNotUsable([out retval] VARIANT_BOOL*)",
-      "get GlobalhWnd([out retval] VARIANT*)",
-      "put GlobalhWnd([in] VARIANT)",
-      "get AppInstance([out retval] IDispatch**)",
-      "putref AppInstance([in] IDispatch*)",
-      "get Menubar([out retval] VARIANT*)",
-      "put Menubar([in] VARIANT)"};
+  std::vector<std::string> members = {"get RegistryNotUsable([out retval] VARIANT_BOOL*)",
+                                      "get GlobalhWnd([out retval] VARIANT*)",
+                                      "put GlobalhWnd([in] VARIANT)",
+                                      "get AppInstance([out retval] IDispatch**)",
+                                      "putref AppInstance([in] IDispatch*)",
+                                      "get Menubar([out retval] VARIANT*)",
+                                      "put Menubar([in] VARIANT)"};
   members.insert(members.end(), print_button.begin(), print_button.end());
   for (const char* member :
        {"get ToolbarButtons([in out] short*, [out retval] _CommandBarButton**)",
@@ -140,44 +151,10 @@ std::vector<std::string> Controller(std::vector<std::string> print_button,
 const char* const kOffice = "{2DF8D04C-5BFA-101B-BDE5-00AA0044DE52} 2.2";
 const char* const kDesigner = "{AC0714F2-3D04-11D1-AE7D-00A0C90F26F4} 1.0";
 
-// Registers a stand-in type library for the test unless it already is, and takes back only a
-// registration of its own.
-class StandInRegistration {
- public:
-  explicit StandInRegistration(const char* path) {
-    std::wstring file = win32::Widen(path);
-    if (FAILED(LoadTypeLibEx(file.c_str(), REGKIND_NONE, lib_.Receive()))) return;
-    TLIBATTR* attr = nullptr;
-    lib_->GetLibAttr(&attr);
-    attr_ = *attr;
-    lib_->ReleaseTLibAttr(attr);
-    ScopedBstr registered;
-    if (SUCCEEDED(QueryPathOfRegTypeLib(attr_.guid, attr_.wMajorVerNum, attr_.wMinorVerNum, 0,
-                                        registered.Receive()))) {
-      ok_ = true;
-      return;
-    }
-    ok_ = SUCCEEDED(RegisterTypeLib(lib_.get(), file.data(), nullptr));
-    ours_ = ok_;
-  }
-  ~StandInRegistration() {
-    if (ours_) {
-      UnRegisterTypeLib(attr_.guid, attr_.wMajorVerNum, attr_.wMinorVerNum, 0, attr_.syskind);
-    }
-  }
-  bool ok() const { return ok_; }
-
- private:
-  ComPtr<ITypeLib> lib_;
-  TLIBATTR attr_ = {};
-  bool ok_ = false;
-  bool ours_ = false;
-};
-
 TEST(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutsideTypes) {
-  const StandInRegistration designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
-  const StandInRegistration office(ORVAN_OFFICE_TLB_PATH);
-  ASSERT_TRUE(designer.ok() && office.ok());
+  const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
+  const StandIn office(ORVAN_OFFICE_TLB_PATH);
+  ASSERT_TRUE(designer.registered() && office.registered());
 
   ComPtr<ITypeLib> lib;
   ASSERT_EQ(LoadTypeLibEx(win32::Widen(ORVAN_ADDIN_DLL_PATH).c_str(), REGKIND_NONE, lib.Receive()),
@@ -206,13 +183,16 @@ TEST(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutside
       "putref PrintButton([in] _CommandBarButton*)"};
   const std::string optional_deinit = "DoDeInit([in opt default 0] ext_DisconnectMode)";
   const std::vector<ExpectedInterface> interfaces = {
-      {"_Addin", "{955D02B4-BFA3-4956-AEAA-A9837EBFDC49}",
+      {"_Addin",
+       "{955D02B4-BFA3-4956-AEAA-A9837EBFDC49}",
        {"get AddinDsr([out retval] VARIANT*)", "put AddinDsr([in] VARIANT)",
         "putref AddinDsr([in] VARIANT)", "Init([in out] VARIANT*)", "DeInit([in out] VARIANT*)",
         "PushButtonEvent([in out] VARIANT*, [in out] CommandBarControl**)"}},
-      {"_dsrPdfVtAddinExcel", "{ADCAAC4E-ECC4-4660-9992-6B494508A331}",
+      {"_dsrPdfVtAddinExcel",
+       "{ADCAAC4E-ECC4-4660-9992-6B494508A331}",
        {"AddinInstance_Initialize()"}},
-      {"_dsrPdfVtAddinPowerpoint", "{82E499ED-554B-46DB-A082-F078C658EBB0}",
+      {"_dsrPdfVtAddinPowerpoint",
+       "{82E499ED-554B-46DB-A082-F078C658EBB0}",
        {"AddinInstance_Initialize()"}},
       {"_dsrPdfVtAddinWord", "{94800EBA-8B22-40BB-9C35-A7260504194F}", designer_click},
       {"_ExcelDesigner", "{8122E544-3BB9-4D13-8F51-2A6944E74564}",
@@ -220,16 +200,18 @@ TEST(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutside
       {"_PowerPointDesigner", "{311C4353-D396-4E14-B4E5-FF0A4DD044BA}",
        Controller({}, {"DoDeInit([in] ext_DisconnectMode)"})},
       {"_WordDesigner", "{322CD265-FE0C-4E69-9EA6-62AFDAA79AD1}",
-       Controller({}, {optional_deinit,
-                       "CheckIfDocumentIsAvailable([out retval] VARIANT_BOOL*)"})},
+       Controller({}, {optional_deinit, "CheckIfDocumentIsAvailable([out retval] VARIANT_BOOL*)"})},
   };
   const std::vector<ExpectedClass> classes = {
       {"Addin", "{22A03E1D-5747-4F3C-A3B0-718EBAC5CB60}", {"_Addin"}},
-      {"dsrPdfVtAddinExcel", "{20E545B0-613F-4AF2-ACC8-C776FC3E9EFC}",
+      {"dsrPdfVtAddinExcel",
+       "{20E545B0-613F-4AF2-ACC8-C776FC3E9EFC}",
        {"_dsrPdfVtAddinExcel", "IDTExtensibility2"}},
-      {"dsrPdfVtAddinPowerpoint", "{D76F6F12-B1B9-4C98-8500-17152104A472}",
+      {"dsrPdfVtAddinPowerpoint",
+       "{D76F6F12-B1B9-4C98-8500-17152104A472}",
        {"_dsrPdfVtAddinPowerpoint", "IDTExtensibility2"}},
-      {"dsrPdfVtAddinWord", "{5AE15024-866A-4778-82EB-68F516E45DF5}",
+      {"dsrPdfVtAddinWord",
+       "{5AE15024-866A-4778-82EB-68F516E45DF5}",
        {"_dsrPdfVtAddinWord", "IDTExtensibility2"}},
       {"ExcelDesigner", "{A21C133D-ABA4-434F-ABAA-FDDC5EC1CBC8}", {"_ExcelDesigner"}},
       {"PowerPointDesigner", "{F680BF36-87A9-4C09-A53F-252B6ED6FA2F}", {"_PowerPointDesigner"}},
@@ -277,7 +259,8 @@ TEST(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutside
     }
     EXPECT_EQ(members, expected.members);
     std::map<MEMBERID, std::string> names;
-    for (const auto& [member_name, id] : ids) names.emplace(id, member_name);
+    for (const auto& [member_name, id] : ids)
+      names.emplace(id, member_name);
     EXPECT_EQ(names.size(), ids.size());
   }
 
