@@ -78,6 +78,7 @@ class FakeObject : public Object {
   AppKind Kind() const override { return kind_; }
   bool Implements(OfficeInterface which) const override;
   std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler) override;
+  bool RaisesEvents(EventInterface which) const override { return connectors_.count(which) > 0; }
 
   const std::string& name() const { return name_; }
   // A field's current value (for tests and hosts).

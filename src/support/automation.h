@@ -76,6 +76,8 @@ class Object {
   // Delivers the object's events of that interface to the handler until the connection is
   // destroyed. An object without such events raises error 459.
   virtual std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler);
+  // True when the object is a source of those events (what Connect can connect to).
+  virtual bool RaisesEvents(EventInterface /*which*/) const { return false; }
 };
 
 // A variable declared WithEvents: the object it refers to and the connection of its handler.

@@ -24,6 +24,11 @@ const IID kIidCommandBarButtonEvents = {
 const IID kIidCommandBarsEvents = {
     0x000C0352, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+const IID& EventsIid(EventInterface which) {
+  return which == EventInterface::kCommandBarButtonEvents ? kIidCommandBarButtonEvents
+                                                          : kIidCommandBarsEvents;
+}
+
 namespace {
 
 constexpr std::int32_t kFacilityControl = 0xA;
@@ -64,6 +69,7 @@ VbError MappedError(HRESULT hr) {
 
 std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface which,
                                               EventHandler handler);
+ComPtr<IConnectionPoint> FindPoint(IDispatch* source, EventInterface which);
 
 // Host objects by IDispatch.
 class DispatchObject final : public Object {
@@ -105,6 +111,9 @@ class DispatchObject final : public Object {
 
   std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler) override {
     return ConnectPoint(dispatch_.get(), which, std::move(handler));
+  }
+  bool RaisesEvents(EventInterface which) const override {
+    return static_cast<bool>(FindPoint(dispatch_.get(), which));
   }
 
   IDispatch* dispatch() const { return dispatch_.get(); }
@@ -220,10 +229,13 @@ class UntypedDispatch : public IDispatch {
     *out = nullptr;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || Answers(riid)) {
       *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
+    } else if (void* other = OtherFace(riid)) {
+      *out = other;
+    } else {
+      return E_NOINTERFACE;
     }
-    return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -245,17 +257,52 @@ class UntypedDispatch : public IDispatch {
   virtual ~UntypedDispatch() = default;
   // Interfaces beyond IUnknown and IDispatch that the object answers as its IDispatch.
   virtual bool Answers(REFIID riid) const = 0;
+  // An interface of its own other than IDispatch (no reference added), or nullptr.
+  virtual void* OtherFace(REFIID) { return nullptr; }
 
  private:
   std::atomic<ULONG> references_{1};
 };
 
-class ObjectDispatch final : public UntypedDispatch {
+// Our objects' events go to clients through connection points, as Office's objects raise theirs.
+class ObjectDispatch final : public UntypedDispatch, public IConnectionPointContainer {
  public:
   explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
 
   bool Answers(REFIID riid) const override {
     return IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid);
+  }
+  void* OtherFace(REFIID riid) override {
+    return IsEqualIID(riid, IID_IConnectionPointContainer)
+               ? static_cast<IConnectionPointContainer*>(this)
+               : nullptr;
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    return UntypedDispatch::QueryInterface(riid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return UntypedDispatch::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return UntypedDispatch::Release(); }
+
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+    if (points) *points = nullptr;
+    return E_NOTIMPL;
+  }
+  // A point for the event interfaces of Office's command bars that the object raises.
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    if (point == nullptr) return E_POINTER;
+    *point = nullptr;
+    try {
+      for (EventInterface which :
+           {EventInterface::kCommandBarButtonEvents, EventInterface::kCommandBarsEvents}) {
+        if (IsEqualIID(riid, EventsIid(which)) && object_->RaisesEvents(which)) {
+          *point = NewEventPoint(this, object_, which);
+          return S_OK;
+        }
+      }
+      return CONNECT_E_NOCONNECTION;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
@@ -415,17 +462,23 @@ class PointConnection final : public EventConnection {
 
 #pragma GCC diagnostic pop
 
-std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface which,
-                                              EventHandler handler) {
-  const IID& events = which == EventInterface::kCommandBarButtonEvents ? kIidCommandBarButtonEvents
-                                                                       : kIidCommandBarsEvents;
+// The source's connection point for those events; null when it has none.
+ComPtr<IConnectionPoint> FindPoint(IDispatch* source, EventInterface which) {
   ComPtr<IConnectionPointContainer> container;
   ComPtr<IConnectionPoint> point;
   if (FAILED(source->QueryInterface(IID_IConnectionPointContainer,
                                     reinterpret_cast<void**>(container.Receive()))) ||
-      !container || FAILED(container->FindConnectionPoint(events, point.Receive())) || !point) {
-    throw VbError::Runtime(vberr::kNoSuchEvents);
+      !container || FAILED(container->FindConnectionPoint(EventsIid(which), point.Receive()))) {
+    return {};
   }
+  return point;
+}
+
+std::unique_ptr<EventConnection> ConnectPoint(IDispatch* source, EventInterface which,
+                                              EventHandler handler) {
+  const IID& events = EventsIid(which);
+  ComPtr<IConnectionPoint> point = FindPoint(source, which);
+  if (!point) throw VbError::Runtime(vberr::kNoSuchEvents);
   auto sink =
       ComPtr<EventSinkDispatch>::Adopt(new EventSinkDispatch(events, which, std::move(handler)));
   DWORD cookie = 0;

@@ -12,6 +12,11 @@ extern const IID kIidExcelApplication;       // {000208D5-0000-0000-C000-0000000
 extern const IID kIidPowerPointApplication;  // {91493442-5A91-11CF-8700-00AA0060263B}
 // Office's command bar button interface (_CommandBarButton).
 extern const IID kIidCommandBarButton;  // {000C030E-0000-0000-C000-000000000046}
+// The event dispinterfaces of a button (Click) and of the CommandBars collection (OnUpdate).
+extern const IID kIidCommandBarButtonEvents;  // {000C0351-0000-0000-C000-000000000046}
+extern const IID kIidCommandBarsEvents;       // {000C0352-0000-0000-C000-000000000046}
+// The dispinterface of those events.
+const IID& EventsIid(EventInterface which);
 
 // An Object that reaches a host object through its IDispatch (which it holds a reference to).
 // Null gives nothing.
@@ -20,6 +25,12 @@ ObjectRef WrapDispatch(IDispatch* dispatch);
 // A new reference to an IDispatch for the object: the host's own for a wrapped host object,
 // else one that serves our object by member name. Null for nothing.
 IDispatch* ExposeObject(const ObjectRef& object);
+
+// A connection point of an object of ours (a new reference): each sink advised there receives
+// the object's events of that interface through its IDispatch (DISPID 1) until unadvised. It
+// keeps the container alive.
+IConnectionPoint* NewEventPoint(IConnectionPointContainer* container, ObjectRef object,
+                                EventInterface which);
 
 // Values and VARIANTs; the VARIANT receives new references and strings.
 void ToVariant(const Value& value, VARIANT* out);
