@@ -137,26 +137,10 @@ namespace {
 
 // The class object of one class of the table. A factory counts as a live object while a client
 // holds it, and LockServer holds the server on top.
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
  public:
   explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ServerLock(); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -173,10 +157,9 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  ~ClassFactory() { ServerUnlock(); }
+  ~ClassFactory() override { ServerUnlock(); }
 
   const ClassEntry& entry_;
-  std::atomic<ULONG> references_{1};
 };
 
 #pragma GCC diagnostic pop

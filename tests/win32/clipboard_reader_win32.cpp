@@ -8,6 +8,7 @@
 
 #include "platform/win32/platform_win32.h"
 #include "platform/win32/wide_text_win32.h"
+#include "sim/officesim/clipboard_face_win32.h"
 #include "win32/bitmap_pixels_win32.h"
 
 namespace {
@@ -31,7 +32,7 @@ std::string TextLine() {
 std::string BitmapLine() {
   const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
   if (bitmap == nullptr) return "bitmap: none";
-  const orvan::testing::BitmapLook look = orvan::testing::LookAt(bitmap);
+  const orvan::sim::BitmapLook look = orvan::sim::LookAt(bitmap);
   if (!look.valid) return "bitmap: unreadable";
   char pixel[8];
   wsprintfA(pixel, "%06X", look.top_left);

@@ -12,25 +12,11 @@
 #include "platform/win32/dispatch_win32.h"
 #include "platform/win32/platform_win32.h"
 #include "support/language.h"
+#include "sim/officesim/clipboard_face_win32.h"
 #include "win32/bitmap_pixels_win32.h"
 
 namespace orvan::testing {
 namespace {
-
-// The bitmap on the real clipboard as "WxH #RRGGBB" (its top-left pixel); nullopt for none.
-std::optional<std::string> ClipboardBitmap() {
-  if (!OpenClipboard(nullptr)) return std::nullopt;
-  std::optional<std::string> seen;
-  if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
-    const BitmapLook look = LookAt(bitmap);
-    char text[48];
-    std::snprintf(text, sizeof text, "%dx%d #%06X", look.width, look.height,
-                  static_cast<unsigned>(look.top_left));
-    seen = text;
-  }
-  CloseClipboard();
-  return seen;
-}
 
 class CommandBarsWin32 : public OfficeTest {
  protected:
@@ -42,7 +28,7 @@ class CommandBarsWin32 : public OfficeTest {
     scope_.emplace(platform_);
     SetLanguage(1);
     fakes_.strings.table = {{1000, "Start"}, {1001, "Config"}};
-    fakes_.office->clipboard_face = ClipboardBitmap;
+    fakes_.office->clipboard_face = sim::ClipboardFace;
   }
   ~CommandBarsWin32() override {
     SetLanguage(0);
@@ -80,7 +66,7 @@ TEST_F(CommandBarsWin32, TheUsersPictureAndTextComeBackAfterButtonsGotTheirFaces
     ASSERT_TRUE(button->face.has_value());
     EXPECT_EQ(button->face->substr(0, 5), "16x16");
   }
-  EXPECT_EQ(ClipboardBitmap(), "5x3 #C81E1E");
+  EXPECT_EQ(sim::ClipboardFace(), "5x3 #C81E1E");
   EXPECT_EQ(clipboard.GetText(), "Notiz für später");
   clipboard.Clear();
 }

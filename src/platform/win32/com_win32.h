@@ -1,6 +1,7 @@
 // RAII owners for COM references, BSTRs and VARIANTs, with Receive() for out-parameters.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -95,6 +96,38 @@ class ScopedVariant {
  private:
   VARIANT v_;
 };
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// A COM object answering IUnknown and one interface, which deletes itself with its last
+// reference.
+template <typename Interface, const IID& kIid>
+class SingleInterfaceObject : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, kIid)) return E_NOINTERFACE;
+    *out = static_cast<Interface*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~SingleInterfaceObject() = default;
+
+ private:
+  std::atomic<ULONG> references_{1};
+};
+
+#pragma GCC diagnostic pop
 
 // A BSTR's text in UTF-8.
 inline std::string BstrText(BSTR text) {

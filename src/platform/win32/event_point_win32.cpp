@@ -1,6 +1,5 @@
 // Connection points of our objects: a client's sink advised there receives the object's events
 // as Office raises them, Click(Ctrl, CancelDefault) and OnUpdate() as DISPID 1 of the sink.
-#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -11,32 +10,13 @@
 namespace orvan::win32 {
 namespace {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-class EventPoint final : public IConnectionPoint {
+class EventPoint final : public SingleInterfaceObject<IConnectionPoint, IID_IConnectionPoint> {
  public:
   EventPoint(IConnectionPointContainer* container, ObjectRef object, EventInterface which)
       : container_(ComPtr<IConnectionPointContainer>::Share(container)),
         object_(std::move(object)),
         which_(which) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPoint)) {
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
     if (iid == nullptr) return E_POINTER;
@@ -86,7 +66,7 @@ class EventPoint final : public IConnectionPoint {
   }
 
  private:
-  ~EventPoint() = default;
+  ~EventPoint() override = default;
 
   const IID& Events() const { return EventsIid(which_); }
 
@@ -112,7 +92,6 @@ class EventPoint final : public IConnectionPoint {
     if (FAILED(hr)) throw ErrorFromResult(hr, &info);
   }
 
-  std::atomic<ULONG> references_{1};
   ComPtr<IConnectionPointContainer> container_;
   ObjectRef object_;
   EventInterface which_;
@@ -121,7 +100,6 @@ class EventPoint final : public IConnectionPoint {
   std::map<DWORD, std::unique_ptr<EventConnection>> connections_;
 };
 
-#pragma GCC diagnostic pop
 
 }  // namespace
 
