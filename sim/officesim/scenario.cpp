@@ -1,0 +1,87 @@
+#include "sim/officesim/scenario.h"
+
+namespace orvan::sim {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> SplitWords(std::string_view line, const std::string& file, int number) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t') {
+      ++i;
+      continue;
+    }
+    std::string word;
+    if (line[i] == '"') {
+      ++i;
+      for (;;) {
+        if (i >= line.size()) throw ScenarioError(file, number, "unterminated quoted text");
+        if (line[i] == '"') {
+          if (i + 1 < line.size() && line[i + 1] == '"') {
+            word += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        word += line[i++];
+      }
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+        word += line[i++];
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+std::string Quote(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::vector<ScenarioStep> ParseScenario(std::string_view text, const std::string& file) {
+  std::vector<ScenarioStep> steps;
+  ScenarioStep* open_block = nullptr;
+  int number = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    ++number;
+    if (open_block) {
+      if (line == "end") {
+        open_block = nullptr;
+      } else if (!line.empty() && line[0] != '#') {
+        open_block->block.emplace_back(line);
+      }
+      continue;
+    }
+    if (line.empty() || line[0] == '#') continue;
+    ScenarioStep step{file, number, std::string(line), SplitWords(line, file, number), {}};
+    steps.push_back(std::move(step));
+    if (steps.back().words.front() == "expect") open_block = &steps.back();
+  }
+  if (open_block) {
+    throw ScenarioError(file, open_block->line, "expect block without its closing 'end'");
+  }
+  return steps;
+}
+
+}  // namespace orvan::sim

@@ -1,0 +1,37 @@
+// What the simulated Office host shows of a run, one line per event: "<kind> <text>", in the
+// order things happened. The kinds and their formats are listed in the README; the first line
+// names the format's version.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orvan::sim {
+
+inline constexpr const char* kTranscriptHeader = "officesim transcript 1";
+
+class Transcript {
+ public:
+  Transcript() { lines_.push_back(kTranscriptHeader); }
+
+  void Add(const std::string& kind, const std::string& text);
+  const std::vector<std::string>& lines() const { return lines_; }
+
+  // Compares the lines written since the previous comparison whose kind is one of `kinds`, or
+  // one of the expected lines' kinds, with the expected lines, in order. Nullopt when they
+  // match, else a diff ("  " same, "- " expected only, "+ " written only). Either way the next
+  // comparison starts after these lines.
+  std::optional<std::string> Compare(std::set<std::string> kinds,
+                                     const std::vector<std::string>& expected);
+
+ private:
+  std::vector<std::string> lines_;
+  std::size_t compared_ = 1;  // the header is never compared
+};
+
+// The kind of a transcript line: its first word.
+std::string KindOf(const std::string& line);
+
+}  // namespace orvan::sim

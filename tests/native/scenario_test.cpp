@@ -1,0 +1,73 @@
+// Scenario files as the simulated host reads them, and expect blocks against its transcript.
+#include <gtest/gtest.h>
+
+#include "sim/officesim/scenario.h"
+#include "sim/officesim/transcript.h"
+
+namespace orvan::testing {
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(Scenario, LinesSplitIntoWordsAndQuotedTexts) {
+  const struct {
+    const char* line;
+    Words words;
+  } cases[] = {
+      {"open \"Bericht 1.docx\" folder \"C:\\Berichte\"",
+       {"open", "Bericht 1.docx", "folder", "C:\\Berichte"}},
+      {"title \"Er sagte \"\"Hallo\"\"\"  \t author \"\"",
+       {"title", "Er sagte \"Hallo\"", "author", ""}},
+      {"click Start", {"click", "Start"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(sim::SplitWords(c.line, "a.scenario", 1), c.words) << c.line;
+  EXPECT_EQ(sim::Quote("Er sagte \"Hallo\""), "\"Er sagte \"\"Hallo\"\"\"");
+}
+
+TEST(Scenario, StepsCarryTheirLineAndExpectTakesItsBlock) {
+  const auto steps = sim::ParseScenario(
+      "# comment\n\nhost word\r\nexpect msgbox\n  print Word \"a\"\n  # note\nend\nstart\n",
+      "a.scenario");
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].line, 3);
+  EXPECT_EQ(steps[0].words, (Words{"host", "word"}));
+  EXPECT_EQ(steps[1].words, (Words{"expect", "msgbox"}));
+  EXPECT_EQ(steps[1].block, (Words{"print Word \"a\""}));
+  EXPECT_EQ(steps[2].line, 8);
+
+  const struct {
+    const char* text;
+    const char* error;
+  } bad[] = {
+      {"host word\nopen \"x\n", "b.scenario:2: unterminated quoted text"},
+      {"start\nexpect\n  print x\n", "b.scenario:2: expect block without its closing 'end'"},
+  };
+  for (const auto& c : bad) {
+    try {
+      sim::ParseScenario(c.text, "b.scenario");
+      ADD_FAILURE() << c.text;
+    } catch (const sim::ScenarioError& e) {
+      EXPECT_STREQ(e.what(), c.error);
+    }
+  }
+}
+
+TEST(Scenario, ExpectComparesTheNamedKindsSinceTheLastComparison) {
+  sim::Transcript transcript;
+  transcript.Add("step", "a:1 click Start");
+  transcript.Add("msgbox", "\"T\" 16 \"Fehler\"");
+  transcript.Add("print", "Word \"a\"");
+  // The block's kinds and the listed ones; a listed kind without lines expects none.
+  EXPECT_EQ(transcript.Compare({}, {"print Word \"a\""}), std::nullopt);
+  transcript.Add("print", "Word \"b\"");
+  transcript.Add("trace", "x");
+  EXPECT_EQ(transcript.Compare({"msgbox"}, {"print Word \"c\"", "print Word \"b\""}),
+            "- print Word \"c\"\n  print Word \"b\"\n");
+  transcript.Add("msgbox", "\"T\" 16 \"Fehler\"");
+  EXPECT_EQ(transcript.Compare({"msgbox"}, {}), "+ msgbox \"T\" 16 \"Fehler\"\n");
+  EXPECT_EQ(transcript.lines().front(), "officesim transcript 1");
+}
+
+}  // namespace
+}  // namespace orvan::testing
