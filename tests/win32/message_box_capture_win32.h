@@ -6,15 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "sim/officesim/message_boxes_win32.h"
+
 namespace orvan::testing {
 
-struct CapturedMessageBox {
-  std::string title;
-  std::string text;
-  // The box's style as the caller passed it, read back from what the box shows: its icon
-  // (16 stop, 32 question, 48 exclamation, 64 information) plus its button set (0 OK only).
-  unsigned style = 0;
-};
+using CapturedMessageBox = sim::ShownMessageBox;
 
 class MessageBoxCapture {
  public:
