@@ -265,6 +265,13 @@ FakeBar* CommandBarStore::Bar(const std::string& name) const {
   return nullptr;
 }
 
+std::vector<FakeBar*> CommandBarStore::Bars() const {
+  std::vector<FakeBar*> bars;
+  for (const auto& bar : bars_)
+    bars.push_back(bar.get());
+  return bars;
+}
+
 std::vector<std::string> CommandBarStore::BarNames() const {
   std::vector<std::string> names;
   for (const auto& bar : bars_)

@@ -122,6 +122,8 @@ class CommandBarStore {
   // The bar of that name (any letter case), nullptr when there is none.
   FakeBar* Bar(const std::string& name) const;
   std::vector<std::string> BarNames() const;
+  // Every bar, in the collection's order.
+  std::vector<FakeBar*> Bars() const;
   std::int32_t Index(const FakeBar& bar) const;
 
   // What the user does by hand, or what other templates and add-ins left: a user's bar may

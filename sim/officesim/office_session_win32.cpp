@@ -1,0 +1,623 @@
+#include "sim/officesim/office_session_win32.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32/dispatch_win32.h"
+#include "platform/win32/wide_text_win32.h"
+#include "sim/jobapi/job_api_state.h"
+#include "sim/officesim/clipboard_face_win32.h"
+#include "sim/officesim/pdf_writer.h"
+#include "support/ansi_text.h"
+
+namespace orvan::sim {
+
+const HostProgram kHostPrograms[3] = {
+    {HostType::kWord, "word", "WINWORD.EXE", "OpusApp", "Word"},
+    {HostType::kExcel, "excel", "EXCEL.EXE", "XLMAIN", "Excel"},
+    {HostType::kPowerPoint, "powerpoint", "POWERPNT.EXE", "PP10FrameClass", "PowerPoint"},
+};
+
+const HostProgram* HostByWord(const std::string& word) {
+  for (const HostProgram& host : kHostPrograms) {
+    if (word == host.word) return &host;
+  }
+  return nullptr;
+}
+
+const HostProgram* HostByProgram(const std::string& program) {
+  for (const HostProgram& host : kHostPrograms) {
+    if (lstrcmpiA(program.c_str(), host.program) == 0) return &host;
+  }
+  return nullptr;
+}
+
+namespace {
+
+constexpr const char* kProductKey = "Software\\Orvan software GmbH\\Orvan pdf vatner";
+constexpr int kStartupLimitMs = 1000;  // what Office allows an add-in's OnConnection
+constexpr int kShutdownLimitMs = 500;  // and its OnDisconnection
+
+[[noreturn]] void Refuse(const ScenarioStep& step, const std::string& message) {
+  throw ScenarioError(step.file, step.line, message);
+}
+
+// The word after `key` in the step (`key value`), if the step has it.
+std::optional<std::string> Option(const ScenarioStep& step, const std::string& key) {
+  for (std::size_t i = 1; i + 1 < step.words.size(); ++i) {
+    if (step.words[i] == key) return step.words[i + 1];
+  }
+  return std::nullopt;
+}
+
+bool HasWord(const ScenarioStep& step, const std::string& word) {
+  return std::find(step.words.begin() + 1, step.words.end(), word) != step.words.end();
+}
+
+const std::string& Argument(const ScenarioStep& step, std::size_t index, const char* what) {
+  if (step.words.size() <= index) Refuse(step, std::string("missing ") + what);
+  return step.words[index];
+}
+
+std::int32_t Number(const ScenarioStep& step, const std::string& text) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0') Refuse(step, "not a number: " + text);
+  return static_cast<std::int32_t>(n);
+}
+
+// "times N", "once", "always" (the default) and "after N" of a failure.
+void Repetition(const ScenarioStep& step, std::int32_t* remaining, std::int32_t* after) {
+  *remaining = -1;
+  if (HasWord(step, "once")) *remaining = 1;
+  if (const auto times = Option(step, "times")) *remaining = Number(step, *times);
+  if (const auto later = Option(step, "after")) *after = Number(step, *later);
+}
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+std::string Hresult(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+  return text;
+}
+
+// Every value below the key, as "registry <path below the product key> <name> = <value>".
+void RegistryLines(HKEY key, const std::string& path, std::vector<std::string>& lines) {
+  char name[512];
+  BYTE data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = sizeof name;
+    DWORD data_size = sizeof data;
+    DWORD type = 0;
+    if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    std::string value;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      value = Quote(AnsiToUtf8(std::string(reinterpret_cast<char*>(data),
+                                           strnlen(reinterpret_cast<char*>(data), data_size))));
+    } else if (type == REG_DWORD) {
+      value = std::to_string(*reinterpret_cast<DWORD*>(data));
+    } else {
+      value = "(" + std::to_string(data_size) + " bytes)";
+    }
+    lines.push_back(Quote(path) + " " + Quote(AnsiToUtf8(name)) + " = " + value);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    HKEY child = nullptr;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+    RegistryLines(child, path.empty() ? name : path + "\\" + name, lines);
+    RegCloseKey(child);
+  }
+}
+
+std::vector<std::string> ProductRegistry() {
+  std::vector<std::string> lines;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    RegistryLines(key, "", lines);
+    RegCloseKey(key);
+  }
+  return lines;
+}
+
+std::string YesNo(bool value) {
+  return value ? "True" : "False";
+}
+
+void DescribeControls(const ControlList& list, const std::string& where,
+                      std::vector<std::string>& lines, bool all) {
+  for (const auto& control : list.items) {
+    const bool ours = control->tag.rfind("Orvan", 0) == 0;
+    if (all || ours) {
+      std::string line = Quote(where) + " " + std::to_string(control->Index()) + " " +
+                         (control->controls ? "popup" : "button") + " tag " + Quote(control->tag) +
+                         " caption " + Quote(control->caption);
+      if (control->face) line += " face " + Quote(*control->face);
+      if (!control->enabled) line += " disabled";
+      if (!control->visible) line += " hidden";
+      if (control->begin_group) line += " group";
+      lines.push_back("control " + line);
+    }
+    if (control->controls) {
+      DescribeControls(*control->controls, where + "/" + control->caption, lines, all || ours);
+    }
+  }
+}
+
+}  // namespace
+
+OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
+    : host_(host), options_(std::move(options)) {
+  const auto temp = std::filesystem::temp_directory_path();
+  const std::string id = std::to_string(GetCurrentProcessId());
+  job_api_state_ = (temp / ("officesim-" + id + ".jobapi")).string();
+  trace_file_ = (temp / ("officesim-" + id + ".trace")).string();
+  WriteStateFile(job_api_state_, JobApiState{});
+  _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
+
+  world_->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
+  world_->clipboard_face = ClipboardFace;
+  world_->job_settings = [this] { return ReadStateFile(job_api_state_).stored_settings; };
+  office_ = std::make_unique<FakeOfficeHost>(host_.type, world_);
+  office_->active_printer() = "HP LaserJet 4";
+
+  // The window the add-in finds by its class.
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = host_.window_class;
+  RegisterClassA(&window_class);
+  window_ = reinterpret_cast<std::uintptr_t>(CreateWindowExA(
+      0, host_.window_class, kHostNames[static_cast<int>(host_.type)].source, WS_OVERLAPPEDWINDOW,
+      0, 0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr));
+  boxes_.emplace([this](const ShownMessageBox& box) {
+    transcript_.Add(
+        "msgbox", Quote(box.title) + " style " + std::to_string(box.style) + " " + Quote(box.text));
+  });
+}
+
+OfficeSession::~OfficeSession() {
+  boxes_.reset();
+  if (window_) DestroyWindow(reinterpret_cast<HWND>(window_));
+  _putenv("ORVAN_JOBAPI_STATE=");
+  _putenv("ORVAN_PDFVTADDINTRACE=");
+  std::error_code ignored;
+  std::filesystem::remove(job_api_state_, ignored);
+  std::filesystem::remove(trace_file_, ignored);
+}
+
+const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
+  static const std::map<std::string, Step> steps = {
+      {"host", &OfficeSession::Host},
+      {"printer", &OfficeSession::Printer},
+      {"joiner", &OfficeSession::Joiner},
+      {"open", &OfficeSession::OpenDocument},
+      {"close-documents", &OfficeSession::CloseDocuments},
+      {"start", &OfficeSession::Start},
+      {"close", &OfficeSession::Close},
+      {"restart", &OfficeSession::Restart},
+      {"click", &OfficeSession::Click},
+      {"print-button", &OfficeSession::PrintButton},
+      {"user", &OfficeSession::User},
+      {"clipboard", &OfficeSession::Clipboard},
+      {"jobapi", &OfficeSession::JobApi},
+      {"fail", &OfficeSession::Fail},
+      {"trace", &OfficeSession::Trace},
+      {"verbose", &OfficeSession::Verbose},
+      {"expect", &OfficeSession::Expect},
+  };
+  return steps;
+}
+
+int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
+  int result = 0;
+  for (const ScenarioStep& step : steps) {
+    if (step.words.front() != "expect") {
+      transcript_.Add("step", step.file + ":" + std::to_string(step.line) + " " + step.text);
+    }
+    try {
+      const auto found = Steps().find(step.words.front());
+      if (found == Steps().end()) Refuse(step, "unknown step '" + step.words.front() + "'");
+      (this->*found->second)(step);
+      Collect();
+    } catch (const std::exception& e) {
+      Collect();
+      const std::string where = step.file + ":" + std::to_string(step.line);
+      const auto* scenario_error = dynamic_cast<const ScenarioError*>(&e);
+      transcript_.Add("error", scenario_error ? e.what() : where + ": " + e.what());
+      result = 2;
+      break;
+    }
+  }
+  if (started_) {
+    transcript_.Add("step", "(end of scenario) close");
+    CloseHost();
+    Collect();
+  }
+  if (result == 0 && expect_failures_ > 0) result = 1;
+  return result;
+}
+
+void OfficeSession::Host(const ScenarioStep& step) {
+  const HostProgram* wanted = HostByWord(Argument(step, 1, "host: word, excel or powerpoint"));
+  if (wanted == nullptr) Refuse(step, "unknown host '" + step.words[1] + "'");
+  if (wanted != &host_) {
+    Refuse(step, std::string("this host is ") + host_.word + "; run " + wanted->program + " for " +
+                     wanted->word);
+  }
+}
+
+void OfficeSession::Printer(const ScenarioStep& step) {
+  if (!printers_given_) world_->printers.clear();
+  printers_given_ = true;
+  const std::string name = Argument(step, 1, "printer name");
+  world_->printers.emplace_back(name, Option(step, "port").value_or("LPT1:"));
+  if (HasWord(step, "active")) office_->active_printer() = name;
+}
+
+void OfficeSession::Joiner(const ScenarioStep& step) {
+  const std::string& language = Argument(step, 1, "joiner: german or english");
+  if (language == "german") {
+    world_->port_joiner = " auf ";
+  } else if (language == "english") {
+    world_->port_joiner = " on ";
+  } else {
+    Refuse(step, "joiner: german or english, not '" + language + "'");
+  }
+}
+
+void OfficeSession::OpenDocument(const ScenarioStep& step) {
+  DocumentData document =
+      HasWord(step, "no-properties") ? DocumentData::WithoutProperties() : DocumentData();
+  document.name = Argument(step, 1, "document name");
+  document.path = Option(step, "folder").value_or("");
+  const std::pair<const char*, std::int32_t> properties[] = {
+      {"title", 1}, {"subject", 2}, {"author", 3}, {"keywords", 4}};
+  for (const auto& [key, index] : properties) {
+    if (const auto value = Option(step, key)) document.properties[index] = *value;
+  }
+  if (const auto slides = Option(step, "slides")) document.slides = Number(step, *slides);
+  if (!document.path.empty()) {
+    std::error_code ignored;  // the document was saved there, so the folder exists
+    std::filesystem::create_directories(win32::Widen(document.path), ignored);
+  }
+  office_->Open(std::move(document));
+}
+
+void OfficeSession::CloseDocuments(const ScenarioStep&) {
+  office_->CloseAll();
+}
+
+void OfficeSession::Start(const ScenarioStep& step) {
+  if (started_) Refuse(step, "the host runs already");
+  StartHost();
+}
+
+void OfficeSession::Close(const ScenarioStep& step) {
+  if (!started_) Refuse(step, "the host is not running");
+  CloseHost();
+}
+
+void OfficeSession::Restart(const ScenarioStep& step) {
+  Close(step);
+  StartHost();
+}
+
+void OfficeSession::StartHost() {
+  application_ = win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(office_->application()));
+  started_ = true;
+  for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
+    if (!LoadsAtStartup(record)) continue;
+    LARGE_INTEGER before, after;
+    QueryPerformanceCounter(&before);
+    HRESULT hr = E_FAIL;
+    auto addin = ConnectedAddin::Connect(record, application_.get(), world_, &hr);
+    QueryPerformanceCounter(&after);
+    const int ms = static_cast<int>(Milliseconds(before, after));
+    transcript_.Add("timing", record.prog_id + " OnConnection " + std::to_string(ms) +
+                                  " ms (Office allows " + std::to_string(kStartupLimitMs) + " ms)" +
+                                  (ms > kStartupLimitMs ? " too slow" : ""));
+    if (!addin) {
+      // Office's resiliency: an add-in that failed to connect is not loaded at the next start.
+      const std::string key = std::string("Software\\Microsoft\\Office\\") + host_.addins_key +
+                              "\\Addins\\" + record.prog_id;
+      const DWORD behavior = 2;
+      RegSetKeyValueA(record.per_user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.c_str(),
+                      "LoadBehavior", REG_DWORD, &behavior, sizeof behavior);
+      transcript_.Add(
+          "load", record.prog_id + " failed " + Hresult(hr) + ": soft-disabled (LoadBehavior 2)");
+      continue;
+    }
+    transcript_.Add("load", record.prog_id + " connected");
+    addins_.push_back(std::move(addin));
+  }
+  for (const auto& addin : addins_)
+    addin->AddInsUpdate();
+  for (const auto& addin : addins_)
+    addin->StartupComplete();
+}
+
+void OfficeSession::CloseHost() {
+  for (const auto& addin : addins_)
+    addin->BeginShutdown();
+  for (const auto& addin : addins_) {
+    LARGE_INTEGER before, after;
+    QueryPerformanceCounter(&before);
+    const HRESULT hr = addin->Disconnect(ext_dm_HostShutdown);
+    QueryPerformanceCounter(&after);
+    const int ms = static_cast<int>(Milliseconds(before, after));
+    transcript_.Add("timing", addin->record().prog_id + " OnDisconnection " + std::to_string(ms) +
+                                  " ms (Office allows " + std::to_string(kShutdownLimitMs) +
+                                  " ms)" + (ms > kShutdownLimitMs ? " too slow" : ""));
+    transcript_.Add("unload",
+                    addin->record().prog_id +
+                        (SUCCEEDED(hr) ? std::string(" disconnected") : " failed " + Hresult(hr)));
+  }
+  addins_.clear();
+  application_.Reset();
+  started_ = false;
+  // What Office keeps of its command bars for the next start.
+  world_->command_bars(host_.type)->Restart();
+}
+
+FakeControl* OfficeSession::FindControl(const std::string& tag_or_caption) const {
+  for (FakeBar* bar : world_->command_bars(host_.type)->Bars()) {
+    if (bar->deleted) continue;
+    if (FakeControl* control = bar->controls->Find(tag_or_caption)) return control;
+  }
+  return nullptr;
+}
+
+void OfficeSession::Click(const ScenarioStep& step) {
+  FakeControl* control = FindControl(Argument(step, 1, "control tag or caption"));
+  if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(step.words[1]));
+  const auto& store = world_->command_bars(host_.type);
+  store->event_errors.clear();
+  const bool cancelled = store->UserClicks(*control);
+  for (const VbError& error : store->event_errors) {
+    transcript_.Add("event-error",
+                    std::to_string(error.number()) + " " + Quote(error.description()));
+  }
+  if (cancelled) transcript_.Add("cancel-default", "True");
+}
+
+void OfficeSession::PrintButton(const ScenarioStep& step) {
+  const std::string& state = Argument(step, 1, "print-button: enabled or disabled");
+  const FakeBar* standard = world_->command_bars(host_.type)->Bar("Standard");
+  FakeControl* button = standard ? standard->controls->FindId(2521) : nullptr;
+  if (button == nullptr) Refuse(step, "this host has no print button on \"Standard\"");
+  button->enabled = state == "enabled";
+  world_->command_bars(host_.type)->RaiseOnUpdate();
+}
+
+void OfficeSession::User(const ScenarioStep& step) {
+  const auto& store = world_->command_bars(host_.type);
+  const std::string& action = Argument(step, 1, "what the user does");
+  FakeBar* toolbar = store->Bar("Orvan pdf vatner Toolbar");
+  auto need_toolbar = [&] {
+    if (toolbar == nullptr) Refuse(step, "there is no toolbar \"Orvan pdf vatner Toolbar\"");
+  };
+  if (action == "move-toolbar") {
+    need_toolbar();
+    const std::pair<const char*, std::int32_t> positions[] = {
+        {"left", 0}, {"top", 1}, {"right", 2}, {"bottom", 3}, {"floating", 4}};
+    const std::string& where =
+        Argument(step, 2, "move-toolbar: top, bottom, left, right or floating");
+    const auto found = std::find_if(std::begin(positions), std::end(positions),
+                                    [&](const auto& p) { return where == p.first; });
+    if (found == std::end(positions)) Refuse(step, "no such position '" + where + "'");
+    store->UserMovesBar(*toolbar, found->second, Number(step, Option(step, "row").value_or("1")),
+                        Number(step, Option(step, "x").value_or("0")),
+                        Number(step, Option(step, "y").value_or("0")));
+  } else if (action == "hide-toolbar") {
+    need_toolbar();
+    toolbar->visible = false;
+  } else if (action == "delete-toolbar") {
+    need_toolbar();
+    store->UserDeletesBar(*toolbar);
+  } else if (action == "add-bar") {
+    store->UserAddsBar(Argument(step, 2, "bar name"));
+  } else if (action == "add-control") {
+    const std::string bar_name = Option(step, "to").value_or("Standard");
+    FakeBar* bar = store->Bar(bar_name);
+    if (bar == nullptr) Refuse(step, "no bar " + Quote(bar_name));
+    store->UserAddsControl(*bar->controls, mso::kControlButton, Argument(step, 2, "tag"),
+                           Option(step, "caption").value_or(""));
+  } else if (action == "delete-control") {
+    FakeControl* control = FindControl(Argument(step, 2, "control tag or caption"));
+    if (control == nullptr) Refuse(step, "no control " + Quote(step.words[2]));
+    store->UserDeletesControl(*control);
+  } else {
+    Refuse(step, "unknown user action '" + action + "'");
+  }
+}
+
+void OfficeSession::Clipboard(const ScenarioStep& step) {
+  const std::string& what = Argument(step, 1, "clipboard: text, empty or show");
+  if (what == "show") {
+    std::string line = ClipboardFace() ? "picture " + Quote(*ClipboardFace()) : "no picture";
+    if (OpenClipboard(nullptr)) {
+      if (const HANDLE text = GetClipboardData(CF_TEXT)) {
+        if (const auto* chars = static_cast<const char*>(GlobalLock(text))) {
+          line += " text " + Quote(AnsiToUtf8(chars));
+          GlobalUnlock(text);
+        }
+      }
+      CloseClipboard();
+    }
+    transcript_.Add("clipboard", line);
+    return;
+  }
+  if (!OpenClipboard(nullptr)) Refuse(step, "the clipboard cannot be opened");
+  EmptyClipboard();
+  if (what == "text") {
+    const std::string text = Utf8ToAnsi(Argument(step, 2, "text"));
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+      std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+      GlobalUnlock(memory);
+      if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+    }
+  } else if (what != "empty") {
+    CloseClipboard();
+    Refuse(step, "clipboard: text, empty or show, not '" + what + "'");
+  }
+  CloseClipboard();
+}
+
+void OfficeSession::JobApi(const ScenarioStep& step) {
+  JobApiState state = ReadStateFile(job_api_state_);
+  const std::string& what = Argument(step, 1, "jobapi: language, printer, dialog or fail");
+  if (what == "language") {
+    state.language_id = Argument(step, 2, "language id");
+  } else if (what == "printer") {
+    state.printer_installed = Argument(step, 2, "printer: installed or missing") == "installed";
+  } else if (what == "dialog") {
+    state.dialog_outcome = Argument(step, 2, "dialog: accept or cancel") == "accept" ? 1 : 0;
+  } else if (what == "fail") {
+    Failure failure;
+    failure.error_number = Number(step, Option(step, "number").value_or("1"));
+    failure.error_text = Option(step, "text").value_or(failure.error_text);
+    Repetition(step, &failure.remaining, &failure.after);
+    state.failures[Argument(step, 2, "export name")] = failure;
+  } else {
+    Refuse(step, "jobapi: language, printer, dialog or fail, not '" + what + "'");
+  }
+  WriteStateFile(job_api_state_, state);
+}
+
+void OfficeSession::Fail(const ScenarioStep& step) {
+  HostFailure failure;
+  failure.number = Number(step, Option(step, "number").value_or("5"));
+  failure.description = Option(step, "description").value_or("Invalid procedure call or argument");
+  failure.source = Option(step, "source").value_or(kHostNames[static_cast<int>(host_.type)].source);
+  Repetition(step, &failure.remaining, &failure.after);
+  world_->Fail(Argument(step, 1, "Object.Member"), failure);
+}
+
+void OfficeSession::Trace(const ScenarioStep& step) {
+  const bool on = Argument(step, 1, "trace: on or off") == "on";
+  _putenv(("ORVAN_PDFVTADDINTRACE=" + (on ? trace_file_ : std::string())).c_str());
+}
+
+void OfficeSession::Verbose(const ScenarioStep& step) {
+  options_.verbose = Argument(step, 1, "verbose: on or off") == "on";
+  journal_read_ = world_->journal.size();
+}
+
+void OfficeSession::Expect(const ScenarioStep& step) {
+  const std::set<std::string> kinds(step.words.begin() + 1, step.words.end());
+  if (const auto diff = transcript_.Compare(kinds, step.block)) {
+    ++expect_failures_;
+    std::istringstream lines(*diff);
+    transcript_.Add("mismatch",
+                    step.file + ":" + std::to_string(step.line) + " (- expected, + written)");
+    for (std::string line; std::getline(lines, line);)
+      transcript_.Add("|", line);
+  }
+}
+
+void OfficeSession::Collect() {
+  if (options_.verbose) {
+    for (; journal_read_ < world_->journal.size(); ++journal_read_)
+      transcript_.Add("call", world_->journal[journal_read_]);
+  } else {
+    journal_read_ = world_->journal.size();
+  }
+  // The trace's new lines, without their time stamps.
+  std::ifstream trace(trace_file_, std::ios::binary);
+  if (trace) {
+    trace.seekg(static_cast<std::streamoff>(trace_read_));
+    std::string line;
+    while (std::getline(trace, line)) {
+      trace_read_ += line.size() + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t stamp = line.find(": ");
+      transcript_.Add("trace",
+                      AnsiToUtf8(stamp == std::string::npos ? line : line.substr(stamp + 2)));
+    }
+  }
+  const JobApiState api = ReadStateFile(job_api_state_);
+  for (; job_log_read_ < api.log.size(); ++job_log_read_)
+    transcript_.Add("jobapi", AnsiToUtf8(api.log[job_log_read_]));
+  for (; prints_read_ < world_->prints.size(); ++prints_read_) {
+    const PrintRecord& print = world_->prints[prints_read_];
+    transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
+                                 Quote(print.printer) + " " + print.arguments);
+    WritePdf(print);
+  }
+  const std::vector<std::string> bars = BarLines();
+  if (bars != bars_shown_) {
+    for (const std::string& line : bars)
+      transcript_.Add(KindOf(line), line.substr(KindOf(line).size() + 1));
+    if (bars.empty()) transcript_.Add("bars", "none of the add-in's");
+    bars_shown_ = bars;
+  }
+  const std::vector<std::string> registry = ProductRegistry();
+  if (registry != registry_shown_) {
+    for (const std::string& line : registry)
+      transcript_.Add("registry", line);
+    if (registry.empty()) transcript_.Add("registry", "(no values)");
+    registry_shown_ = registry;
+  }
+}
+
+void OfficeSession::WritePdf(const PrintRecord& print) {
+  const JobApiState api = ReadStateFile(job_api_state_);
+  if (lstrcmpiA(print.printer.c_str(), api.printer_name.c_str()) != 0) return;
+  auto setting = [&](const char* name) {
+    const auto found = print.job_settings.find(name);
+    return found == print.job_settings.end() ? std::string() : AnsiToUtf8(found->second);
+  };
+  PdfContent content{setting("Title"),
+                     setting("Author"),
+                     setting("Subject"),
+                     setting("Keywords"),
+                     {print.host + ": " + print.document, "Printed by Orvan pdf vatner"}};
+  const std::string destination = setting("DestinationDirectory");
+  const std::string folder =
+      setting("SaveAction") == "1" && !destination.empty() ? destination : options_.output_folder;
+  const std::filesystem::path directory(win32::Widen(folder));
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  const std::filesystem::path file =
+      directory / win32::Widen(PdfFileName(content.title, print.document));
+  std::ofstream(file, std::ios::binary) << RenderPdf(content);
+  transcript_.Add("pdf", Quote(win32::Narrow(file.wstring())) + " title " + Quote(content.title) +
+                             " author " + Quote(content.author) + " subject " +
+                             Quote(content.subject) + " keywords " + Quote(content.keywords));
+}
+
+std::vector<std::string> OfficeSession::BarLines() const {
+  std::vector<std::string> lines;
+  for (const FakeBar* bar : world_->command_bars(host_.type)->Bars()) {
+    if (bar->deleted) continue;
+    const bool ours = bar->name.rfind("Orvan", 0) == 0;
+    if (ours) {
+      lines.push_back("bar " + Quote(bar->name) + " position " + std::to_string(bar->position) +
+                      " row " + std::to_string(bar->row) + " visible " + YesNo(bar->visible) +
+                      (bar->temporary ? " temporary" : ""));
+    }
+    DescribeControls(*bar->controls, bar->name, lines, ours);
+  }
+  return lines;
+}
+
+}  // namespace orvan::sim

@@ -1,0 +1,109 @@
+// One run of a simulated Office host: a fake Word, Excel or PowerPoint served through COM, the
+// COM add-ins its registry lists loaded as Office loads them, and a scenario's steps played
+// against it, with everything a user or a developer would see written to a transcript.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/com_win32.h"
+#include "sim/office/fake_office.h"
+#include "sim/officesim/com_addin_host_win32.h"
+#include "sim/officesim/message_boxes_win32.h"
+#include "sim/officesim/scenario.h"
+#include "sim/officesim/transcript.h"
+
+namespace orvan::sim {
+
+struct SessionOptions {
+  // Where the PDF printer saves a print whose job names no destination.
+  std::string output_folder = "C:\\PDF";
+  // Every member call of the add-in on the host, as "call" lines.
+  bool verbose = false;
+};
+
+// The host's names as Office has them: the program, its window class and its add-in key.
+struct HostProgram {
+  HostType type;
+  const char* word;          // as a scenario names it: "word"
+  const char* program;       // "WINWORD.EXE"
+  const char* window_class;  // "OpusApp"
+  const char* addins_key;    // "Word", as in Software\Microsoft\Office\Word\Addins
+};
+extern const HostProgram kHostPrograms[3];
+const HostProgram* HostByWord(const std::string& word);
+const HostProgram* HostByProgram(const std::string& program);
+
+class OfficeSession {
+ public:
+  OfficeSession(const HostProgram& host, SessionOptions options);
+  ~OfficeSession();
+  OfficeSession(const OfficeSession&) = delete;
+  OfficeSession& operator=(const OfficeSession&) = delete;
+
+  // Plays the steps in order. A step that cannot run ends the scenario with an "error" line;
+  // the host then still closes in order. 0: every expect matched, 1: an expect failed, 2: a
+  // step could not run.
+  int Run(const std::vector<ScenarioStep>& steps);
+  const Transcript& transcript() const { return transcript_; }
+
+ private:
+  using Step = void (OfficeSession::*)(const ScenarioStep&);
+  static const std::map<std::string, Step>& Steps();
+
+  // The steps.
+  void Host(const ScenarioStep& step);
+  void Printer(const ScenarioStep& step);
+  void Joiner(const ScenarioStep& step);
+  void OpenDocument(const ScenarioStep& step);
+  void CloseDocuments(const ScenarioStep& step);
+  void Start(const ScenarioStep& step);
+  void Close(const ScenarioStep& step);
+  void Restart(const ScenarioStep& step);
+  void Click(const ScenarioStep& step);
+  void PrintButton(const ScenarioStep& step);
+  void User(const ScenarioStep& step);
+  void Clipboard(const ScenarioStep& step);
+  void JobApi(const ScenarioStep& step);
+  void Fail(const ScenarioStep& step);
+  void Trace(const ScenarioStep& step);
+  void Verbose(const ScenarioStep& step);
+  void Expect(const ScenarioStep& step);
+
+  void StartHost();
+  void CloseHost();
+  // Writes what changed since the last step: traces, the job API's calls, prints and their
+  // PDFs, the add-in's command bars and its registry keys.
+  void Collect();
+  void WritePdf(const PrintRecord& print);
+  std::vector<std::string> BarLines() const;
+  FakeControl* FindControl(const std::string& tag_or_caption) const;
+
+  const HostProgram& host_;
+  SessionOptions options_;
+  Transcript transcript_;
+  std::shared_ptr<OfficeWorld> world_ = std::make_shared<OfficeWorld>();
+  std::unique_ptr<FakeOfficeHost> office_;
+  win32::ComPtr<IDispatch> application_;
+  std::vector<std::unique_ptr<ConnectedAddin>> addins_;
+  std::optional<MessageBoxWatcher> boxes_;
+  std::uintptr_t window_ = 0;
+  bool started_ = false;
+  bool printers_given_ = false;
+  int expect_failures_ = 0;
+
+  std::string job_api_state_;  // the stand-in job API library's state file
+  std::string trace_file_;
+  std::size_t trace_read_ = 0;    // bytes of the trace written down
+  std::size_t job_log_read_ = 0;  // job API log lines written down
+  std::size_t prints_read_ = 0;
+  std::size_t journal_read_ = 0;
+  std::vector<std::string> bars_shown_;
+  std::vector<std::string> registry_shown_;
+};
+
+}  // namespace orvan::sim

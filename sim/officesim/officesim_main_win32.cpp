@@ -1,0 +1,222 @@
+// officesim: a simulated Word, Excel or PowerPoint that loads the registered COM add-ins as
+// Office does and plays a scenario against them. Run as officesim.exe it installs itself as the
+// three host programs of a simulated Office folder and runs the scenario's host there, so that
+// the add-ins see the program path and name of a real installation.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/com_win32.h"
+#include "platform/win32/wide_text_win32.h"
+#include "sim/officesim/office_session_win32.h"
+#include "sim/officesim/scenario.h"
+
+namespace {
+
+using namespace orvan;
+using namespace orvan::sim;
+
+constexpr const char* kDefaultOffice = "C:\\Program Files\\Microsoft Office\\root\\Office16";
+
+constexpr const char* kHelp =
+    "Usage: officesim [options] SCENARIO\n"
+    "Plays a scenario file against a simulated Word, Excel or PowerPoint that loads the COM\n"
+    "add-ins registered for it, and writes the transcript (see the README for both formats).\n"
+    "\n"
+    "  --office DIR       the simulated Office folder, where officesim installs itself as\n"
+    "                     WINWORD.EXE, EXCEL.EXE and POWERPNT.EXE and registers the Office and\n"
+    "                     add-in designer type libraries (default: "
+    "C:\\Program Files\\"
+    "Microsoft Office\\root\\Office16)\n"
+    "  --install          only install into the Office folder, then end\n"
+    "  --transcript FILE  also write the transcript to FILE\n"
+    "  --output DIR       where the PDF printer saves prints whose job names no folder\n"
+    "                     (default: C:\\PDF)\n"
+    "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
+    "  --help             this text\n"
+    "\n"
+    "Exit code: 0 every expect matched, 1 an expect failed, 2 a step or the scenario could\n"
+    "not run, 3 wrong usage.\n";
+
+struct Options {
+  std::string office = kDefaultOffice;
+  std::string scenario;
+  std::string transcript;
+  SessionOptions session;
+  bool install_only = false;
+};
+
+std::string ModulePath() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return win32::Narrow(std::wstring_view(path, n));
+}
+
+std::string FileName(const std::string& path) {
+  return path.substr(path.find_last_of("\\/") + 1);
+}
+
+// Copies this program as the three hosts and registers the type libraries it carries (1 the
+// Office library, 2 the add-in designer library), as Office's installer would.
+bool InstallHosts(const std::string& office) {
+  const std::wstring folder = win32::Widen(office);
+  for (std::size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos;
+       slash = folder.find(L'\\', slash + 1)) {
+    CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
+  }
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring self = win32::Widen(ModulePath());
+  bool ok = true;
+  for (const HostProgram& host : kHostPrograms) {
+    const std::wstring target = folder + L"\\" + win32::Widen(host.program);
+    if (lstrcmpiW(target.c_str(), self.c_str()) != 0 &&
+        !CopyFileW(self.c_str(), target.c_str(), FALSE)) {
+      std::fprintf(stderr, "officesim: cannot install %s in %s (error %lu)\n", host.program,
+                   office.c_str(), GetLastError());
+      ok = false;
+    }
+  }
+  const std::wstring word = folder + L"\\WINWORD.EXE";
+  for (const wchar_t* index : {L"\\1", L"\\2"}) {
+    std::wstring resource = word + index;
+    win32::ComPtr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(resource.c_str(), REGKIND_NONE, library.Receive())) ||
+        FAILED(RegisterTypeLib(library.get(), resource.data(), nullptr))) {
+      std::fprintf(stderr, "officesim: cannot register the type library %ls\n", resource.c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+// Runs the same command line with the host program of the scenario's "host" step.
+int RunInHost(const Options& options, const std::vector<ScenarioStep>& steps) {
+  const HostProgram* host = nullptr;
+  for (const ScenarioStep& step : steps) {
+    if (step.words.front() == "host" && step.words.size() > 1) {
+      host = HostByWord(step.words[1]);
+      if (host == nullptr) {
+        std::fprintf(stderr, "%s:%d: unknown host '%s'\n", step.file.c_str(), step.line,
+                     step.words[1].c_str());
+        return 2;
+      }
+      break;
+    }
+  }
+  if (host == nullptr) {
+    std::fprintf(stderr,
+                 "%s: the scenario names no host (a line 'host word', 'host excel' or "
+                 "'host powerpoint')\n",
+                 options.scenario.c_str());
+    return 2;
+  }
+  if (!InstallHosts(options.office)) return 2;
+  std::wstring command =
+      L"\"" + win32::Widen(options.office) + L"\\" + win32::Widen(host->program) + L"\"";
+  const std::wstring own = GetCommandLineW();
+  // The arguments after the program's own name, quoted or not.
+  std::size_t rest = own[0] == L'"' ? own.find(L'"', 1) + 1 : own.find(L' ');
+  command += rest == std::wstring::npos ? L"" : own.substr(rest);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::fprintf(stderr, "officesim: cannot start %s (error %lu)\n", host->program, GetLastError());
+    return 2;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 2;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+int Main(const std::vector<std::string>& args) {
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    } else if (arg == "--office") {
+      options.office = value();
+    } else if (arg == "--install") {
+      options.install_only = true;
+    } else if (arg == "--transcript") {
+      options.transcript = value();
+    } else if (arg == "--output") {
+      options.session.output_folder = value();
+    } else if (arg == "--verbose") {
+      options.session.verbose = true;
+    } else if (arg.rfind("--", 0) == 0 || !options.scenario.empty()) {
+      throw std::invalid_argument("unknown argument " + arg);
+    } else {
+      options.scenario = arg;
+    }
+  }
+  if (options.install_only) return InstallHosts(options.office) ? 0 : 2;
+  if (options.scenario.empty()) throw std::invalid_argument("no scenario file given");
+
+  std::ifstream file(std::filesystem::path(win32::Widen(options.scenario)), std::ios::binary);
+  if (!file) {
+    std::fprintf(stderr, "officesim: cannot read %s\n", options.scenario.c_str());
+    return 2;
+  }
+  std::stringstream text;
+  text << file.rdbuf();
+  std::vector<ScenarioStep> steps;
+  try {
+    steps = ParseScenario(text.str(), FileName(options.scenario));
+  } catch (const ScenarioError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 2;
+  }
+  if (steps.empty()) {
+    std::fprintf(stderr, "%s: the scenario has no steps\n", options.scenario.c_str());
+    return 2;
+  }
+
+  const HostProgram* host = HostByProgram(FileName(ModulePath()));
+  if (host == nullptr) return RunInHost(options, steps);
+
+  if (FAILED(CoInitialize(nullptr))) return 2;
+  int code = 2;
+  {
+    OfficeSession session(*host, options.session);
+    code = session.Run(steps);
+    std::string all;
+    for (const std::string& line : session.transcript().lines())
+      all += line + "\n";
+    std::fwrite(all.data(), 1, all.size(), stdout);
+    std::fflush(stdout);
+    if (!options.transcript.empty()) {
+      std::ofstream(std::filesystem::path(win32::Widen(options.transcript)), std::ios::binary)
+          << all;
+    }
+  }
+  CoUninitialize();
+  return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(win32::Narrow(argv[i]));
+  try {
+    return Main(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "officesim: %s\n\n%s", e.what(), kHelp);
+    return 3;
+  }
+}
