@@ -119,27 +119,24 @@ class AddinTest : public OfficeTest {
 
   bool KeyHasSubkeys(const std::string& key, const std::string& program) {
     RegKey handle = 0;
-    const std::string path = std::string(kProductKey) + key + program + "\\A4";
-    if (fakes_.registry.OpenKey(reg::HiveKey(reg::kHkeyCurrentUser), path, reg::kAccessAll,
-                                &handle) != reg::kSuccess) {
-      return false;
-    }
-    fakes_.registry.CloseKey(handle);
-    return true;
+    const bool found = fakes_.registry.OpenKey(reg::HiveKey(reg::kHkeyCurrentUser),
+                                               std::string(kProductKey) + key + program + "\\A4",
+                                               reg::kAccessAll, &handle) == reg::kSuccess;
+    if (found) fakes_.registry.CloseKey(handle);
+    return found;
   }
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
+  Lines Texts() {
+    Lines texts;
     for (const ShownMessageBox& box : Boxes())
       texts.push_back(box.text);
     return texts;
   }
   // The document information the job API's stored settings hold.
-  Lines StoredDocInfos(const std::map<std::string, std::string>& settings) {
+  static Lines StoredDocInfos(const std::map<std::string, std::string>& settings) {
     Lines infos;
     for (const char* name :
-         {"Title", "Author", "Subject", "Keywords", "DestinationDirectory", "SaveAction"}) {
+         {"Title", "Author", "Subject", "Keywords", "DestinationDirectory", "SaveAction"})
       infos.push_back(settings.at(name));
-    }
     return infos;
   }
 

@@ -26,13 +26,6 @@ TEST_F(TraceTest, AppendsOneStampedCrLfLinePerCallInCallOrder) {
             "04.12.2026 23:05:13: f\xFCr\r\n");
 }
 
-TEST_F(TraceTest, AnUnsetOrEmptySwitchWritesNothing) {
-  WriteTrace("lost");
-  fakes_.environment.Set(kTraceVariable, "");
-  WriteTrace("lost");
-  EXPECT_TRUE(fakes_.files.kept.empty());
-}
-
 TEST_F(TraceTest, FractionFollowsTheSinglePrecisionTimer) {
   // Late in the day the timer keeps 7 fractional bits: .37 becomes .3671875.
   At(23, 5, 12, 370);

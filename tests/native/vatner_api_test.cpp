@@ -181,8 +181,14 @@ TEST_F(VatnerApiTest, TheErrorNumberIsTheLow16BitsOfAClearedVariable) {
   write = false;
   EXPECT_EQ(GetJobErrorCode(3), 0);
   EXPECT_EQ(found_in_variable, std::vector<std::int32_t>(2 * std::size(cases) + 1, 0));
+  // Without an error number the report says so, as a critical box.
   Fail("OrvanPdfVtJobGetError");
   EXPECT_EQ(GetJobErrorCode(3), 0);
+  fakes_.ui.boxes.clear();
+  OrvanPdfVtJobSaveDevModeProperty(3, 4, false);
+  EXPECT_EQ(fakes_.ui.boxes,
+            (std::vector<ShownMessageBox>{{"Fehler konnte nicht ermittelt werden",
+                                           "Fehler in OrvanPdfVtJobSaveDevModeProperty", 16}}));
 }
 
 // Whatever goes wrong inside the report is shown as a run-time error and goes no further.
