@@ -39,7 +39,6 @@ ModuleApi::Handle FakeModules::ModuleHandle(const std::string& name) {
 }
 
 std::uintptr_t RecordingUi::FindWindowByClass(const std::string& class_name) {
-  window_searches.push_back(class_name);
   for (const auto& [name, window] : windows) {
     if (utf8::TextEquals(name, class_name)) return window;
   }

@@ -87,7 +87,6 @@ class RecordingUi final : public UserInterface {
   std::uintptr_t FindWindowByClass(const std::string& class_name) override;
   std::vector<ShownMessageBox> boxes;
   std::map<std::string, std::uintptr_t> windows;  // class name (any case) -> window
-  std::vector<std::string> window_searches;
 };
 
 // Libraries by name with their exported functions; code runs are recorded, not executed.

@@ -31,13 +31,6 @@ TEST_F(ModWindowTest, PathsLongerThanTheBufferAreCut) {
   EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable);
 }
 
-TEST_F(ModWindowTest, AddinFolderIsTheLoadedLibrarysOrElseTheHosts) {
-  fakes_.modules.executable = "C:\\Office\\WINWORD.EXE";
-  EXPECT_EQ(GetAddinFolder(), "C:\\Office\\");
-  fakes_.modules.loaded["ORVANPDFVTADDIN.DLL"] = "C:\\Program Files\\Orvan\\OrvanpdfVtAddin.dll";
-  EXPECT_EQ(GetAddinFolder(), "C:\\Program Files\\Orvan\\");
-}
-
 TEST_F(ModWindowTest, FailedLookupsGiveEmptyNameButRaiseForTheFolder) {
   fakes_.modules.fail = true;
   EXPECT_EQ(GetHostModuleName(true), "");
