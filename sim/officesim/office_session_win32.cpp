@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/win32/dispatch_win32.h"
 #include "platform/win32/wide_text_win32.h"
@@ -14,6 +15,7 @@
 #include "sim/officesim/clipboard_face_win32.h"
 #include "sim/officesim/pdf_writer.h"
 #include "support/ansi_text.h"
+#include "support/utf8.h"
 
 namespace orvan::sim {
 
@@ -138,6 +140,68 @@ std::vector<std::string> ProductRegistry() {
   return lines;
 }
 
+// A new installation of the host: the add-in's values for this program under its OfficeAddin
+// keys are gone, as the command bars the run starts with are Office's first ones.
+void ForgetHostValues(const char* program) {
+  HKEY addin = nullptr;
+  const std::string path = std::string(kProductKey) + "\\OfficeAddin";
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &addin) != ERROR_SUCCESS) {
+    return;
+  }
+  char name[512];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(addin, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(addin, name, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    std::vector<std::string> doomed;
+    char value[512];
+    for (DWORD j = 0;; ++j) {
+      DWORD value_size = sizeof value;
+      if (RegEnumValueA(key, j, value, &value_size, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      if (utf8::TextContains(value, program)) doomed.emplace_back(value);
+    }
+    for (const std::string& v : doomed)
+      RegDeleteValueA(key, v.c_str());
+    RegCloseKey(key);
+  }
+  RegCloseKey(addin);
+}
+
+// The installed printers also in Windows' spooler, where the add-in reads a printer's port.
+void InstallInSpooler(const std::vector<Printer>& printers) {
+  for (const Printer& printer : printers) {
+    HANDLE handle = nullptr;
+    std::string name = Utf8ToAnsi(printer.name);
+    if (OpenPrinterA(name.data(), &handle, nullptr)) {
+      ClosePrinter(handle);
+      continue;
+    }
+    std::string port = Utf8ToAnsi(printer.port);
+    char driver[] = "Wine PostScript Driver";
+    char processor[] = "WinPrint";
+    char datatype[] = "RAW";
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = name.data();
+    info.pPortName = port.data();
+    info.pDriverName = driver;
+    info.pPrintProcessor = processor;
+    info.pDatatype = datatype;
+    if (HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
+      ClosePrinter(added);
+    } else {
+      std::fprintf(stderr, "officesim: the spooler refused printer %s (error %lu)\n",
+                   printer.name.c_str(), GetLastError());
+    }
+  }
+}
+
 std::string YesNo(bool value) {
   return value ? "True" : "False";
 }
@@ -173,6 +237,7 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
   WriteStateFile(job_api_state_, JobApiState{});
   _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
 
+  ForgetHostValues(host_.program);
   world_->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
   world_->clipboard_face = ClipboardFace;
   world_->job_settings = [this] { return ReadStateFile(job_api_state_).stored_settings; };
@@ -189,8 +254,8 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
       0, host_.window_class, kHostNames[static_cast<int>(host_.type)].source, WS_OVERLAPPEDWINDOW,
       0, 0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr));
   boxes_.emplace([this](const ShownMessageBox& box) {
-    transcript_.Add(
-        "msgbox", Quote(box.title) + " style " + std::to_string(box.style) + " " + Quote(box.text));
+    transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " +
+                                  std::to_string(box.style) + " " + Quote(AnsiToUtf8(box.text)));
   });
 }
 
@@ -218,6 +283,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"print-button", &OfficeSession::PrintButton},
       {"user", &OfficeSession::User},
       {"clipboard", &OfficeSession::Clipboard},
+      {"show", &OfficeSession::Show},
       {"jobapi", &OfficeSession::JobApi},
       {"fail", &OfficeSession::Fail},
       {"trace", &OfficeSession::Trace},
@@ -322,6 +388,7 @@ void OfficeSession::Restart(const ScenarioStep& step) {
 }
 
 void OfficeSession::StartHost() {
+  InstallInSpooler(world_->printers);
   application_ = win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(office_->application()));
   started_ = true;
   for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
@@ -451,21 +518,7 @@ void OfficeSession::User(const ScenarioStep& step) {
 }
 
 void OfficeSession::Clipboard(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "clipboard: text, empty or show");
-  if (what == "show") {
-    std::string line = ClipboardFace() ? "picture " + Quote(*ClipboardFace()) : "no picture";
-    if (OpenClipboard(nullptr)) {
-      if (const HANDLE text = GetClipboardData(CF_TEXT)) {
-        if (const auto* chars = static_cast<const char*>(GlobalLock(text))) {
-          line += " text " + Quote(AnsiToUtf8(chars));
-          GlobalUnlock(text);
-        }
-      }
-      CloseClipboard();
-    }
-    transcript_.Add("clipboard", line);
-    return;
-  }
+  const std::string& what = Argument(step, 1, "clipboard: text or empty");
   if (!OpenClipboard(nullptr)) Refuse(step, "the clipboard cannot be opened");
   EmptyClipboard();
   if (what == "text") {
@@ -477,9 +530,32 @@ void OfficeSession::Clipboard(const ScenarioStep& step) {
     }
   } else if (what != "empty") {
     CloseClipboard();
-    Refuse(step, "clipboard: text, empty or show, not '" + what + "'");
+    Refuse(step, "clipboard: text or empty, not '" + what + "'");
   }
   CloseClipboard();
+}
+
+void OfficeSession::Show(const ScenarioStep& step) {
+  const std::string& what = Argument(step, 1, "show: bars, registry or clipboard");
+  if (what == "bars") {
+    show_bars_ = true;  // written by Collect, changed or not
+  } else if (what == "registry") {
+    show_registry_ = true;
+  } else if (what == "clipboard") {
+    std::string line = ClipboardFace() ? "picture " + Quote(*ClipboardFace()) : "no picture";
+    if (OpenClipboard(nullptr)) {
+      if (const HANDLE text = GetClipboardData(CF_TEXT)) {
+        if (const auto* chars = static_cast<const char*>(GlobalLock(text))) {
+          line += " text " + Quote(AnsiToUtf8(chars));
+          GlobalUnlock(text);
+        }
+      }
+      CloseClipboard();
+    }
+    transcript_.Add("clipboard", line);
+  } else {
+    Refuse(step, "show: bars, registry or clipboard, not '" + what + "'");
+  }
 }
 
 void OfficeSession::JobApi(const ScenarioStep& step) {
@@ -564,14 +640,18 @@ void OfficeSession::Collect() {
     WritePdf(print);
   }
   const std::vector<std::string> bars = BarLines();
-  if (bars != bars_shown_) {
+  if (bars != bars_shown_ || std::exchange(show_bars_, false)) {
     for (const std::string& line : bars)
       transcript_.Add(KindOf(line), line.substr(KindOf(line).size() + 1));
     if (bars.empty()) transcript_.Add("bars", "none of the add-in's");
     bars_shown_ = bars;
   }
-  const std::vector<std::string> registry = ProductRegistry();
-  if (registry != registry_shown_) {
+  // Of the product's registry, what belongs to this host program.
+  std::vector<std::string> registry;
+  for (const std::string& line : ProductRegistry()) {
+    if (utf8::TextContains(line, host_.program)) registry.push_back(line);
+  }
+  if (registry != registry_shown_ || std::exchange(show_registry_, false)) {
     for (const std::string& line : registry)
       transcript_.Add("registry", line);
     if (registry.empty()) transcript_.Add("registry", "(no values)");

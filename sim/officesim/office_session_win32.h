@@ -68,6 +68,7 @@ class OfficeSession {
   void PrintButton(const ScenarioStep& step);
   void User(const ScenarioStep& step);
   void Clipboard(const ScenarioStep& step);
+  void Show(const ScenarioStep& step);
   void JobApi(const ScenarioStep& step);
   void Fail(const ScenarioStep& step);
   void Trace(const ScenarioStep& step);
@@ -103,6 +104,8 @@ class OfficeSession {
   std::size_t prints_read_ = 0;
   std::size_t journal_read_ = 0;
   std::vector<std::string> bars_shown_;
+  bool show_bars_ = false;  // "show bars": written even when unchanged
+  bool show_registry_ = false;
   std::vector<std::string> registry_shown_;
 };
 

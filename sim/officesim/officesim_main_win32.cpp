@@ -2,6 +2,9 @@
 // Office does and plays a scenario against them. Run as officesim.exe it installs itself as the
 // three host programs of a simulated Office folder and runs the scenario's host there, so that
 // the add-ins see the program path and name of a real installation.
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -210,6 +213,7 @@ int Main(const std::vector<std::string>& args) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);  // the transcript's lines end in "\n" alone
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i)
     args.push_back(win32::Narrow(argv[i]));

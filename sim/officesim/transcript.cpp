@@ -37,7 +37,10 @@ std::string KindOf(const std::string& line) {
 }
 
 void Transcript::Add(const std::string& kind, const std::string& text) {
-  lines_.push_back(text.empty() ? kind : kind + " " + text);
+  std::string line = text.empty() ? kind : kind + " " + text;
+  // Trailing blanks are dropped: a scenario's expected lines cannot show them.
+  line.erase(line.find_last_not_of(" \t\r") + 1);
+  lines_.push_back(std::move(line));
 }
 
 std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,

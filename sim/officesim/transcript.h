@@ -16,6 +16,7 @@ class Transcript {
  public:
   Transcript() { lines_.push_back(kTranscriptHeader); }
 
+  // Adds "<kind> <text>" without trailing blanks.
   void Add(const std::string& kind, const std::string& text);
   const std::vector<std::string>& lines() const { return lines_; }
 
