@@ -8,10 +8,6 @@
 namespace orvan::testing {
 namespace {
 
-using sim::CallsTo;
-
-constexpr const char* kLibraryPath = "C:\\Programme\\Orvan\\OrvanpdfVtAPI.dll";
-
 class StandInJobApiTest : public OfficeTest {
  protected:
   std::int32_t NewJob() {
@@ -21,33 +17,6 @@ class StandInJobApiTest : public OfficeTest {
     return job;
   }
 };
-
-// A job's settings are stored for the next job; the printer's name comes in the ANSI code page.
-TEST_F(StandInJobApiTest, AJobsSettingsAreStoredForTheNextJob) {
-  api_.printer_name = "Orvan pdf vatner (B\xFCro)";
-  api_.next_handle = 0;
-  ASSERT_TRUE(LoadVatnerAPI(kLibraryPath));
-  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Büro)");
-
-  std::int32_t job = NewJob();
-  EXPECT_EQ(job, 0);
-  std::int32_t found = 0;
-  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
-  EXPECT_EQ(found, 1);
-  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "Quartalsbericht", false), 1);
-  EXPECT_EQ(OrvanPdfVtJobSaveDevModeProperty(job, 4, false), 1);
-  EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
-  EXPECT_EQ(job, -1);
-
-  job = NewJob();
-  EXPECT_EQ(OrvanPdfVtJobInitDevModeProperty(job, 1, found, false), 1);
-  std::string title(1024, ' ');
-  EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "Title", title, 1024, false), 1);
-  EXPECT_EQ(title, "Quartalsbericht");
-  OrvanPdfVtJobFree(job, false);
-  EXPECT_TRUE(api_.jobs.empty());
-  EXPECT_TRUE(Boxes().empty());
-}
 
 // Calls against the contract fail: another argument count (more arguments would unbalance a
 // 32-bit stdcall call) or a value the contract fixes. Text is written to the whole size named,

@@ -25,7 +25,7 @@ class JobApiWin32 : public ::testing::Test {
     ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
     state_path_ = std::string(folder) + "orvan_jobapi_state.txt";
     sim::JobApiState initial;
-    initial.printer_name = "Orvan pdf vatner (Wine)";
+    initial.printer_name = "Orvan pdf vatner (B\xFCro)";  // the library's texts are ANSI
     Write(initial);
     ASSERT_EQ(_putenv(("ORVAN_JOBAPI_STATE=" + state_path_).c_str()), 0);
     InstallJobApiCaller(nullptr);  // a fresh cFuncCall on first use
@@ -53,7 +53,7 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathAndRunsAJobsRoundTripAndReportsAFailure
   state.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt", true, true, 2};
   Write(state);
   ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
-  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Wine)");
+  EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Büro)");
 
   std::int32_t job = -1;
   ASSERT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
