@@ -181,15 +181,14 @@ TEST_F(CommandBarsTest, LeftoversAreReusedAndDuplicatesDeletedWhateverTheirLette
   const std::size_t host_bars = store.BarNames().size();
   for (int i = 0; i < 4; ++i)
     store.UserAddsBar("Other " + std::to_string(i));
-  FakeBar& early = store.UserAddsBar("orvan PDF vatner toolbar");  // at host_bars + 5
-  store.UserAddsBar("OrvanVatnerStart");  // moves up to early's place when early goes
+  store.UserAddsBar("orvan PDF vatner toolbar");  // the earliest copy, at host_bars + 5
+  store.UserAddsBar("OrvanVatnerStart");          // moves up to early's place when early goes
   store.UserAddsBar("Other 4");
   store.UserAddsBar("Other 5");
   FakeBar& late = store.UserAddsBar(kToolbarName);  // at host_bars + 9
   store.UserAddsControl(*late.controls, 1, "OrvanVatnerConfig", "alt");
   store.UserAddsControl(*late.controls, 1, kStartTag, "Start");
   store.UserAddsControl(*late.controls, 1, "ORVAN PDF VATNER START", "Start");
-  (void)early;
   ClearTrace();
 
   const ObjectRef kept = GetFirstAddinToolbarAndKillDuplicates(word.application());
@@ -414,13 +413,12 @@ TEST_F(CommandBarsTest, AMenuBarThatIsNotThereBuildsNoMenu) {
 
 TEST_F(CommandBarsTest, TheMenusPlaceIsFoundByItsExactTag) {
   FakeOfficeHost word(HostType::kWord, fakes_.office);
-  auto& decoy = Store().UserAddsControl(*MenuBar().controls, 10, "orvan pdf vatner", "x", 2);
+  Store().UserAddsControl(*MenuBar().controls, 10, "orvan pdf vatner", "x", 2);  // a decoy
   EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 0);
   EXPECT_EQ(Trace(), (Lines{"GetMenuIndex start", "GetMenuIndex end"}));
   // The duplicate sweep, unlike the place, ignores letter case: one pop-up of the add-in stays.
   Store().UserAddsControl(*MenuBar().controls, 10, kMenuTag, kMenuCaption, 5);
   EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 5);
-  (void)decoy;
   const ObjectRef menu = GetFirstAddinMenubarAndKillDuplicates(word.application(), "Menu Bar");
   ASSERT_TRUE(menu);
   EXPECT_EQ(ToText(Get(menu, "Tag")), kMenuTag);

@@ -215,14 +215,12 @@ TEST_F(PrintJobTest, TheConfigurationDialogShowsTheDocumentsInformationAndACance
   until_dialog.insert(until_dialog.end(),
                       {"OrvanPdfVtJobSetPropertyA(0, \"InternalUse\", \"10\") = 1",
                        "OrvanPdfVtJobSaveDevModeProperty(0, 4) = 1"});
-  const Lines restore = {
-      "OrvanPdfVtJobSetPropertyA(0, \"Title\", \"alt\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Author\", \"alter Autor\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Subject\", \"alt s\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"Keywords\", \"alt k\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"DestinationDirectory\", \"D:\\PDF\") = 1",
-      "OrvanPdfVtJobSetPropertyA(0, \"SaveAction\", \"0\") = 1",
-  };
+  Lines restore;  // the former document information written back
+  for (const char* name :
+       {"Title", "Author", "Subject", "Keywords", "DestinationDirectory", "SaveAction"}) {
+    restore.push_back("OrvanPdfVtJobSetPropertyA(0, \"" + std::string(name) + "\", \"" +
+                      kFormerSettings.at(name) + "\") = 1");
+  }
   std::map<std::string, std::string> former_kept = kFormerSettings;
   former_kept["InternalUse"] = "10";
 
