@@ -389,20 +389,6 @@ TEST_F(AddinTest, PrinterSwitchAndJobSetUpFailuresAsTheUserSeesThem) {
   }
 }
 
-TEST_F(AddinTest, AnEmptyPresentationIsNotPrintedButEverythingIsPutBack) {
-  sim::DocumentData empty = Report();
-  empty.slides = 0;
-  Start(HostType::kPowerPoint, empty);
-  const auto settings_before = api_.stored_settings;
-  Click(kStartTag);
-  EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{{"Ihre Präsentation enthält keine Folien",
-                                                    "Orvan pdf Vatner COM Add-In", 64}}));
-  EXPECT_TRUE(fakes_.office->prints.empty());
-  EXPECT_FALSE(host_->print_in_background());
-  EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
-  EXPECT_EQ(api_.stored_settings, settings_before);
-}
-
 TEST_F(AddinTest, CommandsNeedAnOpenDocument) {
   Start(HostType::kExcel);
   host_->CloseAll();
