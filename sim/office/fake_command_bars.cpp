@@ -466,6 +466,12 @@ class BarObject final : public FakeObject {
 };
 
 // Registers an object's members so that every access fails once its bar or control is deleted.
+// A property without parameters refuses arguments, as Office's do when called directly; through
+// IDispatch the arguments go to the default member of what it gives (Controls(1)).
+void NoArguments(const Ctx& ctx, const Args& args) {
+  if (!args.empty()) throw VbError::Runtime(vberr::kWrongArgumentCount, ctx->source);
+}
+
 class Members {
  public:
   using Gone = std::function<bool()>;
@@ -730,7 +736,8 @@ struct CommandBarObjects {
     });
     m.Get("BuiltIn", [bar](const Args&) -> Value { return bar->built_in; });
     m.Get("Type", [bar](const Args&) -> Value { return bar->type; });
-    m.Get("Controls", [ctx, bar](const Args&) -> Value {
+    m.Get("Controls", [ctx, bar](const Args& args) -> Value {
+      NoArguments(ctx, args);
       return Controls(ctx, bar->controls, "CommandBar(\"" + bar->name + "\").Controls",
                       [bar] { return bar->deleted; });
     });
@@ -876,7 +883,8 @@ struct CommandBarObjects {
       });
     }
     if (popup) {
-      m.Get("Controls", [ctx, c, name, gone](const Args&) -> Value {
+      m.Get("Controls", [ctx, c, name, gone](const Args& args) -> Value {
+        NoArguments(ctx, args);
         return Controls(ctx, c->controls, name + ".Controls", gone);
       });
     }

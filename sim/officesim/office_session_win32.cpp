@@ -13,6 +13,7 @@
 #include "platform/win32/wide_text_win32.h"
 #include "sim/jobapi/job_api_state.h"
 #include "sim/officesim/clipboard_face_win32.h"
+#include "sim/officesim/macro_runner_win32.h"
 #include "sim/officesim/pdf_writer.h"
 #include "support/ansi_text.h"
 #include "support/utf8.h"
@@ -151,8 +152,7 @@ void ForgetHostValues(const char* program) {
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(addin, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegEnumKeyExA(addin, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
       break;
     }
     HKEY key = nullptr;
@@ -174,25 +174,68 @@ void ForgetHostValues(const char* program) {
   RegCloseKey(addin);
 }
 
+constexpr char kWineDriver[] = "Wine PostScript Driver";
+
+// Wine's AddPrinter refuses a printer whose driver is not registered, and a prefix without CUPS
+// printers has none: Wine's PostScript driver is registered with the generic PPD file that
+// winspool.drv carries as resource PPDFILE 1.
+bool RegisterWineDriver() {
+  char ppd[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, ppd);
+  if (length == 0 || length + sizeof "generic.ppd" > MAX_PATH) return false;
+  lstrcatA(ppd, "generic.ppd");
+  bool written = false;
+  if (HMODULE spool = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+    HRSRC resource = FindResourceA(spool, MAKEINTRESOURCEA(1), "PPDFILE");
+    HGLOBAL data = resource ? LoadResource(spool, resource) : nullptr;
+    const DWORD size = resource ? SizeofResource(spool, resource) : 0;
+    if (data && size) {
+      HANDLE file = CreateFileA(ppd, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        DWORD done = 0;
+        written = WriteFile(file, LockResource(data), size, &done, nullptr) && done == size;
+        CloseHandle(file);
+      }
+    }
+    FreeLibrary(spool);
+  }
+  if (!written) return false;
+  std::string name = kWineDriver, wineps = "wineps.drv", raw = "RAW";
+  DRIVER_INFO_3A driver{};
+  driver.cVersion = 3;
+  driver.pName = name.data();
+  driver.pDriverPath = wineps.data();
+  driver.pDataFile = ppd;  // copied into the spooler's driver folder
+  driver.pConfigFile = wineps.data();
+  driver.pDefaultDataType = raw.data();
+  return AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                             APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) != FALSE;
+}
+
 // The installed printers also in Windows' spooler, where the add-in reads a printer's port.
+// Only the returned handles tell success: Wine leaves stale last-error codes on success.
 void InstallInSpooler(const std::vector<Printer>& printers) {
+  bool driver_ready = false;
   for (const Printer& printer : printers) {
-    HANDLE handle = nullptr;
     std::string name = Utf8ToAnsi(printer.name);
+    HANDLE handle = nullptr;
     if (OpenPrinterA(name.data(), &handle, nullptr)) {
       ClosePrinter(handle);
       continue;
     }
-    std::string port = Utf8ToAnsi(printer.port);
-    char driver[] = "Wine PostScript Driver";
-    char processor[] = "WinPrint";
-    char datatype[] = "RAW";
+    if (!driver_ready && !(driver_ready = RegisterWineDriver())) {
+      std::fprintf(stderr, "officesim: could not register the %s (error %lu)\n", kWineDriver,
+                   GetLastError());
+    }
+    std::string port = Utf8ToAnsi(printer.port), driver = kWineDriver, processor = "WinPrint",
+                datatype = "RAW";
     PRINTER_INFO_2A info{};
     info.pPrinterName = name.data();
     info.pPortName = port.data();
-    info.pDriverName = driver;
-    info.pPrintProcessor = processor;
-    info.pDatatype = datatype;
+    info.pDriverName = driver.data();
+    info.pPrintProcessor = processor.data();
+    info.pDatatype = datatype.data();
     if (HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
       ClosePrinter(added);
     } else {
@@ -254,8 +297,8 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
       0, host_.window_class, kHostNames[static_cast<int>(host_.type)].source, WS_OVERLAPPEDWINDOW,
       0, 0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr));
   boxes_.emplace([this](const ShownMessageBox& box) {
-    transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " +
-                                  std::to_string(box.style) + " " + Quote(AnsiToUtf8(box.text)));
+    transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " + std::to_string(box.style) +
+                                  " " + Quote(AnsiToUtf8(box.text)));
   });
 }
 
@@ -288,6 +331,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"fail", &OfficeSession::Fail},
       {"trace", &OfficeSession::Trace},
       {"verbose", &OfficeSession::Verbose},
+      {"macro", &OfficeSession::Macro},
       {"expect", &OfficeSession::Expect},
   };
   return steps;
@@ -318,6 +362,8 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
     CloseHost();
     Collect();
   }
+  // Failures after the last expect fail the scenario too.
+  Expect(ScenarioStep{"(end of scenario)", 0, "expect", {"expect"}, {}});
   if (result == 0 && expect_failures_ > 0) result = 1;
   return result;
 }
@@ -596,6 +642,25 @@ void OfficeSession::Trace(const ScenarioStep& step) {
 void OfficeSession::Verbose(const ScenarioStep& step) {
   options_.verbose = Argument(step, 1, "verbose: on or off") == "on";
   journal_read_ = world_->journal.size();
+}
+
+void OfficeSession::Macro(const ScenarioStep& step) {
+  if (!started_) Refuse(step, "a macro runs in a running host; start it first");
+  const std::string& name = Argument(step, 1, "macro file");
+  const std::filesystem::path file =
+      std::filesystem::path(win32::Widen(options_.scenario_folder)) / win32::Widen(name);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) Refuse(step, "cannot read the macro " + name);
+  std::stringstream code;
+  code << in.rdbuf();
+  if (const auto error = RunMacro(code.str(), application_.get(), window_)) {
+    transcript_.Add("macro-error", name + " line " + std::to_string(error->line) + ": " +
+                                       std::to_string(error->number) + " " +
+                                       Quote(error->description) +
+                                       (error->text.empty() ? "" : " in " + Quote(error->text)));
+  } else {
+    transcript_.Add("macro", name + " ran to its end");
+  }
 }
 
 void OfficeSession::Expect(const ScenarioStep& step) {

@@ -24,6 +24,8 @@ struct SessionOptions {
   std::string output_folder = "C:\\PDF";
   // Every member call of the add-in on the host, as "call" lines.
   bool verbose = false;
+  // The folder macros are read from ("macro FILE"), the scenario's own.
+  std::string scenario_folder;
 };
 
 // The host's names as Office has them: the program, its window class and its add-in key.
@@ -73,6 +75,7 @@ class OfficeSession {
   void Fail(const ScenarioStep& step);
   void Trace(const ScenarioStep& step);
   void Verbose(const ScenarioStep& step);
+  void Macro(const ScenarioStep& step);
   void Expect(const ScenarioStep& step);
 
   void StartHost();

@@ -179,6 +179,8 @@ int Main(const std::vector<std::string>& args) {
   std::vector<ScenarioStep> steps;
   try {
     steps = ParseScenario(text.str(), FileName(options.scenario));
+    options.session.scenario_folder =
+        options.scenario.substr(0, options.scenario.size() - FileName(options.scenario).size());
   } catch (const ScenarioError& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 2;

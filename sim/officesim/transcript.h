@@ -20,8 +20,9 @@ class Transcript {
   void Add(const std::string& kind, const std::string& text);
   const std::vector<std::string>& lines() const { return lines_; }
 
-  // Compares the lines written since the previous comparison whose kind is one of `kinds`, or
-  // one of the expected lines' kinds, with the expected lines, in order. Nullopt when they
+  // Compares the lines written since the previous comparison whose kind is one of `kinds`, one
+  // of the expected lines' kinds, or a failure ("macro-error", "event-error"), with the
+  // expected lines, in order. Nullopt when they
   // match, else a diff ("  " same, "- " expected only, "+ " written only). Either way the next
   // comparison starts after these lines.
   std::optional<std::string> Compare(std::set<std::string> kinds,

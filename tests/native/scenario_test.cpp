@@ -66,6 +66,9 @@ TEST(Scenario, ExpectComparesTheNamedKindsSinceTheLastComparison) {
             "- print Word \"c\"\n  print Word \"b\"\n");
   transcript.Add("msgbox", "\"T\" 16 \"Fehler\"");
   EXPECT_EQ(transcript.Compare({"msgbox"}, {}), "+ msgbox \"T\" 16 \"Fehler\"\n");
+  // A failure fails any comparison that does not expect it.
+  transcript.Add("macro-error", "m.vbs line 2: 424 \"Object required\"");
+  EXPECT_EQ(transcript.Compare({}, {}), "+ macro-error m.vbs line 2: 424 \"Object required\"\n");
   EXPECT_EQ(transcript.lines().front(), "officesim transcript 1");
 }
 

@@ -346,7 +346,7 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
         if (!has_put_value) return DISP_E_PARAMNOTOPTIONAL;
         object_->Put(member, put_value, args);
       } else if (flags & DISPATCH_PROPERTYGET) {
-        value = object_->Get(member, args);
+        value = GetThroughDefaultMember(member, args);
       } else {
         value = object_->Call(member, args);
       }
@@ -363,6 +363,19 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
 
  private:
   ~ObjectDispatch() override = default;
+
+  // A property read with arguments it does not take hands them to the default member of the
+  // object it gives, as OLE Automation's type-library dispatch does: CommandBars("Name").
+  Value GetThroughDefaultMember(const std::string& member, const Args& args) {
+    try {
+      return object_->Get(member, args);
+    } catch (const VbError& e) {
+      if (e.number() != vberr::kWrongArgumentCount || args.empty() || member.empty()) throw;
+      const ObjectRef object = AsObject(object_->Get(member, Args{}));
+      if (!object) throw;
+      return object->Get(kDefaultMember, args);
+    }
+  }
 
   bool IsButtonRequest(REFIID riid) const {
     try {
