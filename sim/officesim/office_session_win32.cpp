@@ -332,6 +332,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"trace", &OfficeSession::Trace},
       {"verbose", &OfficeSession::Verbose},
       {"macro", &OfficeSession::Macro},
+      {"addin-record", &OfficeSession::AddinRecordStep},
       {"expect", &OfficeSession::Expect},
   };
   return steps;
@@ -439,11 +440,30 @@ void OfficeSession::StartHost() {
   started_ = true;
   for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
     if (!LoadsAtStartup(record)) continue;
+    // Office's resiliency: an add-in is noted before it connects and the note taken back after;
+    // a note found at start means the host ended while that add-in connected.
+    const std::string startup = ResiliencyKey("StartupItems");
+    const std::string disabled = ResiliencyKey("DisabledItems");
+    if (RegGetValueA(HKEY_CURRENT_USER, disabled.c_str(), record.prog_id.c_str(), RRF_RT_ANY,
+                     nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      transcript_.Add("load", record.prog_id + " skipped: hard-disabled");
+      continue;
+    }
+    if (RegGetValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str(), RRF_RT_ANY,
+                     nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str());
+      RegSetKeyValueA(HKEY_CURRENT_USER, disabled.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
+      transcript_.Add(
+          "load", record.prog_id + " hard-disabled: the host ended while it connected last time");
+      continue;
+    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);
     HRESULT hr = E_FAIL;
     auto addin = ConnectedAddin::Connect(record, application_.get(), world_, &hr);
     QueryPerformanceCounter(&after);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str());
     const int ms = static_cast<int>(Milliseconds(before, after));
     transcript_.Add("timing", record.prog_id + " OnConnection " + std::to_string(ms) +
                                   " ms (Office allows " + std::to_string(kStartupLimitMs) + " ms)" +
@@ -642,6 +662,33 @@ void OfficeSession::Trace(const ScenarioStep& step) {
 void OfficeSession::Verbose(const ScenarioStep& step) {
   options_.verbose = Argument(step, 1, "verbose: on or off") == "on";
   journal_read_ = world_->journal.size();
+}
+
+std::string OfficeSession::ResiliencyKey(const char* list) const {
+  return std::string("Software\\Microsoft\\Office\\16.0\\") + host_.addins_key + "\\Resiliency\\" +
+         list;
+}
+
+void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
+  const std::string& prog_id = Argument(step, 1, "ProgID");
+  const HKEY root = HasWord(step, "machine") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  const std::string key =
+      std::string("Software\\Microsoft\\Office\\") + host_.addins_key + "\\Addins\\" + prog_id;
+  // Listed anew, the add-in is no longer disabled, as after the user enables it again.
+  for (const char* list : {"StartupItems", "DisabledItems"})
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, ResiliencyKey(list).c_str(), prog_id.c_str());
+  if (HasWord(step, "remove")) {
+    RegDeleteTreeA(root, key.c_str());
+    return;
+  }
+  const DWORD behavior =
+      static_cast<DWORD>(Number(step, Option(step, "load-behavior").value_or("3")));
+  if (RegSetKeyValueA(root, key.c_str(), "LoadBehavior", REG_DWORD, &behavior, sizeof behavior) !=
+          ERROR_SUCCESS ||
+      RegSetKeyValueA(root, key.c_str(), "FriendlyName", REG_SZ, prog_id.c_str(),
+                      static_cast<DWORD>(prog_id.size() + 1)) != ERROR_SUCCESS) {
+    Refuse(step, "cannot write the add-in record " + key);
+  }
 }
 
 void OfficeSession::Macro(const ScenarioStep& step) {

@@ -76,6 +76,9 @@ class OfficeSession {
   void Trace(const ScenarioStep& step);
   void Verbose(const ScenarioStep& step);
   void Macro(const ScenarioStep& step);
+  void AddinRecordStep(const ScenarioStep& step);
+  // The host's resiliency list ("StartupItems", "DisabledItems") under HKEY_CURRENT_USER.
+  std::string ResiliencyKey(const char* list) const;
   void Expect(const ScenarioStep& step);
 
   void StartHost();

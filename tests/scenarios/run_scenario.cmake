@@ -1,20 +1,52 @@
-# Plays one scenario file through officesim under Wine, with the installed add-in registered for
-# the run and unregistered after it; fails with officesim's transcript (and its diff lines) when
-# an expect does not match or a step cannot run.
-foreach(var WINE OFFICESIM ADDIN SCENARIO OUTPUT)
+# Plays one scenario file through officesim under Wine, with the installed add-in and officesim's
+# test add-ins registered for the run and unregistered after it; fails with officesim's transcript
+# (and its diff lines) when an expect does not match or a step cannot run. A scenario whose first
+# line is "# officesim ends: crash" must end the host abnormally; NAME.after.scenario, if there is
+# one, then runs as the host's next start. The add-in records and resiliency notes the runs leave
+# under HKEY_CURRENT_USER are removed at the end.
+foreach(var WINE OFFICESIM ADDIN TEST_ADDINS SCENARIO OUTPUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_scenario.cmake needs -D${var}=...")
   endif()
 endforeach()
 
-execute_process(COMMAND ${WINE} regsvr32 /s ${ADDIN} RESULT_VARIABLE registered)
-if(NOT registered EQUAL 0)
-  message(FATAL_ERROR "regsvr32 could not register ${ADDIN} (exit ${registered})")
-endif()
-execute_process(COMMAND ${WINE} ${OFFICESIM} --output ${OUTPUT} ${SCENARIO}
-  RESULT_VARIABLE code OUTPUT_VARIABLE transcript ERROR_VARIABLE errors)
-execute_process(COMMAND ${WINE} regsvr32 /u /s ${ADDIN})
+foreach(dll IN ITEMS ${ADDIN} ${TEST_ADDINS})
+  execute_process(COMMAND ${WINE} regsvr32 /s ${dll} RESULT_VARIABLE registered)
+  if(NOT registered EQUAL 0)
+    message(FATAL_ERROR "regsvr32 could not register ${dll} (exit ${registered})")
+  endif()
+endforeach()
 
-if(NOT code EQUAL 0)
-  message(FATAL_ERROR "${SCENARIO}: officesim exited with ${code}\n${errors}\n${transcript}")
+set(failure "")
+set(runs ${SCENARIO})
+string(REGEX REPLACE "\\.scenario$" ".after.scenario" after "${SCENARIO}")
+string(REGEX REPLACE "^Z:" "" after_unix "${after}")
+string(REPLACE "\\" "/" after_unix "${after_unix}")
+if(EXISTS "${after_unix}")
+  list(APPEND runs ${after})
+endif()
+foreach(run IN LISTS runs)
+  string(REGEX REPLACE "^Z:" "" run_unix "${run}")
+  string(REPLACE "\\" "/" run_unix "${run_unix}")
+  file(STRINGS "${run_unix}" first_line LIMIT_COUNT 1)
+  execute_process(COMMAND ${WINE} ${OFFICESIM} --output ${OUTPUT} ${run}
+    RESULT_VARIABLE code OUTPUT_VARIABLE transcript ERROR_VARIABLE errors)
+  if(first_line STREQUAL "# officesim ends: crash")
+    if(code GREATER_EQUAL 0 AND code LESS_EQUAL 3)
+      set(failure "${run}: the host was to end abnormally but exited with ${code}\n${transcript}")
+      break()
+    endif()
+  elseif(NOT code EQUAL 0)
+    set(failure "${run}: officesim exited with ${code}\n${errors}\n${transcript}")
+    break()
+  endif()
+endforeach()
+
+foreach(dll IN ITEMS ${ADDIN} ${TEST_ADDINS})
+  execute_process(COMMAND ${WINE} regsvr32 /u /s ${dll})
+endforeach()
+execute_process(COMMAND ${WINE} reg delete "HKCU\\Software\\Microsoft\\Office" /f
+  OUTPUT_QUIET ERROR_QUIET)
+if(failure)
+  message(FATAL_ERROR "${failure}")
 endif()
