@@ -584,19 +584,33 @@ void OfficeSession::User(const ScenarioStep& step) {
 }
 
 void OfficeSession::Clipboard(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "clipboard: text or empty");
+  const std::string& what = Argument(step, 1, "clipboard: empty, text T, picture WxH #RRGGBB");
+  const auto text = Option(step, "text");
+  const auto picture = Option(step, "picture");
+  if (what != "empty" && !text && !picture) {
+    Refuse(step, "clipboard: empty, text T or picture WxH #RRGGBB, not '" + what + "'");
+  }
+  int width = 0, height = 0;
+  unsigned rgb = 0;
+  if (picture && std::sscanf(picture->c_str(), "%dx%d #%x", &width, &height, &rgb) != 3) {
+    Refuse(step, "a picture is given as WxH #RRGGBB, not " + Quote(*picture));
+  }
   if (!OpenClipboard(nullptr)) Refuse(step, "the clipboard cannot be opened");
   EmptyClipboard();
-  if (what == "text") {
-    const std::string text = Utf8ToAnsi(Argument(step, 2, "text"));
-    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-      std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  if (text) {
+    const std::string ansi = Utf8ToAnsi(*text);
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1)) {
+      std::memcpy(GlobalLock(memory), ansi.c_str(), ansi.size() + 1);
       GlobalUnlock(memory);
       if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
     }
-  } else if (what != "empty") {
-    CloseClipboard();
-    Refuse(step, "clipboard: text or empty, not '" + what + "'");
+  }
+  if (picture && width > 0 && height > 0) {
+    // A picture of one colour (the pixels of a 32-bit bitmap are 0x00RRGGBB).
+    const std::vector<std::uint32_t> bits(static_cast<std::size_t>(width * height), rgb);
+    if (const HBITMAP bitmap = CreateBitmap(width, height, 1, 32, bits.data())) {
+      if (!SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);  // else the clipboard's
+    }
   }
   CloseClipboard();
 }
