@@ -101,6 +101,12 @@ class CommandBarStore {
   // The host closes and starts again: temporary bars and controls are gone, the rest stays.
   void Restart();
 
+  // What the host keeps on disk between sessions, as text: every bar and control but the
+  // temporary ones. Load replaces the bars with those of the text; a malformed text raises
+  // std::runtime_error and leaves the store as it was.
+  std::string Save() const;
+  void Load(const std::string& text);
+
   // The user clicks a button. A disabled, hidden or deleted one does nothing (false). Else
   // Office raises Click, in the order they were hooked, on every handler hooked to a button
   // with the clicked one's tag (a button without a tag: to it alone; a built-in one: to every

@@ -280,11 +280,19 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
   WriteStateFile(job_api_state_, JobApiState{});
   _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
 
-  ForgetHostValues(host_.program);
+  if (options_.state_folder.empty()) ForgetHostValues(host_.program);
   world_->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
   world_->clipboard_face = ClipboardFace;
   world_->job_settings = [this] { return ReadStateFile(job_api_state_).stored_settings; };
   office_ = std::make_unique<FakeOfficeHost>(host_.type, world_);
+  if (!options_.state_folder.empty()) {
+    std::ifstream saved(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary);
+    if (saved) {
+      std::stringstream text;
+      text << saved.rdbuf();
+      world_->command_bars(host_.type)->Load(text.str());
+    }
+  }
   office_->active_printer() = "HP LaserJet 4";
 
   // The window the add-in finds by its class.
@@ -363,10 +371,20 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
     CloseHost();
     Collect();
   }
+  if (!options_.state_folder.empty()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(win32::Widen(options_.state_folder), ignored);
+    std::ofstream(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary)
+        << world_->command_bars(host_.type)->Save();
+  }
   // Failures after the last expect fail the scenario too.
   Expect(ScenarioStep{"(end of scenario)", 0, "expect", {"expect"}, {}});
   if (result == 0 && expect_failures_ > 0) result = 1;
   return result;
+}
+
+std::string OfficeSession::StateFile() const {
+  return options_.state_folder + "\\" + host_.program + ".bars";
 }
 
 void OfficeSession::Host(const ScenarioStep& step) {

@@ -26,6 +26,9 @@ struct SessionOptions {
   bool verbose = false;
   // The folder macros are read from ("macro FILE"), the scenario's own.
   std::string scenario_folder;
+  // Where the host keeps its command bars between runs ("<PROGRAM>.bars"); empty: each run is a
+  // new installation of the host, its bars Office's first ones and its add-in values forgotten.
+  std::string state_folder;
 };
 
 // The host's names as Office has them: the program, its window class and its add-in key.
@@ -87,6 +90,7 @@ class OfficeSession {
   // PDFs, the add-in's command bars and its registry keys.
   void Collect();
   void WritePdf(const PrintRecord& print);
+  std::string StateFile() const;
   std::vector<std::string> BarLines() const;
   FakeControl* FindControl(const std::string& tag_or_caption) const;
 

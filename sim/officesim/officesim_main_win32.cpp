@@ -38,6 +38,8 @@ constexpr const char* kHelp =
     "  --transcript FILE  also write the transcript to FILE\n"
     "  --output DIR       where the PDF printer saves prints whose job names no folder\n"
     "                     (default: C:\\PDF)\n"
+    "  --state DIR        keep the host's command bars in DIR between runs, and its add-ins'\n"
+    "                     registry values (default: each run is a new installation)\n"
     "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
     "  --help             this text\n"
     "\n"
@@ -158,6 +160,8 @@ int Main(const std::vector<std::string>& args) {
       options.transcript = value();
     } else if (arg == "--output") {
       options.session.output_folder = value();
+    } else if (arg == "--state") {
+      options.session.state_folder = value();
     } else if (arg == "--verbose") {
       options.session.verbose = true;
     } else if (arg.rfind("--", 0) == 0 || !options.scenario.empty()) {

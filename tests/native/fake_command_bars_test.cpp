@@ -209,5 +209,33 @@ TEST_F(FakeCommandBars, DeletedBarsAndControlsRefuseEveryAccess) {
   EXPECT_EQ(world_->Journaled("CommandBar(\"T\").Controls.Count").size(), 1u);
 }
 
+// The store as the host keeps it on disk between sessions.
+TEST(FakeCommandBarStore, ASavedStoreLoadsBackWithoutItsTemporaryParts) {
+  sim::CommandBarStore store(sim::HostType::kWord);
+  store.UserMovesBar(store.UserAddsBar("Mine"), sim::mso::kBarLeft, 2, 0, 0);
+  store.UserAddsBar("Gone", /*temporary=*/true);
+  sim::FakeControl& popup = store.UserAddsControl(*store.Bar("Menu Bar")->controls,
+                                                  sim::mso::kControlPopup, "Orvan", "Add-&In");
+  store.UserAddsControl(*popup.controls, sim::mso::kControlButton, "Start \"1\"", "&Start");
+  popup.face = "16x16 #F5F5F5";
+
+  sim::CommandBarStore loaded(sim::HostType::kWord);
+  loaded.Load(store.Save());
+  EXPECT_EQ(loaded.Save(), store.Save());
+  EXPECT_EQ(loaded.Bar("Gone"), nullptr);
+  EXPECT_EQ(loaded.Bar("Mine")->position, sim::mso::kBarLeft);
+  const sim::FakeControl* start = loaded.Bar("Menu Bar")->controls->Find("Start \"1\"");
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(start->Index(), 1);  // in its pop-up, which the loaded store knows as its parent
+
+  const std::string before = loaded.Save();
+  for (const char* bad : {"command bars 2\n", "command bars 1\ncontrol 0 1 1 0 \"\" \"\"\n",
+                          "command bars 1\nbar \"B\" 0 1 1 0 0 1 1 1 1 0\ncontrol 1 1 1 0 "
+                          "\"t\" \"c\" \"\" \"\" 0 0 1 1 0 \"\"\n"}) {
+    EXPECT_THROW(loaded.Load(bad), std::runtime_error) << bad;
+  }
+  EXPECT_EQ(loaded.Save(), before);
+}
+
 }  // namespace
 }  // namespace orvan::testing
