@@ -39,25 +39,25 @@ class AddinDesignerObject : public ComObject<Interface, ExtensibilityFace> {
 
   HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode connect_mode,
                                          IDispatch* addin_inst, SAFEARRAY**) override {
-    return Run([&] {
+    return RunExtensibility([&] {
       designer_->IDTExtensibility2_OnConnection(WrapDispatch(application),
                                                 Value(static_cast<std::int32_t>(connect_mode)),
                                                 WrapDispatch(addin_inst));
     });
   }
   HRESULT STDMETHODCALLTYPE OnDisconnection(ext_DisconnectMode remove_mode, SAFEARRAY**) override {
-    return Run([&] {
+    return RunExtensibility([&] {
       designer_->IDTExtensibility2_OnDisconnection(Value(static_cast<std::int32_t>(remove_mode)));
     });
   }
   HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override {
-    return Run([&] { designer_->IDTExtensibility2_OnAddInsUpdate(); });
+    return RunExtensibility([&] { designer_->IDTExtensibility2_OnAddInsUpdate(); });
   }
   HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override {
-    return Run([&] { designer_->IDTExtensibility2_OnStartupComplete(); });
+    return RunExtensibility([&] { designer_->IDTExtensibility2_OnStartupComplete(); });
   }
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override {
-    return Run([&] { designer_->IDTExtensibility2_OnBeginShutdown(); });
+    return RunExtensibility([&] { designer_->IDTExtensibility2_OnBeginShutdown(); });
   }
 
  protected:
@@ -68,6 +68,15 @@ class AddinDesignerObject : public ComObject<Interface, ExtensibilityFace> {
   template <typename Body>
   HRESULT Run(Body&& body) {
     return Guarded(this->DefaultIid(), std::forward<Body>(body));
+  }
+  // IDTExtensibility2's failures carry error information of that interface.
+  template <typename Body>
+  HRESULT RunExtensibility(Body&& body) {
+    return Guarded(IID_IDTExtensibility2, std::forward<Body>(body));
+  }
+  bool SupportsErrorInfo(REFIID riid) const override {
+    return IsEqualIID(riid, IID_IDTExtensibility2) ||
+           ComObject<Interface, ExtensibilityFace>::SupportsErrorInfo(riid);
   }
   // A click handler by its vtable: the control and CancelDefault written back.
   HRESULT Click(void (AddinDesigner::*handler)(const ObjectRef&, bool&), _CommandBarButton* ctrl,

@@ -176,13 +176,15 @@ class ComObject : public DispatchThroughTypeInfo<Default>,
     return left;
   }
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) final {
-    return IsEqualIID(riid, DefaultIid()) ? S_OK : S_FALSE;
+    return SupportsErrorInfo(riid) ? S_OK : S_FALSE;
   }
 
  protected:
   virtual ~ComObject() { ServerUnlock(); }
   // Another interface the object answers (this, cast to it), or null.
   virtual void* OtherInterface(REFIID) { return nullptr; }
+  // The interfaces whose failures come with error information.
+  virtual bool SupportsErrorInfo(REFIID riid) const { return IsEqualIID(riid, DefaultIid()); }
   const IID& DefaultIid() const { return DispatchThroughTypeInfo<Default>::iid(); }
   // Names the default interface lacks, answered by name.
   void SetDefaultByName(IDispatch* by_name) {

@@ -11,13 +11,13 @@
 
 namespace orvan::win32 {
 
-// A command bar button for an out-parameter typed _CommandBarButton; nothing gives null.
+// A command bar button for an out-parameter typed _CommandBarButton; nothing, or an object that
+// is no button, gives null: reading the controller's buttons never fails.
 inline _CommandBarButton* ExposeButton(const ObjectRef& button) {
   const auto dispatch = ComPtr<IDispatch>::Adopt(ExposeObject(button));
-  if (!dispatch) return nullptr;
   _CommandBarButton* typed = nullptr;
-  if (FAILED(dispatch->QueryInterface(kIidCommandBarButton, reinterpret_cast<void**>(&typed)))) {
-    throw VbError::Runtime(vberr::kTypeMismatch);
+  if (dispatch) {
+    dispatch->QueryInterface(kIidCommandBarButton, reinterpret_cast<void**>(&typed));
   }
   return typed;
 }

@@ -10,6 +10,7 @@
 #include "doubles/raised_error.h"
 #include "platform/win32/com_win32.h"
 #include "platform/win32/dispatch_win32.h"
+#include "sim/office/fake_object.h"
 
 namespace orvan::testing {
 namespace {
@@ -198,6 +199,44 @@ TEST(EventConnectionWin32, ObjectsWithoutThoseEventsRefuse) {
   }
   EXPECT_EQ(bars.references, 1u);
   EXPECT_EQ(full.references, 1u);
+}
+
+// Our objects raise their events through connection points: a sink must answer the event
+// dispinterface, the point found again is the same (to unadvise there), and CancelDefault set by
+// the handler comes back to the object that raised the event.
+TEST(EventConnectionWin32, OurObjectsRaiseTheirEventsThroughConnectionPoints) {
+  EventHandler raise;
+  auto button = std::make_shared<sim::FakeObject>(std::make_shared<sim::FakeObjectWorld>(), "B");
+  button->OnConnect(EventInterface::kCommandBarButtonEvents, [&](EventHandler handler) {
+    raise = std::move(handler);
+    return std::make_unique<EventConnection>();
+  });
+  const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(button));
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(exposed->QueryInterface(IID_IConnectionPointContainer,
+                                    reinterpret_cast<void**>(container.Receive())),
+            S_OK);
+  ComPtr<IConnectionPoint> point, again, none;
+  ASSERT_EQ(container->FindConnectionPoint(kButtonEvents, point.Receive()), S_OK);
+  ASSERT_EQ(container->FindConnectionPoint(kButtonEvents, again.Receive()), S_OK);
+  EXPECT_EQ(point.get(), again.get());
+  EXPECT_EQ(container->FindConnectionPoint(kCommandBarsEvents, none.Receive()),
+            CONNECT_E_NOCONNECTION);
+  FakeEventSource plain(kCommandBarsEvents);  // a sink without the button events
+  DWORD cookie = 0;
+  EXPECT_EQ(point->Advise(static_cast<IDispatch*>(&plain), &cookie), CONNECT_E_CANNOTCONNECT);
+
+  auto connection = win32::WrapDispatch(exposed.get())
+                        ->Connect(EventInterface::kCommandBarButtonEvents,
+                                  [](const std::string& event, std::span<Value> args) {
+                                    EXPECT_EQ(event, "Click");
+                                    EXPECT_EQ(ToText(Get(AsObject(args[0]), "Tag")), "Start");
+                                    args[1] = true;
+                                  });
+  button->Field("Tag", Value(std::string("Start")));
+  Value args[2] = {Value(ObjectRef(button)), Value(false)};
+  raise("Click", args);
+  EXPECT_EQ(args[1], Value(true));
 }
 
 }  // namespace

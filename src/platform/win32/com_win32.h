@@ -100,16 +100,16 @@ class ScopedVariant {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// A COM object answering IUnknown and one interface, which deletes itself with its last
-// reference.
+// A COM object answering IUnknown and its interface (and what OtherInterface adds), which
+// deletes itself with its last reference.
 template <typename Interface, const IID& kIid>
 class SingleInterfaceObject : public Interface {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, kIid)) return E_NOINTERFACE;
-    *out = static_cast<Interface*>(this);
+    *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIid) ? static_cast<Interface*>(this)
+                                                                    : OtherInterface(riid);
+    if (*out == nullptr) return E_NOINTERFACE;
     AddRef();
     return S_OK;
   }
@@ -122,6 +122,8 @@ class SingleInterfaceObject : public Interface {
 
  protected:
   virtual ~SingleInterfaceObject() = default;
+  // Another interface the object answers (this, cast to it; no reference added), or null.
+  virtual void* OtherInterface(REFIID) { return nullptr; }
 
  private:
   std::atomic<ULONG> references_{1};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/com_win32.h"
+#include "platform/win32/event_point_win32.h"
 
 namespace orvan::win32 {
 
@@ -86,10 +87,11 @@ class DispatchObject final : public Object {
     return Invoke(member, DISPATCH_METHOD, args, nullptr);
   }
   AppKind Kind() const override {
+    // In this order: an object answering several is taken for the first.
     const std::pair<const IID*, AppKind> kinds[] = {
-        {&kIidWordApplication, AppKind::kWord},
+        {&kIidPowerPointApplication, AppKind::kPowerPoint},
         {&kIidExcelApplication, AppKind::kExcel},
-        {&kIidPowerPointApplication, AppKind::kPowerPoint}};
+        {&kIidWordApplication, AppKind::kWord}};
     for (const auto& [iid, kind] : kinds) {
       ComPtr<IUnknown> app;
       if (SUCCEEDED(dispatch_->QueryInterface(*iid, reinterpret_cast<void**>(app.Receive())))) {
@@ -222,27 +224,8 @@ MemberNames& Names() {
 // the command bar button interface for a button (as IDispatch: callers reach it by name only).
 // An IDispatch of ours without type information: reference counting, QueryInterface for
 // IUnknown, IDispatch and what the derived class answers besides, and no type info.
-class UntypedDispatch : public IDispatch {
+class UntypedDispatch : public SingleInterfaceObject<IDispatch, IID_IDispatch> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || Answers(riid)) {
-      *out = static_cast<IDispatch*>(this);
-    } else if (void* other = OtherFace(riid)) {
-      *out = other;
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
     *count = 0;
@@ -254,28 +237,28 @@ class UntypedDispatch : public IDispatch {
   }
 
  protected:
-  virtual ~UntypedDispatch() = default;
   // Interfaces beyond IUnknown and IDispatch that the object answers as its IDispatch.
   virtual bool Answers(REFIID riid) const = 0;
-  // An interface of its own other than IDispatch (no reference added), or nullptr.
-  virtual void* OtherFace(REFIID) { return nullptr; }
-
- private:
-  std::atomic<ULONG> references_{1};
+  void* OtherInterface(REFIID riid) override {
+    return Answers(riid) ? static_cast<IDispatch*>(this) : nullptr;
+  }
 };
 
 // Our objects' events go to clients through connection points, as Office's objects raise theirs.
 class ObjectDispatch final : public UntypedDispatch, public IConnectionPointContainer {
  public:
-  explicit ObjectDispatch(ObjectRef object) : object_(std::move(object)) {}
+  explicit ObjectDispatch(ObjectRef object)
+      : object_(std::move(object)),
+        points_{{this, object_, EventInterface::kCommandBarButtonEvents},
+                {this, object_, EventInterface::kCommandBarsEvents}} {}
 
   bool Answers(REFIID riid) const override {
     return IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid);
   }
-  void* OtherFace(REFIID riid) override {
+  void* OtherInterface(REFIID riid) override {
     return IsEqualIID(riid, IID_IConnectionPointContainer)
                ? static_cast<IConnectionPointContainer*>(this)
-               : nullptr;
+               : UntypedDispatch::OtherInterface(riid);
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     return UntypedDispatch::QueryInterface(riid, out);
@@ -295,7 +278,8 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
       for (EventInterface which :
            {EventInterface::kCommandBarButtonEvents, EventInterface::kCommandBarsEvents}) {
         if (IsEqualIID(riid, EventsIid(which)) && object_->RaisesEvents(which)) {
-          *point = NewEventPoint(this, object_, which);
+          *point = &points_[static_cast<int>(which)];
+          (*point)->AddRef();
           return S_OK;
         }
       }
@@ -401,6 +385,7 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
   }
 
   ObjectRef object_;
+  EventPoint points_[2];  // by EventInterface
 };
 
 // The sink a connection point calls: an IDispatch answering one event dispinterface, whose

@@ -26,12 +26,6 @@ ObjectRef WrapDispatch(IDispatch* dispatch);
 // else one that serves our object by member name. Null for nothing.
 IDispatch* ExposeObject(const ObjectRef& object);
 
-// A connection point of an object of ours (a new reference): each sink advised there receives
-// the object's events of that interface through its IDispatch (DISPID 1) until unadvised. It
-// keeps the container alive.
-IConnectionPoint* NewEventPoint(IConnectionPointContainer* container, ObjectRef object,
-                                EventInterface which);
-
 // Values and VARIANTs; the VARIANT receives new references and strings.
 void ToVariant(const Value& value, VARIANT* out);
 Value FromVariant(const VARIANT& variant);
