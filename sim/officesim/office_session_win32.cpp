@@ -584,6 +584,12 @@ void OfficeSession::User(const ScenarioStep& step) {
   } else if (action == "delete-toolbar") {
     need_toolbar();
     store->UserDeletesBar(*toolbar);
+  } else if (action == "move-menu") {
+    // The user drags the add-in's menu to another place on the menu bar.
+    FakeControl* menu = FindControl("Orvan pdf vatner");
+    if (menu == nullptr) Refuse(step, "there is no menu tagged \"Orvan pdf vatner\"");
+    const auto list = menu->parent.lock();
+    store->UserMovesControl(*menu, *list, Number(step, Argument(step, 2, "place on the menu bar")));
   } else if (action == "add-bar") {
     store->UserAddsBar(Argument(step, 2, "bar name"));
   } else if (action == "add-control") {
@@ -781,6 +787,11 @@ void OfficeSession::Collect() {
     const PrintRecord& print = world_->prints[prints_read_];
     transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
                                  Quote(print.printer) + " " + print.arguments);
+    // The job API's stored settings when the host printed: what the printer driver used.
+    std::string settings;
+    for (const auto& [name, value] : print.job_settings)
+      settings += " " + name + " " + Quote(AnsiToUtf8(value));
+    transcript_.Add("job-settings", settings.substr(settings.empty() ? 0 : 1));
     WritePdf(print);
   }
   const std::vector<std::string> bars = BarLines();
