@@ -222,11 +222,6 @@ TEST_F(CommandBarsTest, LeftoversAreReusedAndDuplicatesDeletedWhateverTheirLette
   EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
   EXPECT_EQ(Toolbar()->controls->items[0]->caption, "Start");  // found buttons stay untouched
   EXPECT_EQ(Menu()->controls->Tags(), (Lines{kStartMenuTag, kConfigMenuTag}));
-
-  // A Start button the user deleted comes back in front of Config.
-  store.UserDeletesControl(*Toolbar()->controls->items[0]);
-  StartUp(word);
-  EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
 }
 
 TEST_F(CommandBarsTest, AnOldTagNamedBarGoesEvenWithoutAToolbarOfTheAddin) {
@@ -307,26 +302,9 @@ TEST_F(CommandBarsTest, StoredPlacesApplyOnlyTheFieldsThatHaveText) {
   }
 }
 
-TEST_F(CommandBarsTest, VisibilityIsStoredAndRestoredPerHostInstallation) {
-  const std::string word_path = fakes_.modules.executable;
+TEST_F(CommandBarsTest, AStoredVisibilityThatIsNoNumberFailsTheCreationAfterTheButtons) {
   FakeOfficeHost word(HostType::kWord, fakes_.office);
-  StartUp(word);
-  Toolbar()->visible = false;  // the user hides it
-  ShutDown(word);
-  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "0");
-  // Another installation of Word has none stored: shown, and stored so.
-  fakes_.modules.executable = "D:\\Office11\\WINWORD.EXE";
-  StartUp(word);
-  EXPECT_TRUE(Toolbar()->visible);
-  EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "1");
-  ShutDown(word);
-  fakes_.modules.executable = word_path;
-  StartUp(word);
-  EXPECT_FALSE(Toolbar()->visible);
-
-  // Stored text that is no number fails the creation after the buttons were made.
   SetHostValue(kIsToolBarVisibleKey, "ja");
-  ClearTrace();
   EXPECT_TRUE(CreateAddInCommandBarButton(word.application(), {}, {}).empty());
   EXPECT_EQ(Trace().back(), "CreateAddInCommandBarButton failed");
   EXPECT_EQ(Tags(*Toolbar()), (Lines{kStartTag, kConfigTag}));
@@ -425,18 +403,6 @@ TEST_F(CommandBarsTest, TheMenusPlaceIsFoundByItsExactTag) {
   EXPECT_EQ(GetMenuIndex(word.application(), "Menu Bar"), 4);
   EXPECT_EQ(GetMenuIndex(word.application(), "Nirgends"), 0);
   EXPECT_EQ(Trace().back(), "GetMenuIndex failed");
-}
-
-TEST_F(CommandBarsTest, AToolbarTheUserDeletedLeavesTheMenuForTheNextStart) {
-  FakeOfficeHost word(HostType::kWord, fakes_.office);
-  StartUp(word);
-  SetHostValue(kToolBarPositionKey, "1;2;3;4;5");
-  Store().UserDeletesBar(*Toolbar());
-  ClearTrace();
-  ShutDown(word);
-  EXPECT_EQ(Trace().back(), "RemoveAddInCommandBarButton failed");
-  EXPECT_EQ(HostValue(kToolBarPositionKey), "1;2;3;4;5");
-  EXPECT_NE(Menu(), nullptr);
 }
 
 TEST_F(CommandBarsTest, TheConfigurationCommandsGoFromToolbarAndMenu) {
