@@ -245,6 +245,20 @@ void InstallInSpooler(const std::vector<Printer>& printers) {
   }
 }
 
+// A text on one transcript line: each line break (CR LF, CR or LF) shows as "↵".
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out += "\u21B5";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::string YesNo(bool value) {
   return value ? "True" : "False";
 }
@@ -306,7 +320,7 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
       0, 0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr));
   boxes_.emplace([this](const ShownMessageBox& box) {
     transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " + std::to_string(box.style) +
-                                  " " + Quote(AnsiToUtf8(box.text)));
+                                  " " + Quote(OneLine(AnsiToUtf8(box.text))));
   });
 }
 
