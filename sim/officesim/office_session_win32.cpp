@@ -259,6 +259,11 @@ std::string OneLine(const std::string& text) {
   return out;
 }
 
+// The add-in's bars and controls, and leftovers of its older versions in any letter case.
+bool OursByName(const std::string& name) {
+  return utf8::TextEquals(std::string_view(name).substr(0, 5), "Orvan");
+}
+
 std::string YesNo(bool value) {
   return value ? "True" : "False";
 }
@@ -266,7 +271,7 @@ std::string YesNo(bool value) {
 void DescribeControls(const ControlList& list, const std::string& where,
                       std::vector<std::string>& lines, bool all) {
   for (const auto& control : list.items) {
-    const bool ours = control->tag.rfind("Orvan", 0) == 0;
+    const bool ours = OursByName(control->tag);
     if (all || ours) {
       std::string line = Quote(where) + " " + std::to_string(control->Index()) + " " +
                          (control->controls ? "popup" : "button") + " tag " + Quote(control->tag) +
@@ -355,6 +360,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"verbose", &OfficeSession::Verbose},
       {"macro", &OfficeSession::Macro},
       {"addin-record", &OfficeSession::AddinRecordStep},
+      {"registry", &OfficeSession::Registry},
       {"expect", &OfficeSession::Expect},
   };
   return steps;
@@ -598,6 +604,10 @@ void OfficeSession::User(const ScenarioStep& step) {
   } else if (action == "delete-toolbar") {
     need_toolbar();
     store->UserDeletesBar(*toolbar);
+  } else if (action == "delete-bar") {
+    FakeBar* bar = store->Bar(Argument(step, 2, "bar name"));
+    if (bar == nullptr) Refuse(step, "no bar " + Quote(step.words[2]));
+    store->UserDeletesBar(*bar);
   } else if (action == "move-menu") {
     // The user drags the add-in's menu to another place on the menu bar.
     FakeControl* menu = FindControl("Orvan pdf vatner");
@@ -654,7 +664,7 @@ void OfficeSession::Clipboard(const ScenarioStep& step) {
 }
 
 void OfficeSession::Show(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "show: bars, registry or clipboard");
+  const std::string& what = Argument(step, 1, "show: bars, registry, clipboard or printer");
   if (what == "bars") {
     show_bars_ = true;  // written by Collect, changed or not
   } else if (what == "registry") {
@@ -671,8 +681,10 @@ void OfficeSession::Show(const ScenarioStep& step) {
       CloseClipboard();
     }
     transcript_.Add("clipboard", line);
+  } else if (what == "printer") {
+    transcript_.Add("printer", Quote(office_->active_printer()));
   } else {
-    Refuse(step, "show: bars, registry or clipboard, not '" + what + "'");
+    Refuse(step, "show: bars, registry, clipboard or printer, not '" + what + "'");
   }
 }
 
@@ -740,6 +752,25 @@ void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
       RegSetKeyValueA(root, key.c_str(), "FriendlyName", REG_SZ, prog_id.c_str(),
                       static_cast<DWORD>(prog_id.size() + 1)) != ERROR_SUCCESS) {
     Refuse(step, "cannot write the add-in record " + key);
+  }
+}
+
+void OfficeSession::Registry(const ScenarioStep& step) {
+  // registry KEY VALUE [name NAME] | registry KEY remove [name NAME]: a value of the add-in's
+  // under the product key, named by default, as the add-in names it, by this host program's path.
+  const std::string key = std::string(kProductKey) + "\\" + Argument(step, 1, "key");
+  const std::string& value = Argument(step, 2, "value or remove");
+  char program[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  const std::string name = Utf8ToAnsi(Option(step, "name").value_or(AnsiToUtf8({program, length})));
+  if (value == "remove") {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
+    return;
+  }
+  const std::string data = Utf8ToAnsi(value);
+  if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                      static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
+    Refuse(step, "cannot write " + Quote(name) + " under " + key);
   }
 }
 
@@ -858,7 +889,7 @@ std::vector<std::string> OfficeSession::BarLines() const {
   std::vector<std::string> lines;
   for (const FakeBar* bar : world_->command_bars(host_.type)->Bars()) {
     if (bar->deleted) continue;
-    const bool ours = bar->name.rfind("Orvan", 0) == 0;
+    const bool ours = OursByName(bar->name);
     if (ours) {
       lines.push_back("bar " + Quote(bar->name) + " position " + std::to_string(bar->position) +
                       " row " + std::to_string(bar->row) + " visible " + YesNo(bar->visible) +

@@ -80,6 +80,7 @@ class OfficeSession {
   void Verbose(const ScenarioStep& step);
   void Macro(const ScenarioStep& step);
   void AddinRecordStep(const ScenarioStep& step);
+  void Registry(const ScenarioStep& step);
   // The host's resiliency list ("StartupItems", "DisabledItems") under HKEY_CURRENT_USER.
   std::string ResiliencyKey(const char* list) const;
   void Expect(const ScenarioStep& step);
