@@ -132,7 +132,6 @@ TEST_F(CommandBarsTest, FirstStartShutDownAndRestartKeepWhereTheUserHadThem) {
   const Lines menu = {std::string(kStartMenuTag) + "|" + start + "|icon 101|0",
                       std::string(kConfigMenuTag) + "|" + config + "|icon 102|0"};
   EXPECT_EQ(Looks(*Toolbar()->controls), toolbar);
-  EXPECT_TRUE(Toolbar()->visible);
   EXPECT_EQ(HostValue(kIsToolBarVisibleKey), "1");
   EXPECT_EQ(Menu()->Index(), 10);  // appended to the host's nine menus
   EXPECT_EQ(Menu()->caption, kMenuCaption);
@@ -259,6 +258,11 @@ TEST_F(CommandBarsTest, RepairOffKeepsWhatIsThereAndAddsNoButtonOrMenu) {
   StartUp(word);
   EXPECT_EQ(Toolbar()->controls->Tags(), (Lines{kStartTag}));
   EXPECT_EQ(Menu()->controls->Captions(), (Lines{"copy", kGermanCaptions.first}));
+
+  // A stored 0 (with blanks) is repair on: the Config button comes back at place 2.
+  SetHostValue(kToolBarNotRepairKey, " 0 ");
+  StartUp(word);
+  EXPECT_EQ(Toolbar()->controls->Tags(), (Lines{kStartTag, kConfigTag}));
 }
 
 TEST_F(CommandBarsTest, StoredPlacesApplyOnlyTheFieldsThatHaveText) {

@@ -24,14 +24,14 @@ TEST(IconResourcesWin32, FourGermanSixteenColourBitmapsWithMagentaBackground) {
   constexpr WORD kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
   const HMODULE dll = LoadLibraryW(L"" ORVAN_ADDIN_DLL_PATH);
   ASSERT_NE(dll, nullptr) << "error " << GetLastError();
-  for (const auto [id, magenta] :
+  for (const auto& [id, magenta] :
        {std::pair<WORD, unsigned>{101, 11}, {102, 11}, {103, 13}, {104, 13}}) {
     SCOPED_TRACE(id);
     std::vector<WORD> languages;
-    EnumResourceLanguagesW(dll, RT_BITMAP, MAKEINTRESOURCEW(id), AddLanguage,
+    EnumResourceLanguagesW(dll, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(id), AddLanguage,
                            reinterpret_cast<LONG_PTR>(&languages));
     EXPECT_EQ(languages, std::vector<WORD>{kGerman});
-    const HRSRC found = FindResourceExW(dll, RT_BITMAP, MAKEINTRESOURCEW(id), kGerman);
+    const HRSRC found = FindResourceExW(dll, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(id), kGerman);
     ASSERT_EQ(SizeofResource(dll, found), 232u);
     const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(dll, found)));
     BITMAPINFOHEADER header;
@@ -47,7 +47,7 @@ TEST(IconResourcesWin32, FourGermanSixteenColourBitmapsWithMagentaBackground) {
       const DWORD rgb = DWORD{q.rgbRed} << 16 | DWORD{q.rgbGreen} << 8 | q.rgbBlue;
       EXPECT_EQ(q.rgbReserved, 0) << "entry " << entry;
       EXPECT_EQ(rgb == 0xFF00FF, entry == magenta) << "entry " << entry;
-      if (id > 102) EXPECT_EQ(rgb, kStandard[entry]) << "entry " << entry;
+      EXPECT_TRUE(id <= 102 || rgb == kStandard[entry]) << "entry " << entry << std::hex << rgb;
     }
     // The top-left corner lies outside the drawing: background (rows are stored bottom-up).
     EXPECT_EQ(data[sizeof header + sizeof table + 15 * 8] >> 4u, magenta);
