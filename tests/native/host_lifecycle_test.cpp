@@ -248,18 +248,6 @@ TEST_F(AddinTest, AMacroDrivesTheAddinThroughTheAddinClass) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// The host refuses the second control of the toolbar and of the menu: Start alone is hooked.
-TEST_F(AddinTest, AControllerWithOnlyStartHooksOnlyStart) {
-  fakes_.office->Fail("CommandBar(\"Orvan pdf vatner Toolbar\").Controls.Add",
-                      {-2147467259, "Method 'Add' failed", "Office", 1, 1});
-  fakes_.office->Fail("Control(#10).Controls.Add",
-                      {-2147467259, "Method 'Add' failed", "Office", 1, 1});
-  Start(HostType::kWord);
-  EXPECT_EQ(Store().ClickHandlers(), 2u);
-  Click(kStartMenuTag);
-  EXPECT_EQ(fakes_.office->prints.size(), 1u);
-}
-
 // Word with an unusable document collection takes the add-in down after start-up; the host's
 // later disconnection takes it down once more, without complaint.
 TEST_F(AddinTest, WordWithAnUnusableDocumentCollectionTakesTheAddinDownAfterStartUp) {
