@@ -15,20 +15,13 @@ std::string FakeEnvironment::Get(const std::string& name) const {
 
 std::string FixedClock::ShortDate(const LocalTime& t) const {
   char text[16];
-  if (us_)
-    std::snprintf(text, sizeof text, "%d/%d/%d", t.month, t.day, t.year);
-  else
-    std::snprintf(text, sizeof text, "%02d.%02d.%d", t.day, t.month, t.year);
+  std::snprintf(text, sizeof text, "%02d.%02d.%d", t.day, t.month, t.year);
   return text;
 }
 
 std::string FixedClock::TimeOfDay(const LocalTime& t) const {
   char text[16];
-  if (us_)
-    std::snprintf(text, sizeof text, "%d:%02d:%02d %s", (t.hour + 11) % 12 + 1, t.minute, t.second,
-                  t.hour < 12 ? "AM" : "PM");
-  else
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
   return text;
 }
 
@@ -84,10 +77,10 @@ std::uintptr_t FakeNativeCode::Resolve(Module module, const std::string& functio
 std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) {
   Run run;
   run.code.assign(size, 0);
-  run.address = code_address;
-  run.start = write(run.code, code_address);
+  run.address = 0x00400000;  // the page the code is written for
+  run.start = write(run.code, run.address);
   runs.push_back(std::move(run));
-  return result;
+  return 1;
 }
 
 std::uint32_t FakeGraphics::SysColor(int index) {

@@ -24,22 +24,16 @@ class FakeEnvironment final : public Environment {
 };
 
 // A clock pinned to a moment, formatting as German regional settings do by default
-// ("04.12.2026", "23:05:12", ",").
+// ("04.12.2026", "23:05:12") with the decimal separator given.
 class FixedClock final : public Clock {
  public:
-  LocalTime Now() const override { return now_; }
+  LocalTime Now() const override { return now; }
   std::string ShortDate(const LocalTime& t) const override;
   std::string TimeOfDay(const LocalTime& t) const override;
-  std::string DecimalSeparator() const override { return decimal_; }
+  std::string DecimalSeparator() const override { return decimal; }
 
-  void Set(const LocalTime& t) { now_ = t; }
-  // English (United States) settings: "12/4/2026", "11:05:12 PM", ".".
-  void UseUsSettings() { us_ = true, decimal_ = "."; }
-
- private:
-  LocalTime now_{2026, 12, 4, 23, 5, 12, 250};
-  bool us_ = false;
-  std::string decimal_ = ",";
+  LocalTime now{2026, 12, 4, 23, 5, 12, 250};
+  std::string decimal = ",";
 };
 
 // Text files in memory: their contents by path.
@@ -105,9 +99,7 @@ class FakeNativeCode final : public NativeCode {
     std::uintptr_t address = 0;
     std::uintptr_t start = 0;
   };
-  std::vector<Run> runs;
-  std::int32_t result = 1;
-  std::uintptr_t code_address = 0x00400000;
+  std::vector<Run> runs;  // each returns 1
 
  private:
   std::map<Module, std::string> handles_;

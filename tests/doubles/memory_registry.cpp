@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 #include "support/utf8.h"
 
@@ -19,16 +20,10 @@ struct CaseInsensitiveLess {
 
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == '\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
+  std::istringstream in(path);
+  for (std::string part; std::getline(in, part, '\\');) {
+    if (!part.empty()) parts.push_back(part);
   }
-  if (!part.empty()) parts.push_back(part);
   return parts;
 }
 

@@ -5,22 +5,8 @@
 namespace orvan {
 
 const Platform& DefaultPlatform() {
-  static thread_local testing::FakeEnvironment environment;
-  static thread_local testing::FixedClock clock;
-  static thread_local testing::MemoryTextFiles files;
-  static thread_local testing::MemoryRegistry registry;
-  static thread_local testing::FakeModules modules;
-  static thread_local testing::CountingPump pump;
-  static thread_local testing::RecordingUi ui;
-  static thread_local testing::FakeNativeCode native_code;
-  static thread_local testing::FakeStrings strings;
-  static thread_local testing::FakeGraphics graphics;
-  static thread_local testing::FakeClipboard clipboard;
-  static thread_local const Platform platform{&environment, &clock,       &files,
-                                              &registry,    &modules,     &pump,
-                                              &ui,          &native_code, &strings,
-                                              nullptr,      &graphics,    &clipboard};
-  return platform;
+  static thread_local testing::FakePlatform fakes;
+  return fakes.platform();
 }
 
 }  // namespace orvan

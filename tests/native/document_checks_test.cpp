@@ -1,9 +1,8 @@
-// Whether a document is open, Word's start-up check, and the error message of the commands.
+// Whether a document is open, and Word's start-up check.
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
 #include "hosts/document_checks.h"
-#include "hosts/error_message.h"
 
 namespace orvan::testing {
 namespace {
@@ -54,17 +53,6 @@ TEST_F(DocumentChecksTest, WordsStartUpCheckLooksAtTheFirstDocumentItCanHave) {
   EXPECT_FALSE(CheckIfDocumentIsAvailable(word.application()));
   EXPECT_EQ(Trace().back(), "CheckIfDocumentIsAvailable = false");
   EXPECT_EQ(Trace().size(), 4u);
-}
-
-TEST(ShowErrorMessage, ShowsNumberDescriptionSourceAndPlace) {
-  FakePlatform fakes;
-  ShowErrorMessage(VbError(91, "Objektvariable nicht festgelegt", "OrvanpdfVtAddin"),
-                   "Word: BtnEvents_Click", "");
-  ASSERT_EQ(fakes.ui.boxes.size(), 1u);
-  EXPECT_EQ(fakes.ui.boxes[0],
-            (ShownMessageBox{"Es ist ein Fehler aufgetreten.\r\nFehler:91\r\nObjektvariable nicht "
-                             "festgelegt\r\nOrvanpdfVtAddin (Word: BtnEvents_Click, )",
-                             "Orvan pdf vatner Add-In", 48}));
 }
 
 }  // namespace

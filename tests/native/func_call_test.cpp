@@ -65,7 +65,6 @@ TEST_F(FuncCallTest, AResolvedFunctionServesExactlyOneCall) {
   cFuncCall caller(cFuncCall::Architecture::kX86);
   caller.LibraryName("C:\\Orvan\\OrvanpdfVtAPI.dll");
   caller.FunctionName("OrvanPdfVtJobFree");
-  fakes_.native_code.result = 1;
   const std::intptr_t args[] = {0x1234};
   EXPECT_EQ(caller.CallFunction(args), 1);
   EXPECT_EQ(caller.CallFunction(args), 0);

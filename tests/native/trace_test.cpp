@@ -8,7 +8,7 @@ namespace {
 
 class TraceTest : public ::testing::Test {
  protected:
-  void At(int h, int m, int s, int ms) { fakes_.clock.Set({2026, 12, 4, h, m, s, ms}); }
+  void At(int h, int m, int s, int ms) { fakes_.clock.now = {2026, 12, 4, h, m, s, ms}; }
   FakePlatform fakes_;
 };
 
@@ -35,10 +35,10 @@ TEST_F(TraceTest, FractionFollowsTheSinglePrecisionTimer) {
   EXPECT_EQ(TraceTimeStamp(fakes_.clock), "04.12.2026 00:00:01,37");
   At(0, 0, 0, 0);
   EXPECT_EQ(TraceTimeStamp(fakes_.clock), "04.12.2026 00:00:00");
-  // Other regional settings: their own date, time and decimal separator.
-  fakes_.clock.UseUsSettings();
+  // The decimal separator is the regional settings'.
+  fakes_.clock.decimal = ".";
   At(23, 5, 12, 500);
-  EXPECT_EQ(TraceTimeStamp(fakes_.clock), "12/4/2026 11:05:12 PM.5");
+  EXPECT_EQ(TraceTimeStamp(fakes_.clock), "04.12.2026 23:05:12.5");
 }
 
 }  // namespace
