@@ -79,21 +79,21 @@ TEST_F(RegistryBehaviour, TextRoundTripsExactlyAndIsStoredWithoutTerminatingZero
 }
 
 TEST_F(RegistryBehaviour, DwordValuesReadAsLongIntegers) {
-  SetRegistryKeyValue(kHkcu, Path("k"), "visible", Value(true), 4);  // True is -1
-  SetRegistryKeyValue(kHkcu, Path("k"), "one", Value(std::int16_t{1}), 4);
-  SetRegistryKeyValue(kHkcu, Path("k"), "text", Value(" 42 "), 4);
-  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "visible"), Value(std::int32_t{-1}));
-  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "one"), Value(std::int32_t{1}));
-  EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "text"), Value(std::int32_t{42}));
+  // True is -1; text that is a number becomes one.
+  for (const auto& [written, read] :
+       {std::pair{Value(true), -1}, {Value(std::int16_t{1}), 1}, {Value(" 42 "), 42}}) {
+    SetRegistryKeyValue(kHkcu, Path("k"), "v", written, 4);
+    EXPECT_EQ(GetRegistryKeyValue(kHkcu, Path("k"), "v"), Value(std::int32_t{read}));
+  }
 }
 
 TEST_F(RegistryBehaviour, ValuesThatCannotBeReadComeBackEmpty) {
   RawSet(Path("k"), "binary", reg::kTypeBinary, std::string("\x01\x02\x03\x04", 4));
   RawSet(Path("k"), "expand", 2 /* REG_EXPAND_SZ */, std::string("%TEMP%\0", 7));
-  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "binary").IsEmpty());
-  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "expand").IsEmpty());
-  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("k"), "missing").IsEmpty());
-  EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path("no such key"), "binary").IsEmpty());
+  for (const auto& [key, name] :
+       {std::pair{"k", "binary"}, {"k", "expand"}, {"k", "missing"}, {"no such key", "binary"}}) {
+    EXPECT_TRUE(GetRegistryKeyValue(kHkcu, Path(key), name).IsEmpty()) << key << " " << name;
+  }
 }
 
 TEST_F(RegistryBehaviour, WritesCreateMissingParentsAndSkipUnknownTypes) {
@@ -118,7 +118,6 @@ TEST_F(RegistryBehaviour, TreeDeletionRemovesEverySubkeyAndKeepsTheKeyWithItsVal
     CreateRegistryKey(kHkcu, key + "\\" + sub);
   SetRegistryKeyValue(kHkcu, key + "\\two\\inner1", "v", Value("x"), 1);
   CreateRegistryKey(kHkcu, key + "\\two\\inner2\\deeper");
-  ASSERT_EQ(Subkeys(key).size(), 4u);
 
   DeleteRegistryKeyTree(kHkcu, key + "\\absent");  // a missing key: nothing happens
   EXPECT_EQ(Subkeys(key).size(), 4u);

@@ -15,27 +15,35 @@
 
 namespace orvan::testing {
 
+// The seven classes with their default interfaces; host: the Office application whose add-in
+// record names a designer that Office connects to (those implement IDTExtensibility2).
 struct ClassCase {
   const char* name;
-  CLSID clsid;
+  const char* clsid;
+  const char* iid;
+  const char* host = nullptr;
 };
 inline const ClassCase kClasses[] = {
-    {"Addin", {0x22A03E1D, 0x5747, 0x4F3C, {0xA3, 0xB0, 0x71, 0x8E, 0xBA, 0xC5, 0xCB, 0x60}}},
-    {"dsrPdfVtAddinExcel",
-     {0x20E545B0, 0x613F, 0x4AF2, {0xAC, 0xC8, 0xC7, 0x76, 0xFC, 0x3E, 0x9E, 0xFC}}},
-    {"dsrPdfVtAddinPowerpoint",
-     {0xD76F6F12, 0xB1B9, 0x4C98, {0x85, 0x00, 0x17, 0x15, 0x21, 0x04, 0xA4, 0x72}}},
-    {"dsrPdfVtAddinWord",
-     {0x5AE15024, 0x866A, 0x4778, {0x82, 0xEB, 0x68, 0xF5, 0x16, 0xE4, 0x5D, 0xF5}}},
-    {"ExcelDesigner",
-     {0xA21C133D, 0xABA4, 0x434F, {0xAB, 0xAA, 0xFD, 0xDC, 0x5E, 0xC1, 0xCB, 0xC8}}},
-    {"PowerPointDesigner",
-     {0xF680BF36, 0x87A9, 0x4C09, {0xA5, 0x3F, 0x25, 0x2B, 0x6E, 0xD6, 0xFA, 0x2F}}},
-    {"WordDesigner",
-     {0x5C7BA2AE, 0xFFFC, 0x40EC, {0x85, 0x73, 0xBB, 0xEB, 0xD7, 0x4F, 0x11, 0x77}}},
+    {"Addin", "{22A03E1D-5747-4F3C-A3B0-718EBAC5CB60}", "{955D02B4-BFA3-4956-AEAA-A9837EBFDC49}"},
+    {"dsrPdfVtAddinExcel", "{20E545B0-613F-4AF2-ACC8-C776FC3E9EFC}",
+     "{ADCAAC4E-ECC4-4660-9992-6B494508A331}", "Excel"},
+    {"dsrPdfVtAddinPowerpoint", "{D76F6F12-B1B9-4C98-8500-17152104A472}",
+     "{82E499ED-554B-46DB-A082-F078C658EBB0}", "PowerPoint"},
+    {"dsrPdfVtAddinWord", "{5AE15024-866A-4778-82EB-68F516E45DF5}",
+     "{94800EBA-8B22-40BB-9C35-A7260504194F}", "Word"},
+    {"ExcelDesigner", "{A21C133D-ABA4-434F-ABAA-FDDC5EC1CBC8}",
+     "{8122E544-3BB9-4D13-8F51-2A6944E74564}"},
+    {"PowerPointDesigner", "{F680BF36-87A9-4C09-A53F-252B6ED6FA2F}",
+     "{311C4353-D396-4E14-B4E5-FF0A4DD044BA}"},
+    {"WordDesigner", "{5C7BA2AE-FFFC-40EC-8573-BBEBD74F1177}",
+     "{322CD265-FE0C-4E69-9EA6-62AFDAA79AD1}"},
 };
-inline const IID kIidExtensibility = {
-    0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
+inline GUID Guid(const char* text) {
+  GUID guid{};
+  CLSIDFromString(win32::Widen(text).c_str(), &guid);
+  return guid;
+}
+inline const IID kIidExtensibility = Guid("{B65AD801-ABAF-11D0-BB8B-00A0C90F2744}");
 
 // A stand-in type library of the outside interfaces registered for one test, as Office's
 // installer registers the real ones: arguments of imported types are resolved through it. A
@@ -50,13 +58,9 @@ class StandIn {
     attr_ = *attr;
     lib_->ReleaseTLibAttr(attr);
     win32::ScopedBstr found;
-    if (SUCCEEDED(QueryPathOfRegTypeLib(attr_.guid, attr_.wMajorVerNum, attr_.wMinorVerNum, 0,
-                                        found.Receive()))) {
-      registered_ = true;
-      return;
-    }
-    registered_ = SUCCEEDED(RegisterTypeLib(lib_.get(), file.data(), nullptr));
-    ours_ = registered_;
+    registered_ = SUCCEEDED(QueryPathOfRegTypeLib(attr_.guid, attr_.wMajorVerNum,
+                                                  attr_.wMinorVerNum, 0, found.Receive())) ||
+                  (ours_ = SUCCEEDED(RegisterTypeLib(lib_.get(), file.data(), nullptr)));
   }
   ~StandIn() {
     if (ours_) {
@@ -85,8 +89,7 @@ class ComServerTest : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
     can_unload_ = reinterpret_cast<CanUnload>(
         reinterpret_cast<void*>(GetProcAddress(dll_, "DllCanUnloadNow")));
-    ASSERT_NE(get_class_, nullptr);
-    ASSERT_NE(can_unload_, nullptr);
+    ASSERT_TRUE(get_class_ && can_unload_);
   }
   void TearDown() override {
     if (can_unload_) {
@@ -108,9 +111,10 @@ class ComServerTest : public ::testing::Test {
     for (const ClassCase& c : kClasses) {
       if (std::string(c.name) != name) continue;
       win32::ComPtr<IDispatch> object;
-      EXPECT_EQ(Factory(c.clsid)->CreateInstance(nullptr, IID_IDispatch,
-                                                 reinterpret_cast<void**>(object.Receive())),
-                S_OK);
+      EXPECT_EQ(
+          Factory(Guid(c.clsid))
+              ->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.Receive())),
+          S_OK);
       return object;
     }
     ADD_FAILURE() << name;
@@ -133,11 +137,7 @@ class ComServerTest : public ::testing::Test {
     EXCEPINFO ignored{};
     hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
                         info ? info : &ignored, nullptr);
-    if (!info) {
-      SysFreeString(ignored.bstrDescription);
-      SysFreeString(ignored.bstrSource);
-      SysFreeString(ignored.bstrHelpFile);
-    }
+    if (!info && hr == DISP_E_EXCEPTION) win32::ErrorFromResult(hr, &ignored);  // frees its texts
     return hr;
   }
 
@@ -150,10 +150,11 @@ class ComServerTest : public ::testing::Test {
   CanUnload can_unload_ = nullptr;
 };
 
-inline VARIANT Long(std::int32_t n) {
+// A VARIANT by reference to another, as Basic passes a variable.
+inline VARIANT ByReference(VARIANT* target) {
   VARIANT v;
-  v.vt = VT_I4;
-  v.lVal = n;
+  v.vt = VT_BYREF | VT_VARIANT;
+  v.pvarVal = target;
   return v;
 }
 

@@ -36,7 +36,6 @@ TEST_F(ComServerTest, DesignersServeExtensibilityAndTheirOwnInterfaceApart) {
         S_OK);
     EXPECT_EQ(Invoke(designer.get(), L"OnBeginShutdown", DISPATCH_METHOD, {custom_by_reference}),
               DISP_E_EXCEPTION);
-
     EXPECT_EQ(Invoke(designer.get(), L"AddinInstance_Initialize", DISPATCH_METHOD, {}), S_OK);
     EXCEPINFO info{};
     EXPECT_EQ(Invoke(designer.get(), L"NoSuchMember", DISPATCH_METHOD, {}, nullptr, &info),
@@ -47,48 +46,37 @@ TEST_F(ComServerTest, DesignersServeExtensibilityAndTheirOwnInterfaceApart) {
 
 // On a thread of its own, as the start-up's per-thread state holds the library until its thread
 // ends (no message box is expected there: the job API library is not beside the add-in, so the
-// start-up takes the add-in down quietly).
+// start-up takes the add-in down quietly). Word's designer is driven by a macro in the scenarios.
 void StartAndStop(ComServerTest& test) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  const struct {
-    sim::HostType host;
-    IID designer;
-  } cases[] = {
-      {sim::HostType::kWord,
-       {0x94800EBA, 0x8B22, 0x40BB, {0x9C, 0x35, 0xA7, 0x26, 0x05, 0x04, 0x19, 0x4F}}},
-      {sim::HostType::kExcel,
-       {0xADCAAC4E, 0xECC4, 0x4660, {0x99, 0x92, 0x6B, 0x49, 0x45, 0x08, 0xA3, 0x31}}},
-      {sim::HostType::kPowerPoint,
-       {0x82E499ED, 0x554B, 0x46DB, {0xA0, 0x82, 0xF0, 0x78, 0xC6, 0x58, 0xEB, 0xB0}}},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [host, designer_iid] :
+       {std::pair{sim::HostType::kExcel, Guid(kClasses[1].iid)},
+        std::pair{sim::HostType::kPowerPoint, Guid(kClasses[2].iid)}}) {
     FakePlatform fakes;
-    sim::FakeOfficeHost host(c.host, fakes.office);
-    const auto app = ComPtr<IDispatch>::Adopt(win32::ExposeObject(host.application()));
+    sim::FakeOfficeHost office(host, fakes.office);
+    const auto app = ComPtr<IDispatch>::Adopt(win32::ExposeObject(office.application()));
     VARIANT app_value;
     app_value.vt = VT_DISPATCH;
     app_value.pdispVal = app.get();
-    VARIANT app_by_reference;
-    app_by_reference.vt = VT_BYREF | VT_VARIANT;
-    app_by_reference.pvarVal = &app_value;
-
     const ComPtr<IDispatch> addin = test.Create("Addin");
-    ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"Init", DISPATCH_METHOD, {app_by_reference}),
-              S_OK);
+    ASSERT_EQ(
+        ComServerTest::Invoke(addin.get(), L"Init", DISPATCH_METHOD, {ByReference(&app_value)}),
+        S_OK);
     win32::ScopedVariant designer;
     ASSERT_EQ(ComServerTest::Invoke(addin.get(), L"AddinDsr", DISPATCH_PROPERTYGET, {},
                                     designer.Receive()),
               S_OK);
     ASSERT_EQ(designer.get().vt, VT_DISPATCH);
     ComPtr<IUnknown> typed;
-    EXPECT_EQ(designer.get().pdispVal->QueryInterface(c.designer,
+    EXPECT_EQ(designer.get().pdispVal->QueryInterface(designer_iid,
                                                       reinterpret_cast<void**>(typed.Receive())),
               S_OK);
     // DoInit reached the host through the designer, and DoDeInit too (PowerPoint's included).
     EXPECT_FALSE(fakes.office->Journaled("Application.CommandBars").empty());
     fakes.office->journal.clear();
-    EXPECT_EQ(ComServerTest::Invoke(addin.get(), L"DeInit", DISPATCH_METHOD, {app_by_reference}),
-              S_OK);
+    EXPECT_EQ(
+        ComServerTest::Invoke(addin.get(), L"DeInit", DISPATCH_METHOD, {ByReference(&app_value)}),
+        S_OK);
     EXPECT_FALSE(fakes.office->journal.empty());
   }
   CoUninitialize();

@@ -6,7 +6,6 @@
 
 #include "jobapi/func_call.h"
 #include "platform/win32/win32.h"
-#include "win32/message_box_capture_win32.h"
 
 namespace orvan::testing {
 namespace {
@@ -44,16 +43,9 @@ TEST_F(FuncCallWin32, ExceptionsUnwindThroughTheCallCodeWhosePagesAreNotWritable
   }
 }
 
-TEST_F(FuncCallWin32, AMissingExportShowsTheBoxAndAFailedLoadUnloadsTheLibraryBefore) {
-  MessageBoxCapture capture;
-  caller_.FunctionName("NoSuchExport");
-  const std::intptr_t one[] = {5};
-  EXPECT_EQ(caller_.CallFunction(one), 0);
-  ASSERT_EQ(capture.boxes().size(), 1u);
-  EXPECT_EQ(capture.boxes()[0].text, "Function NoSuchExport nicht gefunden!");
-  EXPECT_EQ(capture.boxes()[0].title, "Orvan pdf vatner Add-In");
-  EXPECT_EQ(capture.boxes()[0].style, 16u);
-
+// Loading another library frees the one held before, also when the new one cannot be loaded
+// (what a missing export shows is the same on every platform).
+TEST_F(FuncCallWin32, AFailedLoadUnloadsTheLibraryHeldBefore) {
   caller_.LibraryName("Z:\\no\\such\\library.dll");
   EXPECT_FALSE(caller_.LibraryLoaded());
   EXPECT_EQ(GetModuleHandleA("orvan_test_callee.dll"), nullptr);

@@ -1,6 +1,7 @@
+// The host's program and the add-in's folder as Windows reports them for the running process.
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <cstring>
 #include <string>
 
 #include "platform/win32/win32.h"
@@ -9,33 +10,22 @@
 namespace orvan::testing {
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+std::string FolderOf(const std::string& path) {
+  return path.substr(0, path.rfind('\\') + 1);
 }
 
-std::string ExecutablePath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
-
-TEST(ModWindowWin32, HostModuleNameOfTheTestProgram) {
-  const std::string path = ExecutablePath();
-  EXPECT_EQ(GetHostModuleName(true), path);
+TEST(ModWindowWin32, HostModuleNameAndAddinFolderFollowTheLoadedModules) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(GetHostModuleName(true), exe);
   EXPECT_EQ(GetHostModuleName(false), "ORVAN_WIN_TESTS.EXE");
-}
 
-TEST(ModWindowWin32, AddinFolderFollowsTheLoadedLibrary) {
-  const std::string exe = ExecutablePath();
   ASSERT_EQ(GetModuleHandleA(kAddinModuleName), nullptr);
-  EXPECT_EQ(GetAddinFolder(), exe.substr(0, exe.rfind('\\') + 1));
-
+  EXPECT_EQ(GetAddinFolder(), FolderOf(exe));
   const HMODULE addin = LoadLibraryA(ORVAN_ADDIN_DLL_PATH);
   ASSERT_NE(addin, nullptr) << "cannot load " << ORVAN_ADDIN_DLL_PATH;
-  const std::string dll = ORVAN_ADDIN_DLL_PATH;
-  EXPECT_EQ(Lower(GetAddinFolder()), Lower(dll.substr(0, dll.rfind('\\') + 1)));
+  EXPECT_EQ(_stricmp(GetAddinFolder().c_str(), FolderOf(ORVAN_ADDIN_DLL_PATH).c_str()), 0)
+      << GetAddinFolder();
   FreeLibrary(addin);
 }
 
