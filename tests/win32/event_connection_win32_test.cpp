@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "doubles/raised_error.h"
@@ -17,16 +18,15 @@ namespace {
 
 using win32::ComPtr;
 
-const IID kButtonEvents = {
-    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID kCommandBarsEvents = {
-    0x000C0352, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID& kButtonEvents = win32::kIidCommandBarButtonEvents;
+const IID& kCommandBarsEvents = win32::kIidCommandBarsEvents;
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 // An event source with one connection point for one dispinterface, all in one object. It asks
-// the sink for the dispinterface on Advise, as Office does, and raises DISPID 1.
+// the sink for the dispinterface on Advise, as Office does, and raises DISPID 1; what the
+// adapter does not call is not implemented.
 class FakeEventSource final : public IDispatch,
                               public IConnectionPointContainer,
                               public IConnectionPoint {
@@ -35,23 +35,17 @@ class FakeEventSource final : public IDispatch,
       : events_(events), advise_result_(advise_result) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-      *out = static_cast<IDispatch*>(this);
-    } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
-      *out = static_cast<IConnectionPointContainer*>(this);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    *out = IsEqualIID(riid, IID_IConnectionPointContainer)
+               ? static_cast<void*>(static_cast<IConnectionPointContainer*>(this))
+           : IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)
+               ? static_cast<IDispatch*>(this)
+               : nullptr;
+    if (*out) AddRef();
+    return *out ? S_OK : E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
   ULONG STDMETHODCALLTYPE Release() override { return --references; }  // lives on the stack
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return DISP_E_UNKNOWNNAME;
@@ -64,30 +58,20 @@ class FakeEventSource final : public IDispatch,
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
-    *point = nullptr;
-    if (!IsEqualIID(riid, events_)) return CONNECT_E_NOCONNECTION;
-    *point = this;
-    AddRef();
-    return S_OK;
+    *point = IsEqualIID(riid, events_) ? this : nullptr;
+    if (*point) AddRef();
+    return *point ? S_OK : CONNECT_E_NOCONNECTION;
   }
-  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-    *iid = events_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** c) override {
-    *c = this;
-    AddRef();
-    return S_OK;
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override {
+    return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE Advise(IUnknown* unknown, DWORD* cookie) override {
     if (FAILED(advise_result_)) return advise_result_;
-    IDispatch* dispatch = nullptr;
-    if (FAILED(unknown->QueryInterface(events_, reinterpret_cast<void**>(&dispatch)))) {
-      return CONNECT_E_CANNOTCONNECT;
-    }
-    sink = ComPtr<IDispatch>::Adopt(dispatch);
     *cookie = 42;
-    return S_OK;
+    return SUCCEEDED(unknown->QueryInterface(events_, reinterpret_cast<void**>(sink.Receive())))
+               ? S_OK
+               : CONNECT_E_CANNOTCONNECT;
   }
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
     unadvised.push_back(cookie);
@@ -152,32 +136,36 @@ TEST(EventConnectionWin32, ClickReachesTheHandlerAndCancelDefaultComesBack) {
   EXPECT_EQ(button.references, 1u);
 }
 
+// A handler's error reaches the source with its number (Basic's or a host's HRESULT),
+// description and source.
 TEST(EventConnectionWin32, OnUpdateAndHandlerErrorsGoBackToTheSource) {
   FakeEventSource bars(kCommandBarsEvents);
   const ObjectRef object = win32::WrapDispatch(&bars);
+  const VbError errors[] = {{1004, "Nope", "Test"}, {-2147188160, "Invalid request", "PP"}};
   int updates = 0;
   auto connection = object->Connect(EventInterface::kCommandBarsEvents,
                                     [&](const std::string& event, std::span<Value> args) {
                                       EXPECT_EQ(event, "OnUpdate");
                                       EXPECT_TRUE(args.empty());
-                                      if (++updates == 2) throw VbError(1004, "Nope", "Test");
+                                      if (updates++ > 0) throw errors[updates - 2];
                                     });
   EXPECT_EQ(bars.Raise(nullptr, nullptr), S_OK);
-  EXCEPINFO info{};
-  EXPECT_EQ(bars.Raise(nullptr, &info), DISP_E_EXCEPTION);
-  EXPECT_EQ(win32::ErrorFromResult(DISP_E_EXCEPTION, &info).number(), 1004);
-  EXPECT_EQ(updates, 2);
+  for (const VbError& error : errors) {
+    EXCEPINFO info{};
+    EXPECT_EQ(bars.Raise(nullptr, &info), DISP_E_EXCEPTION);
+    const VbError raised = win32::ErrorFromResult(DISP_E_EXCEPTION, &info);
+    EXPECT_EQ(std::tuple(raised.number(), raised.description(), raised.source()),
+              std::tuple(error.number(), error.description(), error.source()));
+  }
+  EXPECT_EQ(updates, 3);
 }
 
 TEST(EventConnectionWin32, ObjectsWithoutThoseEventsRefuse) {
   FakeEventSource bars(kCommandBarsEvents);
   FakeEventSource full(kButtonEvents, CONNECT_E_ADVISELIMIT);
-  struct Plain final : Object {  // exposed by the adapter, without any connection point
-    Value Get(const std::string&, const Args&) override { return {}; }
-    void Put(const std::string&, const Value&, const Args&) override {}
-    Value Call(const std::string&, const Args&) override { return {}; }
-  };
-  const ObjectRef plain = std::make_shared<Plain>();
+  // Exposed by the adapter, raising no events.
+  const auto plain =
+      std::make_shared<sim::FakeObject>(std::make_shared<sim::FakeObjectWorld>(), "P");
   const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(plain));
   const struct {
     const char* what;

@@ -1,7 +1,6 @@
 // The host's program and the add-in's folder as Windows reports them for the running process.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "platform/win32/win32.h"
@@ -24,8 +23,7 @@ TEST(ModWindowWin32, HostModuleNameAndAddinFolderFollowTheLoadedModules) {
   EXPECT_EQ(GetAddinFolder(), FolderOf(exe));
   const HMODULE addin = LoadLibraryA(ORVAN_ADDIN_DLL_PATH);
   ASSERT_NE(addin, nullptr) << "cannot load " << ORVAN_ADDIN_DLL_PATH;
-  EXPECT_EQ(_stricmp(GetAddinFolder().c_str(), FolderOf(ORVAN_ADDIN_DLL_PATH).c_str()), 0)
-      << GetAddinFolder();
+  EXPECT_STRCASEEQ(GetAddinFolder().c_str(), FolderOf(ORVAN_ADDIN_DLL_PATH).c_str());
   FreeLibrary(addin);
 }
 

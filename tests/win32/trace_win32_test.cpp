@@ -30,7 +30,6 @@ class TraceWin32 : public ::testing::Test {
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
     CreateDirectoryA(dir_.c_str(), nullptr);
     file_ = dir_ + "\\trace.log";
-    DeleteFileA(file_.c_str());
     platform_ = win32::Win32Platform();
     platform_.clock = &clock_;
   }
