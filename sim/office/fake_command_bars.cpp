@@ -561,13 +561,13 @@ class BarObject final : public FakeObject {
   std::shared_ptr<FakeBar> bar_;
 };
 
-// Registers an object's members so that every access fails once its bar or control is deleted.
 // A property without parameters refuses arguments, as Office's do when called directly; through
 // IDispatch the arguments go to the default member of what it gives (Controls(1)).
 void NoArguments(const Ctx& ctx, const Args& args) {
   if (!args.empty()) throw VbError::Runtime(vberr::kWrongArgumentCount, ctx->source);
 }
 
+// Registers an object's members so that every access fails once its bar or control is deleted.
 class Members {
  public:
   using Gone = std::function<bool()>;

@@ -71,7 +71,7 @@ class MacroSite final : public IActiveScriptSite, public IActiveScriptSiteWindow
   HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* error) override {
     if (error == nullptr || error_) return S_OK;
-    EXCEPINFO info{};
+    win32::ScopedExcepInfo info;
     error->GetExceptionInfo(&info);
     MacroError found;
     const VbError vb = win32::ErrorFromResult(DISP_E_EXCEPTION, &info);
@@ -132,12 +132,9 @@ std::optional<MacroError> RunMacro(const std::string& code, IDispatch* applicati
     return failed("set-up", hr);
   }
   const std::wstring text = win32::Widen(code);
-  EXCEPINFO info{};
+  win32::ScopedExcepInfo info;  // the error also goes to the site, which reports it
   hr = parser->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
                                nullptr, &info);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrHelpFile);
   if (SUCCEEDED(hr)) engine->SetScriptState(SCRIPTSTATE_CONNECTED);
   engine->Close();
   parser.Reset();

@@ -760,9 +760,13 @@ void OfficeSession::Registry(const ScenarioStep& step) {
   // under the product key, named by default, as the add-in names it, by this host program's path.
   const std::string key = std::string(kProductKey) + "\\" + Argument(step, 1, "key");
   const std::string& value = Argument(step, 2, "value or remove");
-  char program[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-  const std::string name = Utf8ToAnsi(Option(step, "name").value_or(AnsiToUtf8({program, length})));
+  std::string name;
+  if (const auto given = Option(step, "name")) {
+    name = Utf8ToAnsi(*given);
+  } else {
+    char program[MAX_PATH];
+    name.assign(program, GetModuleFileNameA(nullptr, program, MAX_PATH));
+  }
   if (value == "remove") {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
     return;

@@ -22,9 +22,8 @@ class Transcript {
 
   // Compares the lines written since the previous comparison whose kind is one of `kinds`, one
   // of the expected lines' kinds, or a failure ("macro-error", "event-error"), with the
-  // expected lines, in order. Nullopt when they
-  // match, else a diff ("  " same, "- " expected only, "+ " written only). Either way the next
-  // comparison starts after these lines.
+  // expected lines, in order. Nullopt when they match, else a diff ("  " same, "- " expected
+  // only, "+ " written only). Either way the next comparison starts after these lines.
   std::optional<std::string> Compare(std::set<std::string> kinds,
                                      const std::vector<std::string>& expected);
 

@@ -134,11 +134,9 @@ class ComServerTest : public ::testing::Test {
     const bool is_put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
     DISPPARAMS params{reversed.data(), is_put ? &put : nullptr, static_cast<UINT>(args.size()),
                       is_put ? 1u : 0u};
-    EXCEPINFO ignored{};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
-                        info ? info : &ignored, nullptr);
-    if (!info && hr == DISP_E_EXCEPTION) win32::ErrorFromResult(hr, &ignored);  // frees its texts
-    return hr;
+    win32::ScopedExcepInfo ignored;
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
+                          info ? info : &ignored, nullptr);
   }
 
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);

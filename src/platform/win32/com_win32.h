@@ -74,6 +74,18 @@ class ScopedBstr {
   BSTR bstr_ = nullptr;
 };
 
+// An EXCEPINFO whose texts are freed with it (ErrorFromResult takes them out first).
+struct ScopedExcepInfo : EXCEPINFO {
+  ScopedExcepInfo() : EXCEPINFO{} {}
+  ScopedExcepInfo(const ScopedExcepInfo&) = delete;
+  ScopedExcepInfo& operator=(const ScopedExcepInfo&) = delete;
+  ~ScopedExcepInfo() {
+    SysFreeString(bstrDescription);
+    SysFreeString(bstrSource);
+    SysFreeString(bstrHelpFile);
+  }
+};
+
 class ScopedVariant {
  public:
   ScopedVariant() { VariantInit(&v_); }

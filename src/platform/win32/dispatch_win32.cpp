@@ -169,7 +169,7 @@ class DispatchObject final : public Object {
     DISPPARAMS params{raw.data(), named_ids.data(), static_cast<UINT>(raw.size()),
                       static_cast<UINT>(named_ids.size())};
     ScopedVariant result;
-    EXCEPINFO info{};
+    ScopedExcepInfo info;
     UINT bad_argument = 0;
     const HRESULT hr =
         dispatch_->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
@@ -597,9 +597,9 @@ VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info) {
   if (hr != DISP_E_EXCEPTION || info == nullptr) return MappedError(hr);
   if (info->pfnDeferredFillIn) info->pfnDeferredFillIn(info);
   ScopedBstr description, source, help;
-  *description.Receive() = info->bstrDescription;
-  *source.Receive() = info->bstrSource;
-  *help.Receive() = info->bstrHelpFile;
+  *description.Receive() = std::exchange(info->bstrDescription, nullptr);
+  *source.Receive() = std::exchange(info->bstrSource, nullptr);
+  *help.Receive() = std::exchange(info->bstrHelpFile, nullptr);
   const std::int32_t number = info->wCode != 0 ? info->wCode : ErrorNumber(info->scode);
   return VbError(number, BstrText(description.get()), BstrText(source.get()));
 }

@@ -30,7 +30,8 @@ IDispatch* ExposeObject(const ObjectRef& object);
 void ToVariant(const Value& value, VARIANT* out);
 Value FromVariant(const VARIANT& variant);
 
-// The error a failed call reports: EXCEPINFO for DISP_E_EXCEPTION, else the HRESULT.
+// The error a failed call reports: EXCEPINFO for DISP_E_EXCEPTION (its texts taken out and
+// freed), else the HRESULT.
 VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info);
 // Fills EXCEPINFO from an error of ours (the reverse of ErrorFromResult).
 void FillExcepInfo(const VbError& error, EXCEPINFO* info);

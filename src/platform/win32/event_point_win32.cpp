@@ -68,8 +68,6 @@ HRESULT EventPoint::EnumConnections(IEnumConnections** connections) {
   return E_NOTIMPL;
 }
 
-// Calls the sink's DISPID 1 with the event's arguments (Ctrl, CancelDefault by reference) and
-// writes CancelDefault back; the sink's error is raised to the object that raised the event.
 void EventPoint::Raise(const ComPtr<IDispatch>& target, std::span<Value> args) {
   ScopedVariant control;
   VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -83,7 +81,7 @@ void EventPoint::Raise(const ComPtr<IDispatch>& target, std::span<Value> args) {
     slots[1] = control.get();  // shallow: control keeps ownership
     params = DISPPARAMS{slots, nullptr, 2, 0};
   }
-  EXCEPINFO info{};
+  ScopedExcepInfo info;
   const HRESULT hr = target->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                                     nullptr, &info, nullptr);
   if (args.size() == 2) args[1] = Value(cancel != VARIANT_FALSE);
