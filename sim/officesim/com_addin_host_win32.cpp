@@ -26,12 +26,12 @@ std::string ReadText(HKEY key, const wchar_t* name) {
 void ReadRecords(HKEY root, const std::string& host, bool per_user,
                  std::vector<AddinRecord>& records, std::set<std::wstring>& seen) {
   const std::wstring path = L"Software\\Microsoft\\Office\\" + win32::Widen(host) + L"\\Addins";
-  HKEY addins = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &addins) != ERROR_SUCCESS) return;
+  ScopedKey addins;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, addins.Receive()) != ERROR_SUCCESS) return;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
-    if (RegEnumKeyExW(addins, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumKeyExW(addins.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
@@ -39,25 +39,23 @@ void ReadRecords(HKEY root, const std::string& host, bool per_user,
     for (wchar_t& c : folded)
       c = towlower(c);
     if (!seen.insert(folded).second) continue;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(addins, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    ScopedKey key;
+    if (RegOpenKeyExW(addins.get(), name, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) continue;
     AddinRecord record;
     record.prog_id = win32::Narrow(std::wstring_view(name, length));
-    record.friendly_name = ReadText(key, L"FriendlyName");
-    record.description = ReadText(key, L"Description");
+    record.friendly_name = ReadText(key.get(), L"FriendlyName");
+    record.description = ReadText(key.get(), L"Description");
     DWORD behavior = 0;
     DWORD size = sizeof behavior;
     DWORD type = 0;
-    if (RegQueryValueExW(key, L"LoadBehavior", nullptr, &type, reinterpret_cast<BYTE*>(&behavior),
-                         &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key.get(), L"LoadBehavior", nullptr, &type,
+                         reinterpret_cast<BYTE*>(&behavior), &size) == ERROR_SUCCESS &&
         type == REG_DWORD) {
       record.load_behavior = behavior;
     }
     record.per_user = per_user;
-    RegCloseKey(key);
     records.push_back(std::move(record));
   }
-  RegCloseKey(addins);
 }
 
 // Calls an IDTExtensibility2 member with the empty custom array Office passes.

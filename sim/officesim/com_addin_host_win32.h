@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/com_win32.h"
@@ -14,6 +15,25 @@
 #include <office_interfaces.h>
 
 namespace orvan::sim {
+
+// An open registry key, closed with its owner.
+class ScopedKey {
+ public:
+  ScopedKey() = default;
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  ~ScopedKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY get() const { return key_; }
+  HKEY* Receive() {
+    if (key_) RegCloseKey(std::exchange(key_, nullptr));
+    return &key_;
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
 
 // One record under "Software\Microsoft\Office\<Host>\Addins\<ProgID>".
 struct AddinRecord {

@@ -124,19 +124,17 @@ void RegistryLines(HKEY key, const std::string& path, std::vector<std::string>& 
         ERROR_SUCCESS) {
       break;
     }
-    HKEY child = nullptr;
-    if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
-    RegistryLines(child, path.empty() ? name : path + "\\" + name, lines);
-    RegCloseKey(child);
+    ScopedKey child;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, child.Receive()) != ERROR_SUCCESS) continue;
+    RegistryLines(child.get(), path.empty() ? name : path + "\\" + name, lines);
   }
 }
 
 std::vector<std::string> ProductRegistry() {
   std::vector<std::string> lines;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    RegistryLines(key, "", lines);
-    RegCloseKey(key);
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS) {
+    RegistryLines(key.get(), "", lines);
   }
   return lines;
 }
@@ -144,34 +142,37 @@ std::vector<std::string> ProductRegistry() {
 // A new installation of the host: the add-in's values for this program under its OfficeAddin
 // keys are gone, as the command bars the run starts with are Office's first ones.
 void ForgetHostValues(const char* program) {
-  HKEY addin = nullptr;
+  ScopedKey addin;
   const std::string path = std::string(kProductKey) + "\\OfficeAddin";
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &addin) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, addin.Receive()) !=
+      ERROR_SUCCESS) {
     return;
   }
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(addin, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExA(addin.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
       break;
     }
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(addin, name, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    ScopedKey key;
+    if (RegOpenKeyExA(addin.get(), name, 0, KEY_READ | KEY_SET_VALUE, key.Receive()) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
     std::vector<std::string> doomed;
     char value[512];
     for (DWORD j = 0;; ++j) {
       DWORD value_size = sizeof value;
-      if (RegEnumValueA(key, j, value, &value_size, nullptr, nullptr, nullptr, nullptr) !=
+      if (RegEnumValueA(key.get(), j, value, &value_size, nullptr, nullptr, nullptr, nullptr) !=
           ERROR_SUCCESS) {
         break;
       }
       if (utf8::TextContains(value, program)) doomed.emplace_back(value);
     }
     for (const std::string& v : doomed)
-      RegDeleteValueA(key, v.c_str());
-    RegCloseKey(key);
+      RegDeleteValueA(key.get(), v.c_str());
   }
-  RegCloseKey(addin);
 }
 
 constexpr char kWineDriver[] = "Wine PostScript Driver";
@@ -841,7 +842,7 @@ void OfficeSession::Collect() {
     for (const auto& [name, value] : print.job_settings)
       settings += " " + name + " " + Quote(AnsiToUtf8(value));
     transcript_.Add("job-settings", settings.substr(settings.empty() ? 0 : 1));
-    WritePdf(print);
+    WritePdf(print, api.printer_name);
   }
   const std::vector<std::string> bars = BarLines();
   if (bars != bars_shown_ || std::exchange(show_bars_, false)) {
@@ -863,9 +864,8 @@ void OfficeSession::Collect() {
   }
 }
 
-void OfficeSession::WritePdf(const PrintRecord& print) {
-  const JobApiState api = ReadStateFile(job_api_state_);
-  if (lstrcmpiA(print.printer.c_str(), api.printer_name.c_str()) != 0) return;
+void OfficeSession::WritePdf(const PrintRecord& print, const std::string& pdf_printer) {
+  if (lstrcmpiA(print.printer.c_str(), pdf_printer.c_str()) != 0) return;
   auto setting = [&](const char* name) {
     const auto found = print.job_settings.find(name);
     return found == print.job_settings.end() ? std::string() : AnsiToUtf8(found->second);

@@ -90,7 +90,8 @@ class OfficeSession {
   // Writes what changed since the last step: traces, the job API's calls, prints and their
   // PDFs, the add-in's command bars and its registry keys.
   void Collect();
-  void WritePdf(const PrintRecord& print);
+  // A print on the PDF printer (the job API's printer) becomes a PDF file.
+  void WritePdf(const PrintRecord& print, const std::string& pdf_printer);
   std::string StateFile() const;
   std::vector<std::string> BarLines() const;
   FakeControl* FindControl(const std::string& tag_or_caption) const;

@@ -18,25 +18,15 @@ using orvan::win32::SingleInterfaceObject;
 enum class Behaviour { kNothing, kFail, kCrash };
 
 struct AddinClass {
-  const char* prog_id;
-  const wchar_t* clsid_text;
-  CLSID clsid;
+  const wchar_t* prog_id;
+  const wchar_t* clsid;
   Behaviour behaviour;
 };
 
 const AddinClass kClasses[] = {
-    {"OfficeSim.NoOpAddin",
-     L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D01}",
-     {0x6C1E1D2A, 0x7B5F, 0x4C0E, {0x9E, 0x61, 0x2B, 0x7F, 0x4A, 0x0C, 0x9D, 0x01}},
-     Behaviour::kNothing},
-    {"OfficeSim.FailingAddin",
-     L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D02}",
-     {0x6C1E1D2A, 0x7B5F, 0x4C0E, {0x9E, 0x61, 0x2B, 0x7F, 0x4A, 0x0C, 0x9D, 0x02}},
-     Behaviour::kFail},
-    {"OfficeSim.CrashingAddin",
-     L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D03}",
-     {0x6C1E1D2A, 0x7B5F, 0x4C0E, {0x9E, 0x61, 0x2B, 0x7F, 0x4A, 0x0C, 0x9D, 0x03}},
-     Behaviour::kCrash},
+    {L"OfficeSim.NoOpAddin", L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D01}", Behaviour::kNothing},
+    {L"OfficeSim.FailingAddin", L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D02}", Behaviour::kFail},
+    {L"OfficeSim.CrashingAddin", L"{6C1E1D2A-7B5F-4C0E-9E61-2B7F4A0C9D03}", Behaviour::kCrash},
 };
 
 std::atomic<long> g_objects{0};
@@ -125,7 +115,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   for (const AddinClass& c : kClasses) {
-    if (!IsEqualCLSID(clsid, c.clsid)) continue;
+    CLSID own{};
+    if (FAILED(CLSIDFromString(c.clsid, &own)) || !IsEqualCLSID(clsid, own)) continue;
     auto* factory = new Factory(c.behaviour);  // owns itself by its references
     const HRESULT hr = factory->QueryInterface(iid, out);
     factory->Release();
@@ -142,15 +133,15 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(g_module, path, MAX_PATH);
   for (const AddinClass& c : kClasses) {
-    const std::wstring clsid_key = std::wstring(L"Software\\Classes\\CLSID\\") + c.clsid_text;
-    const std::wstring prog_id(c.prog_id, c.prog_id + std::char_traits<char>::length(c.prog_id));
+    const std::wstring clsid_key = std::wstring(L"Software\\Classes\\CLSID\\") + c.clsid;
+    const std::wstring prog_id = c.prog_id;
     if (!SetText(HKEY_LOCAL_MACHINE, clsid_key, nullptr, prog_id) ||
         !SetText(HKEY_LOCAL_MACHINE, clsid_key + L"\\InprocServer32", nullptr, path) ||
         !SetText(HKEY_LOCAL_MACHINE, clsid_key + L"\\InprocServer32", L"ThreadingModel",
                  L"Apartment") ||
         !SetText(HKEY_LOCAL_MACHINE, clsid_key + L"\\ProgID", nullptr, prog_id) ||
         !SetText(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + prog_id + L"\\CLSID", nullptr,
-                 c.clsid_text)) {
+                 c.clsid)) {
       return SELFREG_E_CLASS;
     }
   }
@@ -159,10 +150,9 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
   for (const AddinClass& c : kClasses) {
-    const std::wstring prog_id(c.prog_id, c.prog_id + std::char_traits<char>::length(c.prog_id));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE,
-                   (std::wstring(L"Software\\Classes\\CLSID\\") + c.clsid_text).c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + prog_id).c_str());
+                   (std::wstring(L"Software\\Classes\\CLSID\\") + c.clsid).c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\") + c.prog_id).c_str());
   }
   return S_OK;
 }
