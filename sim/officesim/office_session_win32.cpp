@@ -452,6 +452,8 @@ void OfficeSession::OpenDocument(const ScenarioStep& step) {
     std::filesystem::create_directories(win32::Widen(document.path), ignored);
   }
   office_->Open(std::move(document));
+  // A new active window: Office updates its command bars.
+  if (started_) world_->command_bars(host_.type)->RaiseOnUpdate();
 }
 
 void OfficeSession::CloseDocuments(const ScenarioStep&) {
@@ -836,7 +838,8 @@ void OfficeSession::Collect() {
   for (; prints_read_ < world_->prints.size(); ++prints_read_) {
     const PrintRecord& print = world_->prints[prints_read_];
     transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
-                                 Quote(print.printer) + " " + print.arguments);
+                                 Quote(print.printer) + " " + print.arguments +
+                                 (print.background ? " (in the background)" : ""));
     // The job API's stored settings when the host printed: what the printer driver used.
     std::string settings;
     for (const auto& [name, value] : print.job_settings)
