@@ -1,6 +1,5 @@
 ' A macro pushes PowerPoint's buttons through the add-in's automation class: only the toolbar's
 ' Start and Config, their tags compared exactly, raise a command; DeInit takes the add-in down.
-Dim addin, bar
 Set addin = CreateObject("OrvanpdfVtAddIn.Addin")
 addin.Init Application
 Set bar = Application.CommandBars("Orvan pdf vatner Toolbar")
