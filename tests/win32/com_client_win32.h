@@ -1,5 +1,5 @@
 // A client of the built add-in DLL, as the COM runtime would be one: the library loaded by path
-// (no registration needed), its class objects, members called by name through IDispatch, and the
+// (no registration needed), its class objects and the objects they create, and the
 // stand-in outside type libraries registered while a test runs. DllCanUnloadNow must answer S_OK
 // at the end of every test.
 #pragma once
@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/dispatch_win32.h"
@@ -107,36 +105,13 @@ class ComServerTest : public ::testing::Test {
               S_OK);
     return factory;
   }
-  win32::ComPtr<IDispatch> Create(const char* name) {
-    for (const ClassCase& c : kClasses) {
-      if (std::string(c.name) != name) continue;
-      win32::ComPtr<IDispatch> object;
-      EXPECT_EQ(
-          Factory(Guid(c.clsid))
-              ->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.Receive())),
-          S_OK);
-      return object;
-    }
-    ADD_FAILURE() << name;
-    return {};
-  }
-
-  // A member by name with positional arguments first to last (rgvarg gets them reversed).
-  static HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags,
-                        std::vector<VARIANT> args, VARIANT* result = nullptr,
-                        EXCEPINFO* info = nullptr) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR name = const_cast<LPOLESTR>(member);
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID put = DISPID_PROPERTYPUT;
-    const bool is_put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
-    DISPPARAMS params{reversed.data(), is_put ? &put : nullptr, static_cast<UINT>(args.size()),
-                      is_put ? 1u : 0u};
-    win32::ScopedExcepInfo ignored;
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
-                          info ? info : &ignored, nullptr);
+  win32::ComPtr<IDispatch> Create(const ClassCase& c) {
+    win32::ComPtr<IDispatch> object;
+    EXPECT_EQ(
+        Factory(Guid(c.clsid))
+            ->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.Receive())),
+        S_OK);
+    return object;
   }
 
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
@@ -147,13 +122,5 @@ class ComServerTest : public ::testing::Test {
   GetClassObject get_class_ = nullptr;
   CanUnload can_unload_ = nullptr;
 };
-
-// A VARIANT by reference to another, as Basic passes a variable.
-inline VARIANT ByReference(VARIANT* target) {
-  VARIANT v;
-  v.vt = VT_BYREF | VT_VARIANT;
-  v.pvarVal = target;
-  return v;
-}
 
 }  // namespace orvan::testing

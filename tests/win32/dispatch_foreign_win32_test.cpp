@@ -78,7 +78,7 @@ void CallDoInit(ComServerTest& test) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fakes.office->journal.clear();
-    const ObjectRef designer = win32::WrapDispatch(test.Create("WordDesigner").get());
+    const ObjectRef designer = win32::WrapDispatch(test.Create(kClasses[6]).get());
     const auto raised = RaisedBy([&] { Call(designer, "DoInit", c.args); });
     EXPECT_EQ(raised ? raised->number() : 0, c.error);
     // The application arrived as Application: the start-up reached the host
