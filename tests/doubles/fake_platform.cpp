@@ -8,11 +8,6 @@
 
 namespace orvan::testing {
 
-std::string FakeEnvironment::Get(const std::string& name) const {
-  const auto it = vars_.find(name);
-  return it == vars_.end() ? std::string() : it->second;
-}
-
 std::string FixedClock::ShortDate(const LocalTime& t) const {
   char text[16];
   std::snprintf(text, sizeof text, "%02d.%02d.%d", t.day, t.month, t.year);
@@ -81,11 +76,6 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
   run.start = write(run.code, run.address);
   runs.push_back(std::move(run));
   return 1;
-}
-
-std::uint32_t FakeGraphics::SysColor(int index) {
-  const auto it = colors.find(index);
-  return it == colors.end() ? 0 : it->second;
 }
 
 Graphics::Bitmap FakeGraphics::CreateMappedBitmap(std::int32_t resource_id, unsigned /*flags*/,

@@ -46,7 +46,7 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(RegKey key) const {
   const auto h = handles_.find(key);
-  if (h != handles_.end()) return h->second.node;
+  if (h != handles_.end()) return h->second;
   // Predefined root keys: sign-extended 0x8000000n.
   const auto as_signed = static_cast<std::intptr_t>(key);
   if (as_signed >= static_cast<std::int32_t>(0x80000000u) &&
@@ -85,7 +85,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr
 RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node) {
   const RegKey key = next_handle_;
   next_handle_ += 4;
-  handles_[key] = Handle{std::move(node)};
+  handles_[key] = std::move(node);
   return key;
 }
 
@@ -123,17 +123,12 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   if (it == node->values.end()) return reg::kFileNotFound;
   const auto actual = static_cast<std::uint32_t>(it->second.bytes.size());
   if (type) *type = it->second.type;
-  if (data == nullptr) {
-    if (size) *size = actual;
-    return reg::kSuccess;
-  }
-  if (size == nullptr) return 998;  // ERROR_NOACCESS: data without a size
-  if (*size < actual) {
-    *size = actual;
-    return reg::kMoreData;
-  }
-  std::copy(it->second.bytes.begin(), it->second.bytes.end(), data);
-  *size = actual;
+  if (data && !size) return 998;  // ERROR_NOACCESS: data without a size
+  // Without a buffer only the size is asked for; a buffer too small gets nothing.
+  const bool more = data && *size < actual;
+  if (size) *size = actual;
+  if (more) return reg::kMoreData;
+  if (data) std::copy(it->second.bytes.begin(), it->second.bytes.end(), data);
   return reg::kSuccess;
 }
 

@@ -41,9 +41,6 @@ class MemoryRegistry final : public RegistryApi {
 
  private:
   struct Node;
-  struct Handle {
-    std::shared_ptr<Node> node;
-  };
 
   std::shared_ptr<Node> Resolve(RegKey key) const;
   // The open key's node, or why it cannot be used (invalid handle, key deleted).
@@ -54,7 +51,7 @@ class MemoryRegistry final : public RegistryApi {
   RegKey NewHandle(std::shared_ptr<Node> node);
 
   std::map<std::int32_t, std::shared_ptr<Node>> hives_;
-  std::map<RegKey, Handle> handles_;
+  std::map<RegKey, std::shared_ptr<Node>> handles_;  // open keys
   RegKey next_handle_ = 0x1000;
 };
 

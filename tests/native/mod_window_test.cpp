@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
 #include "support/error.h"
 #include "support/mod_window.h"
@@ -8,10 +8,7 @@
 namespace orvan::testing {
 namespace {
 
-class ModWindowTest : public ::testing::Test {
- protected:
-  FakePlatform fakes_;
-};
+using ModWindowTest = PlatformTest;
 
 TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
   fakes_.modules.executable = "C:\\Office\\winword.exe";
