@@ -103,16 +103,6 @@ bool FakeClipboard::Clear() {
   return true;
 }
 
-PictureRef FakeClipboard::GetPicture() {
-  if (failing.count("GetPicture") || !picture) return nullptr;
-  return std::make_shared<FakePicture>(*picture);
-}
-
-std::string FakeClipboard::GetText() {
-  if (failing.count("GetText")) return {};
-  return text.value_or("");
-}
-
 bool FakeClipboard::SetPicture(const Picture& p) {
   const auto* fake = dynamic_cast<const FakePicture*>(&p);
   if (failing.count("SetPicture") || fake == nullptr || fake->face.empty()) return false;

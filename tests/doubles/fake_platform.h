@@ -163,8 +163,11 @@ class FakeGraphics final : public Graphics {
 class FakeClipboard final : public Clipboard {
  public:
   bool Clear() override;
-  PictureRef GetPicture() override;
-  std::string GetText() override;
+  PictureRef GetPicture() override {
+    return failing.count("GetPicture") || !picture ? nullptr
+                                                   : std::make_shared<FakePicture>(*picture);
+  }
+  std::string GetText() override { return failing.count("GetText") ? "" : text.value_or(""); }
   bool SetPicture(const Picture& picture) override;
   bool SetText(const std::string& text) override;
 

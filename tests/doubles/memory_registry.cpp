@@ -51,8 +51,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(RegKey key) const 
   const auto as_signed = static_cast<std::intptr_t>(key);
   if (as_signed >= static_cast<std::int32_t>(0x80000000u) &&
       as_signed <= static_cast<std::int32_t>(0x8000000Fu)) {
-    auto& self = const_cast<MemoryRegistry&>(*this);
-    auto& root = self.hives_[static_cast<std::int32_t>(as_signed)];
+    auto& root = hives_[static_cast<std::int32_t>(as_signed)];
     if (!root) root = std::make_shared<Node>();
     return root;
   }

@@ -50,8 +50,8 @@ class MemoryRegistry final : public RegistryApi {
                              bool create, long* rc) const;
   RegKey NewHandle(std::shared_ptr<Node> node);
 
-  std::map<std::int32_t, std::shared_ptr<Node>> hives_;
-  std::map<RegKey, std::shared_ptr<Node>> handles_;  // open keys
+  mutable std::map<std::int32_t, std::shared_ptr<Node>> hives_;  // made on first use
+  std::map<RegKey, std::shared_ptr<Node>> handles_;              // open keys
   RegKey next_handle_ = 0x1000;
 };
 

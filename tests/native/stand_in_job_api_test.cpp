@@ -8,15 +8,7 @@
 namespace orvan::testing {
 namespace {
 
-class StandInJobApiTest : public OfficeTest {
- protected:
-  std::int32_t NewJob() {
-    std::int32_t job = -1;
-    EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
-    EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
-    return job;
-  }
-};
+using StandInJobApiTest = OfficeTest;
 
 // Calls against the contract fail: another argument count (more arguments would unbalance a
 // 32-bit stdcall call) or a value the contract fixes. Text is written to the whole size named,
@@ -44,7 +36,9 @@ TEST_F(StandInJobApiTest, CallsAgainstTheContractFailAndTextFillsTheNamedSize) {
   EXPECT_EQ(handle, -1);
   EXPECT_STREQ(offered, "abc");
 
-  const std::int32_t job = NewJob();
+  std::int32_t job = -1;
+  EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
   std::string buffer(16, 'x');
   EXPECT_EQ(sim::CallExport(api_, "OrvanPdfVtJobGetPropertyA",
                             std::vector<std::intptr_t>{job, a("LanguageID"), a(buffer.data()), 8}),
