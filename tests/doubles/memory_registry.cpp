@@ -104,16 +104,6 @@ long MemoryRegistry::OpenOrCreate(RegKey parent, const std::string& sub_key, boo
   return rc;
 }
 
-long MemoryRegistry::OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t,
-                             RegKey* result) {
-  return OpenOrCreate(parent, sub_key, false, result);
-}
-
-long MemoryRegistry::CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t,
-                               std::uint32_t, RegKey* result) {
-  return OpenOrCreate(parent, sub_key, true, result);
-}
-
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* size) {
   std::shared_ptr<Node> node;
@@ -177,8 +167,7 @@ long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
 }
 
 long MemoryRegistry::CloseKey(RegKey key) {
-  if (handles_.erase(key) == 1) return reg::kSuccess;
-  return Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
+  return handles_.erase(key) == 1 || Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
 }
 
 void MemoryRegistry::DenyAccess(std::int32_t hive, const std::string& path, long code) {

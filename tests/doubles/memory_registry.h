@@ -18,10 +18,14 @@ class MemoryRegistry final : public RegistryApi {
   MemoryRegistry();
   ~MemoryRegistry() override;
 
-  long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,
-               RegKey* result) override;
-  long CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t options,
-                 std::uint32_t access, RegKey* result) override;
+  long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t /*access*/,
+               RegKey* result) override {
+    return OpenOrCreate(parent, sub_key, false, result);
+  }
+  long CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t /*options*/,
+                 std::uint32_t /*access*/, RegKey* result) override {
+    return OpenOrCreate(parent, sub_key, true, result);
+  }
   long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override;
   long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,

@@ -10,7 +10,7 @@ namespace {
 
 using ModWindowTest = PlatformTest;
 
-TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
+TEST_F(ModWindowTest, HostModuleNameIsThePathCutToTheBufferOrItsUpperCaseFileName) {
   fakes_.modules.executable = "C:\\Office\\winword.exe";
   EXPECT_EQ(GetHostModuleName(true), "C:\\Office\\winword.exe");
   EXPECT_EQ(GetHostModuleName(false), "WINWORD.EXE");
@@ -18,9 +18,7 @@ TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
   EXPECT_EQ(GetHostModuleName(false), "EXCEL.EXE");
   fakes_.modules.executable = "C:\\Programme\\Präsentation\\powerpnt.exe";
   EXPECT_EQ(GetHostModuleName(false), "POWERPNT.EXE");
-}
-
-TEST_F(ModWindowTest, PathsLongerThanTheBufferAreCut) {
+  // Paths longer than the buffer are cut.
   const std::string folder = "C:\\" + std::string(260, 'f') + "\\";
   fakes_.modules.executable = folder + "winword.exe";
   EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable.substr(0, 254));
