@@ -8,11 +8,6 @@
 
 namespace orvan::testing {
 
-std::string FakeEnvironment::Get(const std::string& name) const {
-  const auto it = vars_.find(name);
-  return it == vars_.end() ? std::string() : it->second;
-}
-
 std::string FixedClock::ShortDate(const LocalTime& t) const {
   char text[16];
   std::snprintf(text, sizeof text, "%02d.%02d.%d", t.day, t.month, t.year);
@@ -83,11 +78,6 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
   return 1;
 }
 
-std::uint32_t FakeGraphics::SysColor(int index) {
-  const auto it = colors.find(index);
-  return it == colors.end() ? 0 : it->second;
-}
-
 Graphics::Bitmap FakeGraphics::CreateMappedBitmap(std::int32_t resource_id, unsigned /*flags*/,
                                                   std::span<const ColorMap> map) {
   mapped.push_back({resource_id, map.empty() ? ColorMap{} : map.front()});
@@ -111,16 +101,6 @@ bool FakeClipboard::Clear() {
   text.reset();
   writes.push_back("Clear");
   return true;
-}
-
-PictureRef FakeClipboard::GetPicture() {
-  if (failing.count("GetPicture") || !picture) return nullptr;
-  return std::make_shared<FakePicture>(*picture);
-}
-
-std::string FakeClipboard::GetText() {
-  if (failing.count("GetText")) return {};
-  return text.value_or("");
 }
 
 bool FakeClipboard::SetPicture(const Picture& p) {

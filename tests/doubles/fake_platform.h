@@ -16,7 +16,9 @@ namespace orvan::testing {
 
 class FakeEnvironment final : public Environment {
  public:
-  std::string Get(const std::string& name) const override;
+  std::string Get(const std::string& name) const override {
+    return vars_.count(name) ? vars_.at(name) : "";
+  }
   void Set(const std::string& name, const std::string& value) { vars_[name] = value; }
 
  private:
@@ -110,10 +112,8 @@ class FakeNativeCode final : public NativeCode {
 class FakeStrings final : public ResourceStrings {
  public:
   bool Load(std::int32_t id, std::string* text) override {
-    const auto it = table.find(id);
-    if (it == table.end()) return false;
-    *text = it->second;
-    return true;
+    if (table.count(id)) *text = table.at(id);
+    return table.count(id);
   }
   std::map<std::int32_t, std::string> table;
 };
@@ -139,7 +139,7 @@ class FakePicture final : public Picture {
 // FakePicture, and system colours by index (button face: Windows' default light grey).
 class FakeGraphics final : public Graphics {
  public:
-  std::uint32_t SysColor(int index) override;
+  std::uint32_t SysColor(int index) override { return colors.count(index) ? colors.at(index) : 0; }
   Bitmap CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
                             std::span<const ColorMap> map) override;
   PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) override;
@@ -163,8 +163,11 @@ class FakeGraphics final : public Graphics {
 class FakeClipboard final : public Clipboard {
  public:
   bool Clear() override;
-  PictureRef GetPicture() override;
-  std::string GetText() override;
+  PictureRef GetPicture() override {
+    return failing.count("GetPicture") || !picture ? nullptr
+                                                   : std::make_shared<FakePicture>(*picture);
+  }
+  std::string GetText() override { return failing.count("GetText") ? "" : text.value_or(""); }
   bool SetPicture(const Picture& picture) override;
   bool SetText(const std::string& text) override;
 

@@ -46,13 +46,12 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Resolve(RegKey key) const {
   const auto h = handles_.find(key);
-  if (h != handles_.end()) return h->second.node;
+  if (h != handles_.end()) return h->second;
   // Predefined root keys: sign-extended 0x8000000n.
   const auto as_signed = static_cast<std::intptr_t>(key);
   if (as_signed >= static_cast<std::int32_t>(0x80000000u) &&
       as_signed <= static_cast<std::int32_t>(0x8000000Fu)) {
-    auto& self = const_cast<MemoryRegistry&>(*this);
-    auto& root = self.hives_[static_cast<std::int32_t>(as_signed)];
+    auto& root = hives_[static_cast<std::int32_t>(as_signed)];
     if (!root) root = std::make_shared<Node>();
     return root;
   }
@@ -85,7 +84,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr
 RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node) {
   const RegKey key = next_handle_;
   next_handle_ += 4;
-  handles_[key] = Handle{std::move(node)};
+  handles_[key] = std::move(node);
   return key;
 }
 
@@ -105,16 +104,6 @@ long MemoryRegistry::OpenOrCreate(RegKey parent, const std::string& sub_key, boo
   return rc;
 }
 
-long MemoryRegistry::OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t,
-                             RegKey* result) {
-  return OpenOrCreate(parent, sub_key, false, result);
-}
-
-long MemoryRegistry::CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t,
-                               std::uint32_t, RegKey* result) {
-  return OpenOrCreate(parent, sub_key, true, result);
-}
-
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* size) {
   std::shared_ptr<Node> node;
@@ -123,17 +112,12 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   if (it == node->values.end()) return reg::kFileNotFound;
   const auto actual = static_cast<std::uint32_t>(it->second.bytes.size());
   if (type) *type = it->second.type;
-  if (data == nullptr) {
-    if (size) *size = actual;
-    return reg::kSuccess;
-  }
-  if (size == nullptr) return 998;  // ERROR_NOACCESS: data without a size
-  if (*size < actual) {
-    *size = actual;
-    return reg::kMoreData;
-  }
-  std::copy(it->second.bytes.begin(), it->second.bytes.end(), data);
-  *size = actual;
+  if (data && !size) return 998;  // ERROR_NOACCESS: data without a size
+  // Without a buffer only the size is asked for; a buffer too small gets nothing.
+  const bool more = data && *size < actual;
+  if (size) *size = actual;
+  if (more) return reg::kMoreData;
+  if (data) std::copy(it->second.bytes.begin(), it->second.bytes.end(), data);
   return reg::kSuccess;
 }
 
@@ -183,8 +167,7 @@ long MemoryRegistry::DeleteKey(RegKey key, const std::string& sub_key) {
 }
 
 long MemoryRegistry::CloseKey(RegKey key) {
-  if (handles_.erase(key) == 1) return reg::kSuccess;
-  return Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
+  return handles_.erase(key) == 1 || Resolve(key) ? reg::kSuccess : reg::kInvalidHandle;
 }
 
 void MemoryRegistry::DenyAccess(std::int32_t hive, const std::string& path, long code) {

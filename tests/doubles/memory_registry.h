@@ -18,10 +18,14 @@ class MemoryRegistry final : public RegistryApi {
   MemoryRegistry();
   ~MemoryRegistry() override;
 
-  long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t access,
-               RegKey* result) override;
-  long CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t options,
-                 std::uint32_t access, RegKey* result) override;
+  long OpenKey(RegKey parent, const std::string& sub_key, std::uint32_t /*access*/,
+               RegKey* result) override {
+    return OpenOrCreate(parent, sub_key, false, result);
+  }
+  long CreateKey(RegKey parent, const std::string& sub_key, std::uint32_t /*options*/,
+                 std::uint32_t /*access*/, RegKey* result) override {
+    return OpenOrCreate(parent, sub_key, true, result);
+  }
   long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override;
   long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
@@ -41,9 +45,6 @@ class MemoryRegistry final : public RegistryApi {
 
  private:
   struct Node;
-  struct Handle {
-    std::shared_ptr<Node> node;
-  };
 
   std::shared_ptr<Node> Resolve(RegKey key) const;
   // The open key's node, or why it cannot be used (invalid handle, key deleted).
@@ -53,8 +54,8 @@ class MemoryRegistry final : public RegistryApi {
                              bool create, long* rc) const;
   RegKey NewHandle(std::shared_ptr<Node> node);
 
-  std::map<std::int32_t, std::shared_ptr<Node>> hives_;
-  std::map<RegKey, Handle> handles_;
+  mutable std::map<std::int32_t, std::shared_ptr<Node>> hives_;  // made on first use
+  std::map<RegKey, std::shared_ptr<Node>> handles_;              // open keys
   RegKey next_handle_ = 0x1000;
 };
 

@@ -11,13 +11,19 @@
 
 #include "doubles/fake_platform.h"
 #include "jobapi/vatner_api.h"
-#include "support/ansi_text.h"
 #include "sim/jobapi/stand_in_caller.h"
 #include "sim/office/fake_office.h"
+#include "support/ansi_text.h"
 
 namespace orvan::testing {
 
-class OfficeTest : public ::testing::Test {
+// A test with the fake platform alone.
+class PlatformTest : public ::testing::Test {
+ protected:
+  FakePlatform fakes_;
+};
+
+class OfficeTest : public PlatformTest {
  protected:
   OfficeTest() {
     fakes_.environment.Set("ORVAN_PDFVTADDINTRACE", "trace.log");
@@ -42,7 +48,6 @@ class OfficeTest : public ::testing::Test {
   }
   std::vector<ShownMessageBox>& Boxes() { return fakes_.ui.boxes; }
 
-  FakePlatform fakes_;
   sim::JobApiState api_;
 };
 

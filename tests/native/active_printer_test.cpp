@@ -43,9 +43,7 @@ TEST_F(ActivePrinterTest, WordSwitchesThroughThePrinterDialogOnlyWhenNeeded) {
   fakes_.office->Reset("Dialog(97).Execute");
   fakes_.office->Fail("Application.ActivePrinter",
                       {4605, "Befehl nicht verfügbar", "Microsoft Word", 1, 1});
-  const auto raised = RaisedBy([&] { Switch(word, "Orvan pdf vatner"); });
-  ASSERT_TRUE(raised.has_value());
-  EXPECT_EQ(raised->number(), 4605);
+  EXPECT_EQ(ErrorNumberOf([&] { Switch(word, "Orvan pdf vatner"); }), 4605);
 }
 
 TEST_F(ActivePrinterTest, ExcelJoinsThePortAsTheInstallationWordsIt) {
@@ -55,34 +53,29 @@ TEST_F(ActivePrinterTest, ExcelJoinsThePortAsTheInstallationWordsIt) {
   const std::string auf = "Application.ActivePrinter = \"Orvan pdf vatner auf Ne00:\"";
   const std::string back = "Application.ActivePrinter = \"HP LaserJet 4 auf LPT1:\"";
   // Each try reads the port afresh and stops once the printer is active; a former printer's
-  // text goes back unchanged, without a port.
-  const struct {
-    const char* joiner;    // the installation's
-    std::int32_t ignored;  // texts Excel takes without switching
-    std::string printer;
-    bool switched;
-    std::string active_after;
-    Lines puts;
-    std::size_t lookups;
-  } cases[] = {
+  // text goes back unchanged, without a port. The installation's joiner, the texts Excel takes
+  // without switching, the printer asked for, switched, the printer active after, the texts put,
+  // the spooler's look-ups.
+  using Row = std::tuple<const char*, int, std::string, bool, std::string, Lines, std::size_t>;
+  const Row cases[] = {
       {" on ", 0, pdf, true, pdf, {on}, 1},
       {" auf ", 0, pdf, true, pdf, {on, auf}, 2},
       {" auf ", 1, pdf, true, pdf, {on, auf}, 2},
       {" on ", 2, pdf, false, hp, {on, auf}, 2},
       {" auf ", 0, "HP LaserJet 4 auf LPT1:", true, hp, {back}, 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.printer + c.joiner + std::to_string(c.ignored));
+  for (const auto& [joiner, ignored, printer, switched, active_after, puts, lookups] : cases) {
+    SCOPED_TRACE(printer + joiner + std::to_string(ignored));
     fakes_.office->journal.clear();
     fakes_.spooler.lookups.clear();
-    fakes_.office->port_joiner = c.joiner;
-    fakes_.office->excel_switches_ignored = c.ignored;
-    excel.active_printer() = c.printer == pdf ? hp : pdf;
-    EXPECT_EQ(Switch(excel, c.printer), c.switched);
-    EXPECT_EQ(error_, c.switched ? 0 : 5216);
-    EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="), c.puts);
-    EXPECT_EQ(fakes_.spooler.lookups, Lines(c.lookups, pdf));
-    EXPECT_EQ(excel.active_printer(), c.active_after);
+    fakes_.office->port_joiner = joiner;
+    fakes_.office->excel_switches_ignored = ignored;
+    excel.active_printer() = printer == pdf ? hp : pdf;
+    EXPECT_EQ(Switch(excel, printer), switched);
+    EXPECT_EQ(error_, switched ? 0 : 5216);
+    EXPECT_EQ(fakes_.office->Journaled("Application.ActivePrinter ="), puts);
+    EXPECT_EQ(fakes_.spooler.lookups, Lines(lookups, pdf));
+    EXPECT_EQ(excel.active_printer(), active_after);
   }
   EXPECT_EQ(fakes_.spooler.open_printers(), 0u);
 }
@@ -124,20 +117,14 @@ TEST_F(ActivePrinterTest, SpoolerRecordsFillThePrinterInformation) {
 // A status of one known bit names it; several bits or an unknown one show as upper-case
 // hexadecimal without leading zeros; an error code wins over the status.
 TEST_F(ActivePrinterTest, StatusTextsNameSingleBitsOnlyAndErrorsComeFromTheSystem) {
-  const struct {
-    std::int32_t status, last_error;
-    const char* text;
-  } cases[] = {{0x0, 0, "Ready"},
-               {0x1, 0, "Paused"},
-               {0x1000000, 0, "Power Save Mode"},
-               {0x3, 0, "3"},
-               {0x8001, 0, "8001"},
-               {0x2000000, 0, "2000000"},
-               {-1, 0, "FFFFFFFF"},
-               {0x400, 1801, "Der Druckername ist ungültig."},
-               {0x0, 4711, "Error (4711) not defined."}};
-  for (const auto& c : cases)
-    EXPECT_EQ(GetPrinterStatusText(c.status, c.last_error), c.text) << c.status;
+  const std::pair<std::int32_t, const char*> statuses[] = {
+      {0x0, "Ready"},  {0x1, "Paused"},  {0x1000000, "Power Save Mode"},
+      {0x3, "3"},      {0x8001, "8001"}, {0x2000000, "2000000"},
+      {-1, "FFFFFFFF"}};
+  for (const auto& [status, text] : statuses)
+    EXPECT_EQ(GetPrinterStatusText(status, 0), text) << status;
+  EXPECT_EQ(GetPrinterStatusText(0x400, 1801), "Der Druckername ist ungültig.");
+  EXPECT_EQ(GetPrinterStatusText(0x0, 4711), "Error (4711) not defined.");
 }
 
 }  // namespace

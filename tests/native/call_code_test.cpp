@@ -24,9 +24,8 @@ class Machine {
  public:
   explicit Machine(uc_mode mode) {
     EXPECT_EQ(uc_open(UC_ARCH_X86, mode, &uc_), UC_ERR_OK);
-    for (std::uint64_t base : {kCodeBase, kStubBase, kRecord, kStackTop - 0x10000, kHalt}) {
+    for (std::uint64_t base : {kCodeBase, kStubBase, kRecord, kStackTop - 0x10000, kHalt})
       EXPECT_EQ(uc_mem_map(uc_, base, 0x10000, UC_PROT_ALL), UC_ERR_OK);
-    }
   }
   ~Machine() { uc_close(uc_); }
   Machine(const Machine&) = delete;
@@ -52,23 +51,25 @@ class Machine {
   uc_engine* uc_ = nullptr;
 };
 
-void Put32(std::vector<std::uint8_t>* v, std::uint64_t x) {
-  for (int i = 0; i < 4; ++i)
-    v->push_back(static_cast<std::uint8_t>(x >> (8 * i)));
+// Appends little-endian 32-bit words.
+void Put32(std::vector<std::uint8_t>* v, std::initializer_list<std::uint64_t> words) {
+  for (const std::uint64_t x : words)
+    for (int i = 0; i < 4; ++i)
+      v->push_back(static_cast<std::uint8_t>(x >> (8 * i)));
 }
 
 // A 32-bit target that copies its n arguments and its entry esp to kRecord, then returns
 // kResult, removing its arguments itself (stdcall) or leaving them (cdecl).
 std::vector<std::uint8_t> X86Stub(std::size_t n, bool stdcall) {
   std::vector<std::uint8_t> s = {0x89, 0x25};  // mov [kRecord], esp
-  Put32(&s, kRecord);
+  Put32(&s, {kRecord});
   for (std::size_t i = 1; i <= n; ++i) {
     s.insert(s.end(), {0x8B, 0x44, 0x24, static_cast<std::uint8_t>(4 * i)});  // mov eax,[esp+4i]
     s.push_back(0xA3);                                                        // mov [rec+4i],eax
-    Put32(&s, kRecord + 4 * i);
+    Put32(&s, {kRecord + 4 * i});
   }
   s.push_back(0xB8);  // mov eax, kResult
-  Put32(&s, kResult);
+  Put32(&s, {kResult});
   if (stdcall) {
     s.insert(s.end(), {0xC2, static_cast<std::uint8_t>(4 * n), 0x00});  // ret 4n
   } else {
@@ -98,10 +99,7 @@ TEST_P(X86CallCodeRun, TargetSeesItsArgumentsAndTheStackIsBalanced) {
   // CallWindowProcA's call: four arguments, then the return address.
   const std::uint32_t esp = kStackTop - 0x100;
   std::vector<std::uint8_t> frame;
-  for (std::uint64_t v : {kHalt, std::uint64_t{0x11}, std::uint64_t{0x22}, std::uint64_t{0x33},
-                          std::uint64_t{0x44}}) {
-    Put32(&frame, v);
-  }
+  Put32(&frame, {kHalt, 0x11, 0x22, 0x33, 0x44});
   m.Write(esp, frame);
   m.Reg(UC_X86_REG_ESP, esp);
 
@@ -112,11 +110,9 @@ TEST_P(X86CallCodeRun, TargetSeesItsArgumentsAndTheStackIsBalanced) {
   EXPECT_EQ(m.Reg(UC_X86_REG_ESP), esp + 20);
   // The target's entry esp: its return address and arguments lie directly below the return
   // address into CallWindowProcA, which the entry sequence moved up by four slots.
-  const std::uint64_t entry_esp = m.Read(kRecord, 4);
-  EXPECT_EQ(entry_esp, esp + 16 - 4 * n - 4);
-  for (std::size_t i = 1; i <= n; ++i) {
+  EXPECT_EQ(m.Read(kRecord, 4), esp + 16 - 4 * n - 4);
+  for (std::size_t i = 1; i <= n; ++i)
     EXPECT_EQ(static_cast<std::int32_t>(m.Read(kRecord + 4 * i, 4)), args[i - 1]) << "arg " << i;
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ArgumentCountsAndConventions, X86CallCodeRun,
@@ -128,7 +124,7 @@ std::vector<std::uint8_t> X64Stub(std::size_t n) {
   std::vector<std::uint8_t> s;
   const auto store = [&s](std::initializer_list<std::uint8_t> op, std::uint64_t at) {
     s.insert(s.end(), op);
-    Put32(&s, at);
+    Put32(&s, {at});
   };
   store({0x48, 0x89, 0x24, 0x25}, kRecord);       // mov [rec], rsp
   store({0x48, 0x89, 0x0C, 0x25}, kRecord + 8);   // mov [rec+8], rcx
@@ -140,7 +136,7 @@ std::vector<std::uint8_t> X64Stub(std::size_t n) {
     store({0x48, 0x89, 0x04, 0x25}, kRecord + 8 * i);  // mov [rec + 8i], rax
   }
   s.push_back(0xB8);  // mov eax, kResult
-  Put32(&s, kResult);
+  Put32(&s, {kResult});
   s.push_back(0xC3);
   return s;
 }
@@ -159,8 +155,7 @@ TEST_P(X64CallCodeRun, ArgumentsReachRegistersAndStackWithTheStackAligned) {
   m.Write(kStubBase, X64Stub(n));
   const std::uint64_t rsp = kStackTop - 0x108;  // 8 below a multiple of 16, as at any entry
   std::vector<std::uint8_t> ret;
-  Put32(&ret, kHalt);
-  Put32(&ret, 0);
+  Put32(&ret, {kHalt, 0});
   m.Write(rsp, ret);
   m.Reg(UC_X86_REG_RSP, rsp);
   for (int reg : {UC_X86_REG_RCX, UC_X86_REG_RDX, UC_X86_REG_R8, UC_X86_REG_R9})
@@ -173,9 +168,8 @@ TEST_P(X64CallCodeRun, ArgumentsReachRegistersAndStackWithTheStackAligned) {
   const std::uint64_t entry_rsp = m.Read(kRecord, 8);
   EXPECT_EQ(entry_rsp % 16, 8u) << "stack not 16-byte aligned at the call";
   EXPECT_GE(rsp - entry_rsp, 8u + 32u) << "no shadow space";
-  for (std::size_t i = 1; i <= n; ++i) {
+  for (std::size_t i = 1; i <= n; ++i)
     EXPECT_EQ(static_cast<std::int64_t>(m.Read(kRecord + 8 * i, 8)), args[i - 1]) << "arg " << i;
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ArgumentCounts, X64CallCodeRun, ::testing::Values(0, 1, 4, 5, 6, 12));

@@ -11,17 +11,13 @@ namespace {
 using CommandBarFieldsTest = OfficeTest;
 
 TEST(CommandBarFields, FieldsOfSemicolonSeparatedTexts) {
-  struct Case {
-    const char* text;
-    std::int32_t n;
-    const char* field;
-  } const cases[] = {
+  const std::tuple<const char*, std::int32_t, const char*> cases[] = {
       {"1;1", 2, "1"},    {"1;1", 3, ""},      {"1;1", 0, ""},       {"1;1", -1, ""},
       {"abc", 1, "abc"},  {"abc", 2, ""},      {"", 1, ""},          {"0;49;1;", 4, ""},
       {"0;49;1;", 5, ""}, {"0;;1;2;8", 2, ""}, {"0;;1;2;8", 5, "8"}, {";x", 1, ""},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(GetField(c.text, c.n), c.field) << '"' << c.text << "\" field " << c.n;
+  for (const auto& [text, n, field] : cases)
+    EXPECT_EQ(GetField(text, n), field) << '"' << text << "\" field " << n;
   EXPECT_EQ(GetDelimitedField("a,b", ",", 2), "b");
   // Positions are 16-bit: a delimiter beyond 32,767 overflows; without one nothing is counted.
   const std::string near(32766, 'x');
@@ -40,14 +36,12 @@ TEST_F(CommandBarFieldsTest, OldTagsAreRecognisedInAnyCaseWithTheirTextTraced) {
 }
 
 TEST_F(CommandBarFieldsTest, AButtonsPlaceCountsTheWantedButtonsUpToIt) {
-  struct Case {
-    const char* enabled;
-    std::uint8_t number, place;
-  } const cases[] = {{"1;1", 1, 1}, {"1;1", 2, 2}, {"0;1", 1, 0}, {"0;1", 2, 1},
-                     {"1;1", 0, 0}, {"1;1", 5, 2}, {"1; 1", 2, 1}};
-  for (const Case& c : cases) {
-    EnabledButtons() = c.enabled;
-    EXPECT_EQ(GetCorrectButtonIndex(c.number), c.place) << c.enabled << " button " << +c.number;
+  const std::tuple<const char*, std::uint8_t, std::uint8_t> cases[] = {
+      {"1;1", 1, 1}, {"1;1", 2, 2}, {"0;1", 1, 0}, {"0;1", 2, 1},
+      {"1;1", 0, 0}, {"1;1", 5, 2}, {"1; 1", 2, 1}};
+  for (const auto& [enabled, number, place] : cases) {
+    EnabledButtons() = enabled;
+    EXPECT_EQ(GetCorrectButtonIndex(number), place) << enabled << " button " << +number;
   }
   EXPECT_EQ(Trace().front(), "GetCorrectButtonIndex");
 }

@@ -26,9 +26,6 @@ Args Named(std::vector<NamedArgument> named) {
 class FakeCommandBars : public ::testing::Test {
  protected:
   ObjectRef Bars() { return ObjectMember(host_->application(), "CommandBars"); }
-  ObjectRef Bar(const char* name) {
-    return AsObject(GetItem(host_->application(), "CommandBars", name));
-  }
   ObjectRef NewBar() { return AsObject(Call(Bars(), "Add", {"T"})); }
   ObjectRef AddButton(const ObjectRef& bar, const char* tag, bool temporary = false) {
     const ObjectRef button = AsObject(
@@ -55,7 +52,8 @@ TEST_F(FakeCommandBars, RestartKeepsOnlyWhatWasNotTemporary) {
 }
 
 TEST_F(FakeCommandBars, BarsByIndexOrNameAndTheUnknownNameSwitch) {
-  EXPECT_EQ(ToText(Get(Bar("formatting"), "Name")), "Formatting");
+  EXPECT_EQ(ToText(Get(AsObject(Get(Bars(), kDefaultMember, {"formatting"})), "Name")),
+            "Formatting");
   for (const Value& index : {Value("Worksheet Menu Bar"), Value(0), Value(4)}) {
     EXPECT_EQ(ErrorNumberOf([&] { Get(Bars(), kDefaultMember, {index}); }),
               vberr::kInvalidProcedureCall);
@@ -72,11 +70,7 @@ TEST_F(FakeCommandBars, BeforeMustNameAPlaceAndIndexesFollowEveryChange) {
   AddButton(bar, "a");
   AddButton(bar, "b");
   const ObjectRef controls = ObjectMember(bar, "Controls");
-  const struct {
-    Args args;
-    std::int32_t error;
-    Tags tags;
-  } cases[] = {
+  const std::tuple<Args, std::int32_t, Tags> cases[] = {
       {Named({{"Before", 0}}), vberr::kInvalidProcedureCall, {"a", "b"}},
       {Named({{"Before", 4}}), vberr::kInvalidProcedureCall, {"a", "b"}},
       {Named({{"Type", 5}}), vberr::kInvalidProcedureCall, {"a", "b"}},
@@ -84,11 +78,11 @@ TEST_F(FakeCommandBars, BeforeMustNameAPlaceAndIndexesFollowEveryChange) {
       {Args{1, Value::Missing(), Value(), Value::Missing(), true}, 0, {"a", "b", "new"}},
       {Args{10, 1, "p", 2}, 0, {"a", "new", "b"}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ErrorNumberOf([&] { Put(AsObject(Call(controls, "Add", c.args)), "Tag", "new"); }),
-              c.error)
-        << sim::Describe(c.args);
-    EXPECT_EQ(TagsOf("T"), c.tags) << sim::Describe(c.args);
+  for (const auto& [args, error, tags] : cases) {
+    EXPECT_EQ(ErrorNumberOf([&] { Put(AsObject(Call(controls, "Add", args)), "Tag", "new"); }),
+              error)
+        << sim::Describe(args);
+    EXPECT_EQ(TagsOf("T"), tags) << sim::Describe(args);
     if (sim::FakeControl* added = Store().Bar("T")->controls->Find("new"))
       Store().UserDeletesControl(*added);
   }
@@ -113,17 +107,6 @@ TEST_F(FakeCommandBars, PositionAndRowIndexTakeOnlyWhatTheHostAccepts) {
   EXPECT_EQ(ErrorNumberOf([&] { Put(bar, "RowIndex", -2); }), vberr::kInvalidProcedureCall);
 }
 
-TEST_F(FakeCommandBars, PasteFaceTakesTheClipboardPictureAndFailsWithoutOne) {
-  std::optional<std::string> clipboard;
-  world_->clipboard_face = [&] { return clipboard; };
-  const ObjectRef bar = NewBar();
-  const ObjectRef start = AddButton(bar, "start");
-  EXPECT_EQ(ErrorNumberOf([&] { Call(start, "PasteFace"); }), kMethodFailed);
-  clipboard = "bitmap 101";
-  Call(start, "PasteFace");
-  EXPECT_EQ(Store().Bar("T")->controls->Find("start")->face, "bitmap 101");
-}
-
 TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
   sim::FakeOfficeHost excel(HostType::kExcel, world_);
   const ObjectRef print = AsObject(
@@ -134,10 +117,7 @@ TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
   const ObjectRef bar = NewBar();
   Put(AsObject(Call(ObjectMember(bar, "Controls"), "Add", {10})), "Tag", "menu");
   Store().UserAddsControl(*Store().Bar("T")->controls->Find("menu")->controls, 1, "Item", "");
-  const struct {
-    Args args;
-    bool found;
-  } cases[] = {
+  const std::pair<Args, bool> cases[] = {
       {Named({{"Tag", "menu"}}), true},
       {Named({{"Tag", "MENU"}}), false},
       {Named({{"Tag", "Item"}}), false},
@@ -145,16 +125,23 @@ TEST_F(FakeCommandBars, FindControlMatchesTagsExactlyAndIdsAnywhere) {
       {Named({{"Tag", "menu"}, {"Visible", true}}), false},  // the new bar is hidden
       {Named({{"Type", 1}, {"Tag", "menu"}}), false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(!Call(bar, "FindControl", c.args).IsNothing(), c.found) << sim::Describe(c.args);
+  for (const auto& [args, found] : cases)
+    EXPECT_EQ(!Call(bar, "FindControl", args).IsNothing(), found) << sim::Describe(args);
   Store().tag_match_ignores_case = true;
   EXPECT_FALSE(Call(bar, "FindControl", Named({{"Tag", "MENU"}})).IsNothing());
 }
 
-TEST_F(FakeCommandBars, DeletedBarsAndControlsRefuseEveryAccess) {
+TEST_F(FakeCommandBars, PasteFaceNeedsAClipboardPictureAndDeletedPartsRefuseEveryAccess) {
+  std::optional<std::string> clipboard;
+  world_->clipboard_face = [&] { return clipboard; };
   const ObjectRef bar = NewBar();
   const ObjectRef controls = ObjectMember(bar, "Controls");
   const ObjectRef button = AddButton(bar, "b");
+  EXPECT_EQ(ErrorNumberOf([&] { Call(button, "PasteFace"); }), kMethodFailed);
+  clipboard = "bitmap 101";
+  Call(button, "PasteFace");
+  EXPECT_EQ(Store().Bar("T")->controls->Find("b")->face, "bitmap 101");
+
   Call(bar, "Delete");
   for (const auto& access : std::vector<std::function<void()>>{[&] { Get(bar, "Name"); },
                                                                [&] { Get(controls, "Count"); },

@@ -2,21 +2,20 @@
 // resolved function serves one call.
 #include <gtest/gtest.h>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "jobapi/func_call.h"
 #include "support/trace.h"
 
 namespace orvan::testing {
 namespace {
 
-class FuncCallTest : public ::testing::Test {
+class FuncCallTest : public PlatformTest {
  protected:
   FuncCallTest() {
     fakes_.native_code.libraries["C:\\Orvan\\OrvanpdfVtAPI.dll"] = {"OrvanPdfVtJobCreate",
                                                                     "OrvanPdfVtJobFree"};
     fakes_.native_code.libraries["other.dll"] = {};
   }
-  FakePlatform fakes_;
 };
 
 TEST_F(FuncCallTest, ReplacingTheLibraryFreesTheOneHeldBeforeEvenForAFailingLoad) {
@@ -45,10 +44,9 @@ TEST_F(FuncCallTest, AMissingFunctionShowsOneBoxPerAssignmentAndLeavesCallsWitho
   cFuncCall caller;
   caller.LibraryName("C:\\Orvan\\OrvanpdfVtAPI.dll");
   caller.FunctionName("OrvanPdfVtJobGone");
-  const ShownMessageBox expected{"Function OrvanPdfVtJobGone nicht gefunden!",
-                                 "Orvan pdf vatner Add-In", 16};
-  ASSERT_EQ(fakes_.ui.boxes.size(), 1u);
-  EXPECT_EQ(fakes_.ui.boxes[0], expected);
+  EXPECT_EQ(fakes_.ui.boxes,
+            (std::vector<ShownMessageBox>{
+                {"Function OrvanPdfVtJobGone nicht gefunden!", "Orvan pdf vatner Add-In", 16}}));
   const std::intptr_t args[] = {1, 2};
   EXPECT_EQ(caller.CallFunction(args), 0);
   EXPECT_TRUE(fakes_.native_code.runs.empty());

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
 #include "support/error.h"
 #include "support/mod_window.h"
@@ -8,12 +8,9 @@
 namespace orvan::testing {
 namespace {
 
-class ModWindowTest : public ::testing::Test {
- protected:
-  FakePlatform fakes_;
-};
+using ModWindowTest = PlatformTest;
 
-TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
+TEST_F(ModWindowTest, HostModuleNameIsThePathCutToTheBufferOrItsUpperCaseFileName) {
   fakes_.modules.executable = "C:\\Office\\winword.exe";
   EXPECT_EQ(GetHostModuleName(true), "C:\\Office\\winword.exe");
   EXPECT_EQ(GetHostModuleName(false), "WINWORD.EXE");
@@ -21,9 +18,7 @@ TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileName) {
   EXPECT_EQ(GetHostModuleName(false), "EXCEL.EXE");
   fakes_.modules.executable = "C:\\Programme\\Präsentation\\powerpnt.exe";
   EXPECT_EQ(GetHostModuleName(false), "POWERPNT.EXE");
-}
-
-TEST_F(ModWindowTest, PathsLongerThanTheBufferAreCut) {
+  // Paths longer than the buffer are cut.
   const std::string folder = "C:\\" + std::string(260, 'f') + "\\";
   fakes_.modules.executable = folder + "winword.exe";
   EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable.substr(0, 254));

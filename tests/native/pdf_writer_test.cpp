@@ -46,18 +46,14 @@ TEST(PdfWriter, PdfinfoReadsTheDocumentInformationWithUmlautsAndParentheses) {
 }
 
 TEST(PdfWriter, FileNamesComeFromTheTitleElseTheDocument) {
-  const struct {
-    const char* title;
-    const char* document;
-    const char* name;
-  } cases[] = {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"Bericht: Q3/Q4?", "x.docx", "Bericht_ Q3_Q4_.pdf"},
       {"", "Umsatz.xlsx", "Umsatz.pdf"},
       {"", "Folien", "Folien.pdf"},
       {"", "", "Dokument.pdf"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(sim::PdfFileName(c.title, c.document), c.name);
+  for (const auto& [title, document, name] : cases)
+    EXPECT_EQ(sim::PdfFileName(title, document), name);
 }
 
 }  // namespace

@@ -46,19 +46,16 @@ class PrintJobTest : public OfficeTest {
     if (job >= 0) OrvanPdfVtJobFree(job, true);
     return result;
   }
-  // A run of its own: the printer's former settings (a title and a folder among them), the
-  // export failing once after some successful calls, handles from 0, nothing recorded.
+  // A run of its own: a fresh job API whose printer's former settings have a title and a folder,
+  // the export failing once after some successful calls, handles from 0, nothing recorded.
   void NextRun(const std::string& failing_export = "", std::int32_t after = 0,
                std::int32_t error = 3) {
-    api_.stored_settings = sim::JobApiState::DefaultSettings();
+    api_ = sim::JobApiState();
     api_.stored_settings["Title"] = "alt";
     api_.stored_settings["DestinationDirectory"] = "D:\\PDF";
-    api_.failures.clear();
     if (!failing_export.empty())
       api_.failures[failing_export] = {1, error, "gesperrt", true, true, after};
     api_.next_handle = 0;
-    api_.log.clear();
-    api_.dialogs.clear();
     Boxes().clear();
     fakes_.files.kept.clear();
   }
@@ -67,24 +64,19 @@ class PrintJobTest : public OfficeTest {
 };
 
 TEST_F(PrintJobTest, AvailabilityCountsOnlyErrorFiveHundredTwelveAsMissing) {
-  const struct {
-    const char* failing_export;
-    std::int32_t error;
-    bool available, reported;
-  } cases[] = {{"", 0, true, false},
-               {kInit, 5, true, false},
-               {kInit, 512, false, false},
-               {kCreate, 3, false, true},
-               {kSet, 3, false, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.failing_export) + " " + std::to_string(c.error));
-    NextRun(c.failing_export, 0, c.error);
-    EXPECT_EQ(CheckIfVatnerIsAvailable(word_.application()), c.available);
+  const std::tuple<const char*, std::int32_t, bool, bool> cases[] = {
+      {"", 0, true, false},      {kInit, 5, true, false}, {kInit, 512, false, false},
+      {kCreate, 3, false, true}, {kSet, 3, false, true},
+  };
+  for (const auto& [failing_export, error, available, reported] : cases) {
+    SCOPED_TRACE(std::string(failing_export) + " " + std::to_string(error));
+    NextRun(failing_export, 0, error);
+    EXPECT_EQ(CheckIfVatnerIsAvailable(word_.application()), available);
     const Lines trace =
-        c.available ? Lines{"CheckIfVatnerIsAvailable", "VatnerIsAvailable", "VatnerIsAvailable"}
-                    : Lines{"CheckIfVatnerIsAvailable", "VatnerIsNotAvailable"};
+        available ? Lines{"CheckIfVatnerIsAvailable", "VatnerIsAvailable", "VatnerIsAvailable"}
+                  : Lines{"CheckIfVatnerIsAvailable", "VatnerIsNotAvailable"};
     EXPECT_EQ(Trace(), trace);
-    EXPECT_EQ(Boxes(), BoxFor(c.failing_export, c.reported));
+    EXPECT_EQ(Boxes(), BoxFor(failing_export, reported));
     EXPECT_TRUE(api_.jobs.empty());
   }
 }
@@ -107,15 +99,9 @@ TEST_F(PrintJobTest, AnyOtherSaveActionOrANewDocumentLeavesTheFolderAlone) {
 }
 
 // Quiet covers only initialising and storing the settings; every other step reports.
-TEST_F(PrintJobTest, SetUpStopsAtAFailureThatIsNotAQuietSettingsStep) {
-  const struct {
-    bool quiet;
-    const char* failing_export;
-    std::int32_t after;  // successful calls before
-    std::int32_t result;
-    bool reported;
-    std::size_t saves;  // storing attempts
-  } cases[] = {
+TEST_F(PrintJobTest, SetUpStopsAtAFailureThatIsNotAQuietSettingsStepOrOfTheDocument) {
+  // Quiet, the export failing after some successful calls, the result, reported, storing attempts.
+  const std::tuple<bool, const char*, std::int32_t, std::int32_t, bool, std::size_t> cases[] = {
       {true, kCreate, 0, 0, true, 0}, {true, kSet, 0, 0, true, 0},    // no job, printer name
       {true, kInit, 0, 1, false, 1},  {false, kInit, 0, 0, true, 0},  // settings
       {true, kGet, 2, 0, true, 0},                                    // former subject
@@ -123,13 +109,17 @@ TEST_F(PrintJobTest, SetUpStopsAtAFailureThatIsNotAQuietSettingsStep) {
       {true, kSet, 5, 1, true, 0},    {true, kSet, 6, 1, true, 0},    // destination, save action
       {true, kSave, 0, 0, false, 1},  {false, kSave, 0, 0, true, 1},  // store
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.failing_export) + " after " + std::to_string(c.after));
-    NextRun(c.failing_export, c.after);
-    EXPECT_EQ(SetUpPrint(c.quiet), c.result);
-    EXPECT_EQ(Boxes(), BoxFor(c.failing_export, c.reported));
-    EXPECT_EQ(CallsTo(api_, kSave).size(), c.saves);
+  for (const auto& [quiet, failing_export, after, result, reported, saves] : cases) {
+    SCOPED_TRACE(std::string(failing_export) + " after " + std::to_string(after));
+    NextRun(failing_export, after);
+    EXPECT_EQ(SetUpPrint(quiet), result);
+    EXPECT_EQ(Boxes(), BoxFor(failing_export, reported));
+    EXPECT_EQ(CallsTo(api_, kSave).size(), saves);
   }
+
+  // A property the host cannot read is the set-up's error, not an empty text.
+  fakes_.office->Fail("DocumentProperty(3).Value", {-2147467259, "Automatisierungsfehler", "x"});
+  EXPECT_EQ(ErrorNumberOf([&] { GetBuiltInDocInfos(Document()); }), -2147467259);
 
   // No built-in properties: writing the empty list raises, so nothing is stored and 1 returned.
   NextRun();
@@ -139,33 +129,23 @@ TEST_F(PrintJobTest, SetUpStopsAtAFailureThatIsNotAQuietSettingsStep) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// A property the host cannot read is the set-up's error, not an empty text.
-TEST_F(PrintJobTest, DocumentInformationErrorsReachTheCaller) {
-  fakes_.office->Fail("DocumentProperty(3).Value", {-2147467259, "Automatisierungsfehler", "x"});
-  EXPECT_EQ(ErrorNumberOf([&] { GetBuiltInDocInfos(Document()); }), -2147467259);
-}
-
 TEST_F(PrintJobTest, TheConfigurationDialogNeedsEveryStepButTheQuietSettingsSteps) {
-  const struct {
-    bool quiet;
-    const char* failing_export;
-    std::int32_t after;  // successful calls before, the availability check's included
-    std::size_t dialogs, saves;
-    bool reported;
-  } cases[] = {
+  // Quiet, the export failing after some successful calls (the availability check's included),
+  // dialogs shown, storing attempts, reported.
+  const std::tuple<bool, const char*, std::int32_t, std::size_t, std::size_t, bool> cases[] = {
       {true, kInit, 1, 1, 2, false}, {false, kInit, 1, 0, 0, true},  // settings
       {true, kSet, 6, 0, 0, true},                                   // InternalUse
       {true, kSave, 0, 1, 2, false}, {false, kSave, 0, 0, 1, true},  // store before
       {true, kShow, 0, 0, 1, true},                                  // the dialog
       {true, kSave, 1, 1, 2, false}, {false, kSave, 1, 1, 2, true},  // store after
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.failing_export) + " after " + std::to_string(c.after));
-    NextRun(c.failing_export, c.after);
-    OpenPrinterConfiguration(word_.application(), Document(), c.quiet);
-    EXPECT_EQ(api_.dialogs.size(), c.dialogs);
-    EXPECT_EQ(CallsTo(api_, kSave).size(), c.saves);
-    EXPECT_EQ(Boxes(), BoxFor(c.failing_export, c.reported));
+  for (const auto& [quiet, failing_export, after, dialogs, saves, reported] : cases) {
+    SCOPED_TRACE(std::string(failing_export) + " after " + std::to_string(after));
+    NextRun(failing_export, after);
+    OpenPrinterConfiguration(word_.application(), Document(), quiet);
+    EXPECT_EQ(api_.dialogs.size(), dialogs);
+    EXPECT_EQ(CallsTo(api_, kSave).size(), saves);
+    EXPECT_EQ(Boxes(), BoxFor(failing_export, reported));
     EXPECT_TRUE(api_.jobs.empty());
   }
 
@@ -184,7 +164,6 @@ TEST_F(PrintJobTest, TheConfigurationDialogNeedsEveryStepButTheQuietSettingsStep
                           "Orvan pdf Vatner COM Add-In", 48}}));
   EXPECT_EQ(CallsTo(api_, kCreate).size(), 1u);
   NextRun();
-  api_.printer_installed = true;
   word_.Open(sim::DocumentData::WithoutProperties());
   OpenPrinterConfiguration(word_.application(), Document(), false);
   EXPECT_EQ(
@@ -194,52 +173,40 @@ TEST_F(PrintJobTest, TheConfigurationDialogNeedsEveryStepButTheQuietSettingsStep
   EXPECT_TRUE(api_.jobs.empty());
 }
 
-TEST_F(PrintJobTest, StartUpSettingsFollowApplicationDevmodeStartup) {
-  // Job 0 is the first job, 1 the second that tries the settings sets 3 and 2.
+TEST_F(PrintJobTest, StartUpSettingsFollowApplicationDevmodeStartupAndFreeTheirJob) {
+  // Job 0 is the first job, 1 the second that tries the settings sets 3 and 2; found 0 is a
+  // failed call.
   const auto init = [](int job, int mode, int found) {
     return "OrvanPdfVtJobInitDevModeProperty(" + std::to_string(job) + ", " + std::to_string(mode) +
-           ") = 1 found=" + std::to_string(found);
+           (found ? ") = 1 found=" + std::to_string(found) : ") = 0");
   };
-  const struct {
-    const char* value;  // "ApplicationDevmodeStartup" stored
-    std::int32_t found;
-    const char* failing_export;
-    std::int32_t after;
-    bool stored;
-    const char* value_after;
-    Lines init_calls;
-  } cases[] = {
+  // "ApplicationDevmodeStartup" stored, the settings set found, the export failing after some
+  // successful calls, whether stored, the value afterwards, the calls initialising settings.
+  using Row = std::tuple<const char*, int, const char*, int, bool, const char*, Lines>;
+  const Row cases[] = {
       {"0", 1, "", 0, true, "2", {init(0, 1, 1)}},
       {"1", 1, "", 0, true, "1", {init(0, 1, 1)}},
       {"0", 1, kSave, 0, false, "0", {init(0, 1, 1)}},
-      // "2" with neither settings set found: the second job tries mode 3, then mode 2; the first
-      // follows.
+      // "2" with neither settings set found: the second job tries mode 3, then mode 2; the
+      // first follows.
       {"2", 1, "", 0, true, "2", {init(0, 1, 1), init(1, 3, 1), init(0, 3, 1)}},
-      {"2",
-       1,
-       kInit,
-       1,
-       true,
-       "2",
-       {init(0, 1, 1), "OrvanPdfVtJobInitDevModeProperty(1, 3) = 0", init(1, 2, 1), init(0, 2, 1)}},
+      {"2", 1, kInit, 1, true, "2", {init(0, 1, 1), init(1, 3, 0), init(1, 2, 1), init(0, 2, 1)}},
       {"2", 3, "", 0, true, "2", {init(0, 1, 3)}},
       {"2", 2, "", 0, true, "2", {init(0, 1, 2)}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.value) + " found " + std::to_string(c.found) + " " +
-                 c.failing_export);
-    NextRun(c.failing_export, c.after);
-    api_.stored_settings["ApplicationDevmodeStartup"] = c.value;
-    api_.found_by_mode[1] = c.found;
-    EXPECT_EQ(ApplyApplicationDevmodeStartup(), c.stored);
-    EXPECT_EQ(api_.stored_settings.at("ApplicationDevmodeStartup"), c.value_after);
-    EXPECT_EQ(CallsTo(api_, kInit), c.init_calls);
+  for (const auto& [value, found, failing_export, after, stored, value_after, init_calls] : cases) {
+    SCOPED_TRACE(std::string(value) + " found " + std::to_string(found) + " " + failing_export);
+    NextRun(failing_export, after);
+    api_.stored_settings["ApplicationDevmodeStartup"] = value;
+    api_.found_by_mode[1] = found;
+    EXPECT_EQ(ApplyApplicationDevmodeStartup(), stored);
+    EXPECT_EQ(api_.stored_settings.at("ApplicationDevmodeStartup"), value_after);
+    EXPECT_EQ(CallsTo(api_, kInit), init_calls);
     EXPECT_TRUE(api_.jobs.empty());  // job 0 freed as well
     EXPECT_TRUE(Boxes().empty());
   }
-}
 
-TEST_F(PrintJobTest, StartUpFreesItsJobQuietlyOnlyWhileARunTimeErrorLeaves) {
+  // The job is freed quietly only while a run-time error leaves.
   NextRun("OrvanPdfVtJobFree");
   EXPECT_TRUE(ApplyApplicationDevmodeStartup());
   EXPECT_EQ(Boxes(), BoxFor("OrvanPdfVtJobFree"));

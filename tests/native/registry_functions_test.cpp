@@ -1,7 +1,7 @@
 // What only the double can show: handles left open, message turns, keys that refuse deletion.
 #include <gtest/gtest.h>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "support/registry_functions.h"
 
 namespace orvan::testing {
@@ -10,10 +10,7 @@ namespace {
 constexpr std::int32_t kHkcu = reg::kHkeyCurrentUser;
 const std::string kKey = "Software\\Orvan software GmbH\\Orvan pdf vatner\\Application DevMode\\";
 
-class RegistryFunctionsTest : public ::testing::Test {
- protected:
-  FakePlatform fakes_;
-};
+using RegistryFunctionsTest = PlatformTest;
 
 TEST_F(RegistryFunctionsTest, EveryOperationClosesTheKeysItOpens) {
   SetRegistryKeyValue(kHkcu, kKey + "a\\b", "v", Value("x"), 1);

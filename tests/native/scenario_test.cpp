@@ -10,18 +10,15 @@ namespace {
 using Words = std::vector<std::string>;
 
 TEST(Scenario, LinesSplitIntoWordsAndQuotedTexts) {
-  const struct {
-    const char* line;
-    Words words;
-  } cases[] = {
+  const std::pair<const char*, Words> cases[] = {
       {"open \"Bericht 1.docx\" folder \"C:\\Berichte\"",
        {"open", "Bericht 1.docx", "folder", "C:\\Berichte"}},
       {"title \"Er sagte \"\"Hallo\"\"\"  \t author \"\"",
        {"title", "Er sagte \"Hallo\"", "author", ""}},
       {"click Start", {"click", "Start"}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(sim::SplitWords(c.line, "a.scenario", 1), c.words) << c.line;
+  for (const auto& [line, words] : cases)
+    EXPECT_EQ(sim::SplitWords(line, "a.scenario", 1), words) << line;
   EXPECT_EQ(sim::Quote("Er sagte \"Hallo\""), "\"Er sagte \"\"Hallo\"\"\"");
 }
 
@@ -36,19 +33,16 @@ TEST(Scenario, StepsCarryTheirLineAndExpectTakesItsBlock) {
   EXPECT_EQ(steps[1].block, (Words{"print Word \"a\""}));
   EXPECT_EQ(steps[2].line, 8);
 
-  const struct {
-    const char* text;
-    const char* error;
-  } bad[] = {
+  const std::pair<const char*, const char*> bad[] = {
       {"host word\nopen \"x\n", "b.scenario:2: unterminated quoted text"},
       {"start\nexpect\n  print x\n", "b.scenario:2: expect block without its closing 'end'"},
   };
-  for (const auto& c : bad) {
+  for (const auto& [text, error] : bad) {
     try {
-      sim::ParseScenario(c.text, "b.scenario");
-      ADD_FAILURE() << c.text;
+      sim::ParseScenario(text, "b.scenario");
+      ADD_FAILURE() << text;
     } catch (const sim::ScenarioError& e) {
-      EXPECT_STREQ(e.what(), c.error);
+      EXPECT_STREQ(e.what(), error);
     }
   }
 }

@@ -8,15 +8,7 @@
 namespace orvan::testing {
 namespace {
 
-class StandInJobApiTest : public OfficeTest {
- protected:
-  std::int32_t NewJob() {
-    std::int32_t job = -1;
-    EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
-    EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
-    return job;
-  }
-};
+using StandInJobApiTest = OfficeTest;
 
 // Calls against the contract fail: another argument count (more arguments would unbalance a
 // 32-bit stdcall call) or a value the contract fixes. Text is written to the whole size named,
@@ -25,12 +17,8 @@ TEST_F(StandInJobApiTest, CallsAgainstTheContractFailAndTextFillsTheNamedSize) {
   const auto a = [](const void* p) { return reinterpret_cast<std::intptr_t>(p); };
   std::int32_t handle = -1;
   char offered[] = "abc";
-  struct Case {
-    const char* name;
-    std::vector<std::intptr_t> arguments;
-    std::string log;
-  };
-  const Case cases[] = {
+  // The export, the arguments, its call as logged.
+  const std::tuple<const char*, std::vector<std::intptr_t>, std::string> cases[] = {
       {"OrvanPdfVtJobCreate", {a(&handle), 0}, "OrvanPdfVtJobCreate(0) = 0"},
       {"OrvanPdfVtJobCreate",
        {a(&handle), -1, 0},
@@ -41,14 +29,16 @@ TEST_F(StandInJobApiTest, CallsAgainstTheContractFailAndTextFillsTheNamedSize) {
        {a(offered), 4},
        "OrvanPdfVtAPIGetFirstPrinterA(\"abc\", 4) = 0"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(sim::CallExport(api_, c.name, c.arguments), 0) << c.log;
-    EXPECT_EQ(api_.log.back(), c.log);
+  for (const auto& [name, arguments, log] : cases) {
+    EXPECT_EQ(sim::CallExport(api_, name, arguments), 0) << log;
+    EXPECT_EQ(api_.log.back(), log);
   }
   EXPECT_EQ(handle, -1);
   EXPECT_STREQ(offered, "abc");
 
-  const std::int32_t job = NewJob();
+  std::int32_t job = -1;
+  EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
   std::string buffer(16, 'x');
   EXPECT_EQ(sim::CallExport(api_, "OrvanPdfVtJobGetPropertyA",
                             std::vector<std::intptr_t>{job, a("LanguageID"), a(buffer.data()), 8}),

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "support/trace.h"
 
 namespace orvan::testing {
 namespace {
 
-class TraceTest : public ::testing::Test {
+class TraceTest : public PlatformTest {
  protected:
   void At(int h, int m, int s, int ms) { fakes_.clock.now = {2026, 12, 4, h, m, s, ms}; }
-  FakePlatform fakes_;
 };
 
 TEST_F(TraceTest, AppendsOneStampedCrLfLinePerCallInCallOrder) {

@@ -13,7 +13,7 @@ std::int32_t ErrorOf(const Value& v) {
   return testing::ErrorNumberOf([&] { ToLong(v); });
 }
 
-TEST(ValueConversion, TextOfValues) {
+TEST(ValueConversion, TextOfValuesAndNumbersAsBasicPrintsThem) {
   EXPECT_EQ(ToText(Value()), "");
   EXPECT_EQ(ToText(Value(true)), "True");
   EXPECT_EQ(ToText(Value(false)), "False");
@@ -23,9 +23,6 @@ TEST(ValueConversion, TextOfValues) {
   EXPECT_EQ(ToText(Value(0.1f)), "0.1");  // 7 significant digits hide the float's error
   EXPECT_EQ(ToText(Value(1.0 / 3)), "0.333333333333333");
   EXPECT_THROW(ToText(Value(ObjectRef())), VbError);
-}
-
-TEST(ValueConversion, NumbersPrintLikeBasic) {
   EXPECT_EQ(FormatSingle(0.25f, ","), "0,25");
   EXPECT_EQ(FormatSingle(0.0f, ","), "0");
   EXPECT_EQ(FormatSingle(0.3671875f, "."), "0.3671875");
@@ -53,27 +50,21 @@ TEST(ValueConversion, StrictLongConversion) {
 }
 
 TEST(ValueConversion, NumericReadingTakesTheLeadingNumberAndIgnoresBlanks) {
-  EXPECT_EQ(NumericValue("12;34"), 12);
-  EXPECT_EQ(NumericValue(" 1 2 3"), 123);
-  EXPECT_EQ(NumericValue("-4.5abc"), -4.5);
-  EXPECT_EQ(NumericValue("1.5E2"), 150);
-  EXPECT_EQ(NumericValue("7E"), 7);
-  EXPECT_EQ(NumericValue(""), 0);
-  EXPECT_EQ(NumericValue("abc"), 0);
-  EXPECT_EQ(NumericValue("-"), 0);
-  EXPECT_EQ(NumericValue("1.2.3"), 1.2);
+  const std::pair<const char*, double> cases[] = {
+      {"12;34", 12}, {" 1 2 3", 123}, {"-4.5abc", -4.5}, {"1.5E2", 150}, {"7E", 7},
+      {"", 0},       {"abc", 0},      {"-", 0},          {"1.2.3", 1.2}};
+  for (const auto& [text, number] : cases)
+    EXPECT_EQ(NumericValue(text), number) << text;
 }
 
-TEST(AnsiText, WesternTextRoundTripsAndTheRestBecomesQuestionMarks) {
+TEST(AnsiText, WesternTextRoundTripsAndUpperCasesAndTheRestBecomesQuestionMarks) {
   const std::string text = "Générer für € – Œuvre";
   const std::string ansi = Utf8ToAnsi(text);
   EXPECT_EQ(ansi, "G\xE9n\xE9rer f\xFCr \x80 \x96 \x8Cuvre");
   EXPECT_EQ(AnsiToUtf8(ansi), text);
   EXPECT_EQ(Utf8ToAnsi("日本"), "??");
   EXPECT_EQ(AnsiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(AnsiText, UpperCaseCoversWesternLetters) {
+  // Upper case covers the Western letters.
   EXPECT_EQ(utf8::UpperCase("winword.exe"), "WINWORD.EXE");
   EXPECT_EQ(utf8::UpperCase("präsentation ÿ œ ß ÷"), "PRÄSENTATION Ÿ Œ ß ÷");
 }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "doubles/fake_platform.h"
+#include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
 #include "jobapi/func_call.h"
 #include "jobapi/vatner_api.h"
@@ -54,7 +54,7 @@ std::int32_t& Int(std::intptr_t address) {
   return *reinterpret_cast<std::int32_t*>(address);
 }
 
-class VatnerApiTest : public ::testing::Test {
+class VatnerApiTest : public PlatformTest {
  protected:
   VatnerApiTest() {
     auto caller = std::make_unique<ScriptedCaller>();
@@ -66,7 +66,6 @@ class VatnerApiTest : public ::testing::Test {
     lib_->functions[function] = [result](Args) { return result; };
   }
 
-  FakePlatform fakes_;
   ScriptedCaller* lib_;
 };
 
