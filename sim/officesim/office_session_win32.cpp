@@ -620,11 +620,20 @@ void OfficeSession::User(const ScenarioStep& step) {
   } else if (action == "add-bar") {
     store->UserAddsBar(Argument(step, 2, "bar name"));
   } else if (action == "add-control") {
-    const std::string bar_name = Option(step, "to").value_or("Standard");
-    FakeBar* bar = store->Bar(bar_name);
-    if (bar == nullptr) Refuse(step, "no bar " + Quote(bar_name));
-    store->UserAddsControl(*bar->controls, mso::kControlButton, Argument(step, 2, "tag"),
-                           Option(step, "caption").value_or(""));
+    // To a bar (its name as written first, as bars may repeat a name in other letters) or into a
+    // menu by its tag or caption; `popup` adds a menu, as Customize's "New Menu" does.
+    const std::string where = Option(step, "to").value_or("Standard");
+    const auto bars = store->Bars();
+    const auto exact = std::find_if(bars.begin(), bars.end(), [&](const FakeBar* b) {
+      return !b->deleted && b->name == where;
+    });
+    FakeBar* bar = exact != bars.end() ? *exact : store->Bar(where);
+    FakeControl* menu = bar ? nullptr : FindControl(where);
+    if (bar == nullptr && (menu == nullptr || !menu->controls))
+      Refuse(step, "no bar or menu " + Quote(where));
+    store->UserAddsControl(bar ? *bar->controls : *menu->controls,
+                           HasWord(step, "popup") ? mso::kControlPopup : mso::kControlButton,
+                           Argument(step, 2, "tag"), Option(step, "caption").value_or(""));
   } else if (action == "delete-control") {
     FakeControl* control = FindControl(Argument(step, 2, "control tag or caption"));
     if (control == nullptr) Refuse(step, "no control " + Quote(step.words[2]));
