@@ -10,7 +10,7 @@
 
 namespace orvan::sim {
 
-inline constexpr const char* kTranscriptHeader = "officesim transcript 1";
+inline constexpr const char* kTranscriptHeader = "officesim transcript 2";
 
 class Transcript {
  public:

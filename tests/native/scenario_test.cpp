@@ -63,7 +63,7 @@ TEST(Scenario, ExpectComparesTheNamedKindsSinceTheLastComparison) {
   // A failure fails any comparison that does not expect it.
   transcript.Add("macro-error", "m.vbs line 2: 424 \"Object required\"");
   EXPECT_EQ(transcript.Compare({}, {}), "+ macro-error m.vbs line 2: 424 \"Object required\"\n");
-  EXPECT_EQ(transcript.lines().front(), "officesim transcript 1");
+  EXPECT_EQ(transcript.lines().front(), "officesim transcript 2");
 }
 
 }  // namespace
