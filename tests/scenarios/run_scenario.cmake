@@ -2,8 +2,8 @@
 # test add-ins registered for the run and unregistered after it; fails with officesim's transcript
 # (and its diff lines) when an expect does not match or a step cannot run. A scenario whose first
 # line is "# officesim ends: crash" must end the host abnormally; NAME.after.scenario, if there is
-# one, then runs as the host's next start. The add-in records and resiliency notes the runs leave
-# under HKEY_CURRENT_USER are removed at the end.
+# one, then runs as the host's next start. The add-in records, resiliency notes and the add-in's
+# values the runs leave under HKEY_CURRENT_USER are removed at the end.
 foreach(var WINE OFFICESIM ADDIN TEST_ADDINS SCENARIO OUTPUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_scenario.cmake needs -D${var}=...")
@@ -46,6 +46,9 @@ foreach(dll IN ITEMS ${ADDIN} ${TEST_ADDINS})
   execute_process(COMMAND ${WINE} regsvr32 /u /s ${dll})
 endforeach()
 execute_process(COMMAND ${WINE} reg delete "HKCU\\Software\\Microsoft\\Office" /f
+  OUTPUT_QUIET ERROR_QUIET)
+# The add-in's own values too, so that a scenario failing midway leaves nothing to the next.
+execute_process(COMMAND ${WINE} reg delete "HKCU\\Software\\Orvan software GmbH" /f
   OUTPUT_QUIET ERROR_QUIET)
 if(failure)
   message(FATAL_ERROR "${failure}")
