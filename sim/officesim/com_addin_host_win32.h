@@ -16,24 +16,7 @@
 
 namespace orvan::sim {
 
-// An open registry key, closed with its owner.
-class ScopedKey {
- public:
-  ScopedKey() = default;
-  ScopedKey(const ScopedKey&) = delete;
-  ScopedKey& operator=(const ScopedKey&) = delete;
-  ~ScopedKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY get() const { return key_; }
-  HKEY* Receive() {
-    if (key_) RegCloseKey(std::exchange(key_, nullptr));
-    return &key_;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
+using win32::ScopedKey;
 
 // One record under "Software\Microsoft\Office\<Host>\Addins\<ProgID>".
 struct AddinRecord {

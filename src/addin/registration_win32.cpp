@@ -94,43 +94,36 @@ std::wstring OfficeAddinsKey(const wchar_t* host) {
 // An open registry key, closed with its owner.
 class Key {
  public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-
   // Opens or creates path below HKEY_LOCAL_MACHINE with its missing parents.
   LONG Create(const std::wstring& path) {
     return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+                           KEY_READ | KEY_WRITE, nullptr, key_.Receive(), nullptr);
   }
   LONG Open(const std::wstring& path) {
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key_);
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key_.Receive());
   }
 
   // A text value; an empty name sets the key's default value.
   LONG SetText(const wchar_t* name, const std::wstring& text) {
     const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           bytes);
   }
   LONG SetNumber(const wchar_t* name, DWORD number) {
-    return RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+    return RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                           sizeof(number));
   }
 
   bool Empty() const {
     DWORD sub_keys = 0;
     DWORD values = 0;
-    return RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+    return RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr,
+                            &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            sub_keys == 0 && values == 0;
   }
 
  private:
-  HKEY key_ = nullptr;
+  ScopedKey key_;
 };
 
 // One key below HKEY_LOCAL_MACHINE and its values, written by one statement.

@@ -1,4 +1,5 @@
-// RAII owners for COM references, BSTRs and VARIANTs, with Receive() for out-parameters.
+// RAII owners for COM references, BSTRs, VARIANTs and registry keys, with Receive() for
+// out-parameters.
 #pragma once
 
 #include <atomic>
@@ -107,6 +108,25 @@ class ScopedVariant {
 
  private:
   VARIANT v_;
+};
+
+// An open registry key, closed with its owner.
+class ScopedKey {
+ public:
+  ScopedKey() = default;
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  ~ScopedKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY get() const { return key_; }
+  HKEY* Receive() {
+    if (key_) RegCloseKey(std::exchange(key_, nullptr));
+    return &key_;
+  }
+
+ private:
+  HKEY key_ = nullptr;
 };
 
 #pragma GCC diagnostic push
