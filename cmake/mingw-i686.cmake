@@ -1,3 +1,3 @@
-# The 32-bit add-in: built and statically checked, never run on these machines.
+# The 32-bit add-in for 32-bit Office and its Windows test programs.
 set(ORVAN_MINGW_ARCH i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

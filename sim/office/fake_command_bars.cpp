@@ -665,7 +665,12 @@ namespace {
 class HookConnection final : public EventConnection {
  public:
   explicit HookConnection(std::shared_ptr<CommandBarStore::Hook> hook) : hook_(std::move(hook)) {}
-  ~HookConnection() override { hook_->connected = false; }
+  // Ending a connection lets go of the sink at once, as a connection point's Unadvise does.
+  ~HookConnection() override {
+    hook_->connected = false;
+    EventHandler released = std::move(hook_->handler);
+    hook_->handler = nullptr;
+  }
   HookConnection(const HookConnection&) = delete;
   HookConnection& operator=(const HookConnection&) = delete;
 
@@ -699,7 +704,9 @@ void CommandBarStore::Raise(const std::vector<std::shared_ptr<Hook>>& hooks,
     if (!hook->connected) continue;
     if (clicked && !ClickReaches(*hook->button, *clicked)) continue;
     try {
-      hook->handler(event, args);
+      // A copy: the handler may end its own connection while it runs.
+      const EventHandler handler = hook->handler;
+      if (handler) handler(event, args);
     } catch (const VbError& e) {
       event_errors.push_back(e);
     }

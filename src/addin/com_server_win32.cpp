@@ -77,7 +77,7 @@ void ServerUnlock() noexcept {
 }
 
 bool ServerInUse() noexcept {
-  return g_server_locks != 0;
+  return g_server_locks != 0 || LiveModuleObjects() != 0;
 }
 
 HRESULT OwnTypeInfo(REFIID iid, ITypeInfo** out) noexcept {

@@ -2,6 +2,7 @@
 
 #include "commandbars/command_bar_names.h"
 #include "support/error.h"
+#include "support/thread_state.h"
 #include "support/trace.h"
 #include "support/utf8.h"
 
@@ -16,8 +17,7 @@ struct CommandBarState {
 };
 
 CommandBarState& State() {
-  static thread_local CommandBarState state;
-  return state;
+  return PerThread<CommandBarState>();
 }
 
 }  // namespace

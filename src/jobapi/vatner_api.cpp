@@ -8,6 +8,7 @@
 #include "support/error.h"
 #include "support/message_box.h"
 #include "support/platform.h"
+#include "support/thread_state.h"
 
 namespace orvan {
 namespace {
@@ -22,8 +23,7 @@ struct ModuleState {
 };
 
 ModuleState& State() {
-  static thread_local ModuleState state;
-  return state;
+  return PerThread<ModuleState>();
 }
 
 std::intptr_t Address(const void* p) {

@@ -5,6 +5,7 @@
 #include "jobapi/vatner_api.h"
 #include "support/error.h"
 #include "support/platform.h"
+#include "support/thread_state.h"
 #include "support/value.h"
 
 namespace orvan {
@@ -20,8 +21,7 @@ struct LanguageState {
 };
 
 LanguageState& State() {
-  static thread_local LanguageState state;
-  return state;
+  return PerThread<LanguageState>();
 }
 
 }  // namespace

@@ -13,7 +13,17 @@ class MessageBoxEnvironment : public ::testing::Environment {
 
 }  // namespace
 
+#ifdef ORVAN_TEST_CHILD_MODES
+namespace orvan::testing {
+// A child process that a test starts with this program and an argument of its own.
+bool ExitWhileConnectedRequested(int argc, char** argv);
+}  // namespace orvan::testing
+#endif
+
 int main(int argc, char** argv) {
+#ifdef ORVAN_TEST_CHILD_MODES
+  if (orvan::testing::ExitWhileConnectedRequested(argc, argv)) return 0;
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new MessageBoxEnvironment);
   return RUN_ALL_TESTS();

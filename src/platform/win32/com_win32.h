@@ -132,11 +132,22 @@ class ScopedKey {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
+// The COM objects of this module alive: a server whose objects a client still holds (an event
+// sink the host keeps, an object handed out as IDispatch) must not be unloaded.
+inline std::atomic<long> g_live_module_objects{0};
+inline long LiveModuleObjects() noexcept {
+  return g_live_module_objects.load();
+}
+
 // A COM object answering IUnknown and its interface (and what OtherInterface adds), which
-// deletes itself with its last reference.
+// deletes itself with its last reference. Counted in LiveModuleObjects while it lives.
 template <typename Interface, const IID& kIid>
 class SingleInterfaceObject : public Interface {
  public:
+  SingleInterfaceObject() noexcept { ++g_live_module_objects; }
+  SingleInterfaceObject(const SingleInterfaceObject&) = delete;
+  SingleInterfaceObject& operator=(const SingleInterfaceObject&) = delete;
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIid) ? static_cast<Interface*>(this)
@@ -153,7 +164,7 @@ class SingleInterfaceObject : public Interface {
   }
 
  protected:
-  virtual ~SingleInterfaceObject() = default;
+  virtual ~SingleInterfaceObject() { --g_live_module_objects; }
   // Another interface the object answers (this, cast to it; no reference added), or null.
   virtual void* OtherInterface(REFIID) { return nullptr; }
 

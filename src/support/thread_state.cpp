@@ -1,0 +1,59 @@
+#include "support/thread_state.h"
+
+#include <atomic>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace orvan {
+namespace {
+
+struct Registry {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<detail::ThreadStateBase>> states;
+  std::atomic<unsigned> generation{1};
+};
+
+// Never destroyed: at process exit the states left are not freed, since their clean-up (freeing
+// a library) must not run from DllMain. A storage of static duration keeps them reachable.
+Registry& TheRegistry() {
+  alignas(Registry) static unsigned char storage[sizeof(Registry)];
+  static Registry* const registry = new (storage) Registry;
+  return *registry;
+}
+
+}  // namespace
+
+namespace detail {
+
+unsigned ThreadStateGeneration() noexcept {
+  return TheRegistry().generation.load(std::memory_order_acquire);
+}
+
+void AdoptThreadState(std::unique_ptr<ThreadStateBase> state) {
+  Registry& registry = TheRegistry();
+  const std::lock_guard lock(registry.mutex);
+  registry.states.push_back(std::move(state));
+}
+
+}  // namespace detail
+
+void ReleaseThreadStates() noexcept {
+  Registry& registry = TheRegistry();
+  std::vector<std::unique_ptr<detail::ThreadStateBase>> released;
+  {
+    const std::lock_guard lock(registry.mutex);
+    released.swap(registry.states);
+    registry.generation.fetch_add(1, std::memory_order_acq_rel);
+  }
+  // Destroyed outside the lock: a state's clean-up may take time (freeing a library).
+  released.clear();
+}
+
+std::size_t ThreadStateCount() noexcept {
+  Registry& registry = TheRegistry();
+  const std::lock_guard lock(registry.mutex);
+  return registry.states.size();
+}
+
+}  // namespace orvan

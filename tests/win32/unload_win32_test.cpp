@@ -1,0 +1,133 @@
+// The add-in as a host process meets it through COM: registered with regsvr32 where the PDF
+// printer's product installs it (beside the job API library), created by ProgID, connected to a
+// host and disconnected. Afterwards CoFreeUnusedLibraries takes the add-in and the job API
+// library out of the process; a host that exits with the add-in still connected ends at once.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/com_win32.h"
+#include "platform/win32/dispatch_win32.h"
+#include "platform/win32/wide_text_win32.h"
+#include "platform/win32/win32.h"
+#include "sim/office/fake_office.h"
+#include "sim/officesim/com_addin_host_win32.h"
+#include "win32/com_client_win32.h"
+
+namespace orvan::testing {
+namespace {
+
+using win32::ComPtr;
+using win32::Widen;
+
+constexpr wchar_t kAddinModule[] = L"OrvanpdfVtAddin.dll";
+constexpr wchar_t kJobApiModule[] = L"OrvanpdfVtAPI.dll";
+constexpr char kExitWhileConnected[] = "--exit-while-connected";
+
+// Runs a program with a command line and waits for it; its exit code, or a code with the top
+// bit set when it could not start or did not end within the wait.
+DWORD RunProcess(std::wstring command, DWORD wait_ms = INFINITE) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return GetLastError() | 0x80000000u;
+  }
+  DWORD code = 0x80000000u | WAIT_TIMEOUT;
+  if (WaitForSingleObject(process.hProcess, wait_ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+// The installed add-in registered for one test, as the product's installer registers it.
+class Registered {
+ public:
+  Registered() : dll_(Widen(ORVAN_INSTALLED_ADDIN_DLL_PATH)) {
+    code_ = RunProcess(L"regsvr32.exe /s \"" + dll_ + L"\"");
+  }
+  ~Registered() { RunProcess(L"regsvr32.exe /u /s \"" + dll_ + L"\""); }
+  Registered(const Registered&) = delete;
+  Registered& operator=(const Registered&) = delete;
+  DWORD code() const { return code_; }
+
+ private:
+  std::wstring dll_;
+  DWORD code_;
+};
+
+// Word connects the add-in's Word designer as Office does at start-up.
+struct ConnectedToWord {
+  ConnectedToWord()
+      : world(std::make_shared<sim::OfficeWorld>()),
+        word(sim::HostType::kWord, world),
+        application(ComPtr<IDispatch>::Adopt(win32::ExposeObject(word.application()))) {
+    sim::AddinRecord record;
+    record.prog_id = "OrvanpdfVtAddIn.dsrPdfVtAddinWord";
+    record.load_behavior = 3;
+    addin = sim::ConnectedAddin::Connect(record, application.get(), world, &result);
+  }
+  std::shared_ptr<sim::OfficeWorld> world;
+  sim::FakeOfficeHost word;
+  ComPtr<IDispatch> application;
+  HRESULT result = E_FAIL;
+  std::unique_ptr<sim::ConnectedAddin> addin;
+};
+
+TEST(UnloadWin32, FreeingUnusedLibrariesUnloadsTheAddinAndTheJobApiAfterADisconnection) {
+  const Registered registered;
+  ASSERT_EQ(registered.code(), 0u);
+  ASSERT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "loaded before the test";
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  {
+    const StandIn office(ORVAN_OFFICE_TLB_PATH);
+    const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
+    for (int session = 1; session <= 2; ++session) {  // the second loads it afresh
+      SCOPED_TRACE(session);
+      ConnectedToWord host;
+      ASSERT_EQ(host.result, S_OK);
+      EXPECT_NE(GetModuleHandleW(kAddinModule), nullptr);
+      EXPECT_NE(GetModuleHandleW(kJobApiModule), nullptr) << "the start-up loads the job API";
+      EXPECT_FALSE(host.world->Journaled("Application.CommandBars").empty());
+      EXPECT_EQ(host.addin->Disconnect(ext_dm_UserClosed), S_OK);
+      host.addin.reset();
+      // The host goes on running, as Office does when the user takes the add-in out.
+      CoFreeUnusedLibrariesEx(0, 0);
+      EXPECT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "the add-in stays loaded";
+      EXPECT_EQ(GetModuleHandleW(kJobApiModule), nullptr) << "the job API library stays loaded";
+    }
+  }
+  CoUninitialize();
+}
+
+// The host's process ends with the add-in connected (no OnDisconnection): it must end at once,
+// with its exit code, whatever the add-in still holds.
+TEST(UnloadWin32, AHostExitingWithTheAddinConnectedEndsAtOnce) {
+  const Registered registered;
+  ASSERT_EQ(registered.code(), 0u);
+  wchar_t self[MAX_PATH];
+  ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  // A hang is a failure here, not a slow run: the wait is far beyond any start-up.
+  EXPECT_EQ(RunProcess(L"\"" + std::wstring(self) + L"\" " + Widen(kExitWhileConnected), 60000),
+            7u);
+}
+
+}  // namespace
+
+// The child process of the test above: connects the add-in, then exits the process with code 7
+// (or 1 when the add-in could not be connected).
+bool ExitWhileConnectedRequested(int argc, char** argv) {
+  if (argc < 2 || std::string(argv[1]) != kExitWhileConnected) return false;
+  if (FAILED(CoInitialize(nullptr))) ExitProcess(1);
+  const StandIn office(ORVAN_OFFICE_TLB_PATH);
+  const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
+  ConnectedToWord host;
+  ExitProcess(host.result == S_OK && GetModuleHandleW(kJobApiModule) != nullptr ? 7 : 1);
+}
+
+}  // namespace orvan::testing
