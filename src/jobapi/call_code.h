@@ -11,7 +11,8 @@ namespace orvan {
 
 // 32-bit x86 code. The target is called with the stdcall convention, or cdecl when the call
 // type is 1. The writer works for any buffer address, so that the code can be written for the
-// address at which it will run.
+// address at which it will run. The code needs no unwind information: 32-bit Windows finds
+// exception handlers through the chain at fs:[0], which the code leaves alone.
 class X86CallCode {
  public:
   // Prepares CodeBuffer for n arguments: 51 + 6n bytes, all 0.

@@ -7,11 +7,14 @@
 
 extern "C" {
 
-// Throws a C++ exception carrying value, for a handler beyond the caller's call code. Windows
-// dispatches it as a structured exception: frame-based handlers are searched, and the frames
-// between are unwound, through the call code's frame.
-__declspec(dllexport) std::int32_t WINAPI ThrowValue(std::intptr_t value) {
-  throw static_cast<int>(value);
+// Raises a continuable structured exception with code, as a foreign C library may, passing the
+// address of its result as the one parameter: a handler that continues execution sets the
+// result, which is returned. cdecl, so that a caller may pass more arguments and remove them.
+__declspec(dllexport) std::int32_t RaiseContinuable(std::intptr_t code) {
+  volatile std::int32_t result = 0;
+  const ULONG_PTR parameter = reinterpret_cast<ULONG_PTR>(&result);
+  RaiseException(static_cast<DWORD>(code), 0, 1, &parameter);
+  return result;
 }
 
 // The protection of the pages the caller (the call code) runs from, read while it runs.

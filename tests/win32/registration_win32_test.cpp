@@ -1,5 +1,6 @@
 // Self-registration through Windows' own regsvr32, checked against the whole registry area it
-// may touch (HKLM\Software\Classes and HKLM\Software\Microsoft\Office): registering adds exactly
+// may touch (HKLM\Software\Classes and Office's keys, read in the 64-bit view so that a 32-bit
+// DLL's entries show where 32-bit Office finds them, below Wow6432Node): registering adds exactly
 // the listed keys and values, a second registration changes nothing, unregistering restores the
 // area as it was. Also the version resource as the version API reads it.
 #include <gtest/gtest.h>
@@ -70,10 +71,13 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// Key below parent, opened relative to it; path is its full path for the lines.
+// Key below parent, opened relative to it in the 64-bit view (Wow6432Node shows as a key); path
+// is its full path for the lines.
 void Collect(HKEY parent, const std::wstring& name, const std::wstring& path, Snapshot* out) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    return;
+  }
   const std::string lower_path = Lower(Narrow(path));
   out->insert(lower_path);
   static wchar_t name_buffer[16384];
@@ -98,12 +102,28 @@ void Collect(HKEY parent, const std::wstring& name, const std::wstring& path, Sn
   RegCloseKey(key);
 }
 
+const wchar_t* const kRoots[] = {L"Software\\Classes", L"Software\\Microsoft\\Office",
+                                 L"Software\\Wow6432Node\\Microsoft\\Office"};
+
 Snapshot Take() {
   Snapshot s;
-  for (const wchar_t* root : {L"Software\\Classes", L"Software\\Microsoft\\Office"})
+  for (const wchar_t* root : kRoots)
     Collect(HKEY_LOCAL_MACHINE, root, root, &s);
   return s;
 }
+
+bool WithinRoots(const std::string& path) {
+  for (const wchar_t* root : kRoots) {
+    const std::string lower = Lower(Narrow(root));
+    if (path == lower || path.starts_with(lower + "\\")) return true;
+  }
+  return false;
+}
+
+// The DLL's bitness: a 32-bit DLL registers its classes and Office records in the 32-bit view,
+// which is Wow6432Node on 64-bit Windows.
+constexpr bool kDll32 = sizeof(void*) == 4;
+constexpr const char* kBitsView = kDll32 ? "Wow6432Node\\" : "";
 
 // The lines of a that b lacks, one per line.
 std::string Minus(const Snapshot& a, const Snapshot& b) {
@@ -115,15 +135,16 @@ std::string Minus(const Snapshot& a, const Snapshot& b) {
 }
 
 // What registration writes, as "key|value name|data" rows (a key alone when it has no values),
-// with the {placeholders} filled in. Wine's RegisterTypeLib writes the library and its
-// interfaces into both registry views ({view}).
+// with the {placeholders} filled in: {bits} is the DLL's view (classes and Office records); the
+// ProgIDs are shared by both views; Wine's RegisterTypeLib writes the library and its interfaces
+// into both views ({view}), the library's file below its platform's key ({platform}).
 const char* const kClassRows[] = {
-    R"(Software\Classes\CLSID\{clsid}||OrvanpdfVtAddIn.{name})",
-    R"(Software\Classes\CLSID\{clsid}\InprocServer32||{dll})",
-    R"(Software\Classes\CLSID\{clsid}\InprocServer32|ThreadingModel|Apartment)",
-    R"(Software\Classes\CLSID\{clsid}\ProgID||OrvanpdfVtAddIn.{name})",
-    R"(Software\Classes\CLSID\{clsid}\TypeLib||{lib})",
-    R"(Software\Classes\CLSID\{clsid}\Version||1.0)",
+    R"(Software\Classes\{bits}CLSID\{clsid}||OrvanpdfVtAddIn.{name})",
+    R"(Software\Classes\{bits}CLSID\{clsid}\InprocServer32||{dll})",
+    R"(Software\Classes\{bits}CLSID\{clsid}\InprocServer32|ThreadingModel|Apartment)",
+    R"(Software\Classes\{bits}CLSID\{clsid}\ProgID||OrvanpdfVtAddIn.{name})",
+    R"(Software\Classes\{bits}CLSID\{clsid}\TypeLib||{lib})",
+    R"(Software\Classes\{bits}CLSID\{clsid}\Version||1.0)",
     R"(Software\Classes\OrvanpdfVtAddIn.{name}||OrvanpdfVtAddIn.{name})",
     R"(Software\Classes\OrvanpdfVtAddIn.{name}\CLSID||{clsid})",
 };
@@ -138,14 +159,14 @@ const char* const kLibraryRows[] = {
     R"(Software\Classes\{view}TypeLib\{lib}\1.0||Orvan pdf Vatner COM AddIn Project)",
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\FLAGS||8)",  // LIBFLAG_FHASDISKIMAGE, from widl
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\0)",
-    R"(Software\Classes\{view}TypeLib\{lib}\1.0\0\win64||{dll})",
+    R"(Software\Classes\{view}TypeLib\{lib}\1.0\0\{platform}||{dll})",
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\HELPDIR||{dir})",
 };
 const char* const kAddinRows[] = {
-    R"(Software\Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name})",
-    R"(Software\Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|FriendlyName|{friendly})",
-    R"(Software\Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|Description|{description})",
-    R"(Software\Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|LoadBehavior|#3)",
+    R"(Software\{bits}Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name})",
+    R"(Software\{bits}Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|FriendlyName|{friendly})",
+    R"(Software\{bits}Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|Description|{description})",
+    R"(Software\{bits}Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name}|LoadBehavior|#3)",
 };
 // What each host lists in its add-in dialog ("Pdf" in Excel's texts).
 const std::map<std::string, std::pair<std::string, std::string>> kAddinTexts = {
@@ -159,6 +180,8 @@ void AddRows(std::span<const char* const> rows, std::map<std::string, std::strin
              Snapshot* out) {
   const std::string dll = ORVAN_ADDIN_DLL_PATH;
   fill.insert({{"{lib}", "{DFD137AC-C0B2-4F02-B885-D3BEFA7C60D4}"},
+               {"{bits}", kBitsView},
+               {"{platform}", kDll32 ? "win32" : "win64"},
                {"{dll}", dll},
                {"{dir}", dll.substr(0, dll.rfind('\\'))}});
   for (std::string row : rows) {
@@ -199,7 +222,7 @@ Snapshot Expected(const Snapshot& before) {
     if (line.find('|') != std::string::npos) continue;
     for (std::string path = line; path.rfind('\\') != std::string::npos;) {
       path.resize(path.rfind('\\'));
-      if (path == "software\\classes" || path == "software\\microsoft") break;
+      if (!WithinRoots(path)) break;
       if (!before.contains(path)) e.insert(path);
     }
   }

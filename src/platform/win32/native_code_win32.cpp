@@ -32,11 +32,21 @@ class CodePages {
   void* base_;
 };
 
+// Exceptions that cross the code. What a foreign C library raises are structured exceptions
+// (access violations, RaiseException); they pass through the code to whatever handler lies
+// beyond, with nothing caught or turned into a result here:
+// - i386: handlers are found through the chain of records at fs:[0], which lie on the stack of
+//   the frames that installed them; the code leaves the chain alone, so nothing is needed.
+// - x64: the dispatcher walks the stack frame by frame by function tables, and a handler beyond
+//   unwinds the same way; the table entry registered below describes the code's frame. Without
+//   it no handler beyond the code is found.
+// C++ exceptions are not part of a C library's interface. On x64 they are structured exceptions
+// and pass like any other. On i386 (DWARF unwinding, with the compiler's runtime linked into
+// each module) a C++ exception cannot leave the module that throws it at all, generated code or
+// not: the thrower's runtime calls terminate.
 #if defined(_WIN64)
 // The x64 call code's function table entry (the last bytes of its pages, see X64CallCode),
-// registered while the code runs so that an exception raised in the called function can be
-// unwound through the code's frame, and removed before the pages go. (32-bit Windows finds its
-// handlers through the chain at fs:[0], which the 32-bit code leaves alone.)
+// registered while the code runs and removed before the pages go.
 class FunctionTable {
  public:
   explicit FunctionTable(CodePages& pages) {
