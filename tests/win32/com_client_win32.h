@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/dispatch_win32.h"
@@ -42,6 +43,27 @@ inline GUID Guid(const char* text) {
   return guid;
 }
 inline const IID kIidExtensibility = Guid("{B65AD801-ABAF-11D0-BB8B-00A0C90F2744}");
+
+// Runs a command line and waits for it, at most wait_ms: its exit code, or a code with the top
+// bit set when it could not start or did not end in time (then it is ended).
+inline DWORD RunProcess(std::wstring command, DWORD wait_ms = INFINITE) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return GetLastError() | 0x80000000u;
+  }
+  DWORD code = 0x80000000u | WAIT_TIMEOUT;
+  if (WaitForSingleObject(process.hProcess, wait_ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
 
 // A stand-in type library of the outside interfaces registered for one test, as Office's
 // installer registers the real ones: arguments of imported types are resolved through it. A

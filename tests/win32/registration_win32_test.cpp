@@ -229,22 +229,9 @@ Snapshot Expected(const Snapshot& before) {
   return e;
 }
 
-// Runs Wine's own regsvr32 with the arguments on the DLL; its exit code.
+// Runs Wine's own regsvr32 (of the test program's bitness) with the arguments on the DLL.
 DWORD Regsvr32(const std::wstring& arguments) {
-  std::wstring command = L"regsvr32.exe " + arguments + L" \"" + kDll + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return GetLastError() | 0x80000000u;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  return RunProcess(L"regsvr32.exe " + arguments + L" \"" + kDll + L"\"");
 }
 
 void CheckRegisterTwiceAndUnregister() {

@@ -24,27 +24,6 @@ constexpr wchar_t kAddinModule[] = L"OrvanpdfVtAddin.dll";
 constexpr wchar_t kJobApiModule[] = L"OrvanpdfVtAPI.dll";
 constexpr char kExitWhileConnected[] = "--exit-while-connected";
 
-// Runs a program with a command line and waits for it; its exit code, or a code with the top
-// bit set when it could not start or did not end within the wait.
-DWORD RunProcess(std::wstring command, DWORD wait_ms = INFINITE) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return GetLastError() | 0x80000000u;
-  }
-  DWORD code = 0x80000000u | WAIT_TIMEOUT;
-  if (WaitForSingleObject(process.hProcess, wait_ms) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  } else {
-    TerminateProcess(process.hProcess, 1);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 // The installed add-in registered for one test, as the product's installer registers it.
 class Registered {
  public:
