@@ -657,6 +657,7 @@ struct Criteria {
 struct CommandBarStore::Hook {
   std::shared_ptr<FakeControl> button;  // none for OnUpdate
   EventHandler handler;
+  bool keeps_sink = false;
   bool connected = true;
 };
 
@@ -668,6 +669,7 @@ class HookConnection final : public EventConnection {
   // Ending a connection lets go of the sink at once, as a connection point's Unadvise does.
   ~HookConnection() override {
     hook_->connected = false;
+    if (hook_->keeps_sink) return;
     EventHandler released = std::move(hook_->handler);
     hook_->handler = nullptr;
   }
@@ -691,8 +693,9 @@ bool ClickReaches(const FakeControl& hooked, const FakeControl& clicked) {
 std::unique_ptr<EventConnection> CommandBarStore::Connect(std::vector<std::shared_ptr<Hook>>& hooks,
                                                           std::shared_ptr<FakeControl> button,
                                                           EventHandler handler) {
-  std::erase_if(hooks, [](const auto& h) { return !h->connected; });
-  hooks.push_back(std::make_shared<Hook>(Hook{std::move(button), std::move(handler)}));
+  std::erase_if(hooks, [](const auto& h) { return !h->connected && !h->keeps_sink; });
+  hooks.push_back(
+      std::make_shared<Hook>(Hook{std::move(button), std::move(handler), keeps_ended_sinks}));
   return std::make_unique<HookConnection>(hooks.back());
 }
 

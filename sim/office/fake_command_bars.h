@@ -97,6 +97,9 @@ class CommandBarStore {
   bool unknown_name_gives_nothing = false;
   // FindControl compares tags without regard to letter case (default: exactly).
   bool tag_match_ignores_case = false;
+  // A connection that ends keeps its sink until the store goes, as a host may hold a client's
+  // sink after Unadvise (default: let go at once).
+  bool keeps_ended_sinks = false;
 
   // The host closes and starts again: temporary bars and controls are gone, the rest stays.
   void Restart();

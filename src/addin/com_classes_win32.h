@@ -32,6 +32,11 @@ inline constexpr ClassEntry kClasses[] = {
     {kWordDesignerIds, CreateWordDesigner},
 };
 
+// DllCanUnloadNow: S_OK when no object of the server is alive and no class object is locked; the
+// modules' per-thread state (the job API library among it) is then freed here, in an ordinary
+// call, rather than when the DLL is detached under the loader lock.
+HRESULT CanUnloadNow() noexcept;
+
 // DllGetClassObject: a new class factory for a class of the table.
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept;
 

@@ -2,34 +2,29 @@
 // interfaces from the library's own type library, the error path, and the one class factory
 // that serves every class of the table.
 #include <cstddef>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "addin/com_classes_win32.h"
 #include "addin/com_object_win32.h"
 #include "platform/win32/platform_win32.h"
+#include "support/thread_state.h"
 
 namespace orvan::win32 {
 namespace {
 
 std::atomic<long> g_server_locks{0};
+// Held while a class object is handed out and while DllCanUnloadNow decides and frees the
+// per-thread state, so that no thread can start on a state that is about to go.
+std::mutex g_server_mutex;
 
-// The library's type library and the type information taken from it, per thread. Plain COM
-// pointers: a thread-local object with a destructor would pin the DLL until the thread ends, so
-// the references are released when the server's last object on this thread goes.
+// The library's type library and the type information taken from it, per thread, kept with the
+// modules' other per-thread state and released with it when the server may unload.
 struct TypeInfoCache {
-  static constexpr std::size_t kCapacity = 16;
-  ITypeLib* library;
-  IID iids[kCapacity];
-  ITypeInfo* infos[kCapacity];
-  std::size_t count;
+  ComPtr<ITypeLib> library;
+  std::vector<std::pair<IID, ComPtr<ITypeInfo>>> infos;
 };
-thread_local TypeInfoCache t_cache{};
-
-void ClearTypeInfoCache() noexcept {
-  for (std::size_t i = 0; i < t_cache.count; ++i)
-    t_cache.infos[i]->Release();
-  if (t_cache.library) t_cache.library->Release();
-  t_cache = TypeInfoCache{};
-}
 
 HRESULT LoadOwnTypeLib(ITypeLib** library) {
   wchar_t path[MAX_PATH];
@@ -73,37 +68,45 @@ void ServerLock() noexcept {
 }
 
 void ServerUnlock() noexcept {
-  if (--g_server_locks == 0) ClearTypeInfoCache();
+  --g_server_locks;
 }
 
 bool ServerInUse() noexcept {
   return g_server_locks != 0 || LiveModuleObjects() != 0;
 }
 
+HRESULT CanUnloadNow() noexcept {
+  const std::lock_guard lock(g_server_mutex);
+  if (ServerInUse()) return S_FALSE;
+  ReleaseThreadStates();
+  return S_OK;
+}
+
 HRESULT OwnTypeInfo(REFIID iid, ITypeInfo** out) noexcept {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  for (std::size_t i = 0; i < t_cache.count; ++i) {
-    if (IsEqualIID(t_cache.iids[i], iid)) {
-      *out = t_cache.infos[i];
-      (*out)->AddRef();
-      return S_OK;
+  try {
+    TypeInfoCache& cache = PerThread<TypeInfoCache>();
+    for (const auto& [known, info] : cache.infos) {
+      if (IsEqualIID(known, iid)) {
+        *out = ComPtr<ITypeInfo>(info).Detach();
+        return S_OK;
+      }
     }
-  }
-  if (t_cache.library == nullptr) {
-    const HRESULT hr = LoadOwnTypeLib(&t_cache.library);
+    if (!cache.library) {
+      const HRESULT hr = LoadOwnTypeLib(cache.library.Receive());
+      if (FAILED(hr)) return hr;
+    }
+    ComPtr<ITypeInfo> info;
+    HRESULT hr = cache.library->GetTypeInfoOfGuid(iid, info.Receive());
+    if (FAILED(hr)) hr = FindReferenced(cache.library.get(), iid, info.Receive());
     if (FAILED(hr)) return hr;
+    cache.infos.emplace_back(iid, info);
+    *out = info.Detach();
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   }
-  ComPtr<ITypeInfo> info;
-  HRESULT hr = t_cache.library->GetTypeInfoOfGuid(iid, info.Receive());
-  if (FAILED(hr)) hr = FindReferenced(t_cache.library, iid, info.Receive());
-  if (FAILED(hr)) return hr;
-  if (t_cache.count < TypeInfoCache::kCapacity) {
-    t_cache.iids[t_cache.count] = iid;
-    t_cache.infos[t_cache.count++] = ComPtr<ITypeInfo>(info).Detach();
-  }
-  *out = info.Detach();
-  return S_OK;
 }
 
 HRESULT ReportError(const VbError& error, REFIID iid) noexcept {
@@ -169,6 +172,7 @@ class ClassFactory final : public SingleInterfaceObject<IClassFactory, IID_IClas
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
+  const std::lock_guard lock(g_server_mutex);
   for (const ClassEntry& entry : kClasses) {
     if (!IsEqualCLSID(clsid, entry.ids.clsid)) continue;
     auto* factory = new (std::nothrow) ClassFactory(entry);

@@ -50,10 +50,4 @@ void ReleaseThreadStates() noexcept {
   released.clear();
 }
 
-std::size_t ThreadStateCount() noexcept {
-  Registry& registry = TheRegistry();
-  const std::lock_guard lock(registry.mutex);
-  return registry.states.size();
-}
-
 }  // namespace orvan

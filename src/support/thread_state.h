@@ -41,8 +41,9 @@ T& PerThread() {
   const unsigned generation = detail::ThreadStateGeneration();
   if (slot.state == nullptr || slot.generation != generation) {
     auto state = std::make_unique<detail::ThreadStateOf<T>>();
-    slot = Slot{&state->value, generation};
-    detail::AdoptThreadState(std::move(state));
+    T* const value = &state->value;
+    detail::AdoptThreadState(std::move(state));  // may throw: the slot stays as it was
+    slot = Slot{value, generation};
   }
   return *slot.state;
 }
@@ -50,8 +51,5 @@ T& PerThread() {
 // Frees every thread's state. Only when no code of the add-in runs on any thread: the server
 // calls it when it has no object left.
 void ReleaseThreadStates() noexcept;
-
-// How many states are alive (for tests and diagnostics).
-std::size_t ThreadStateCount() noexcept;
 
 }  // namespace orvan

@@ -33,10 +33,11 @@ struct Registered {
 
 // Word connects the add-in's Word designer as Office does at start-up.
 struct ConnectedToWord {
-  ConnectedToWord()
+  explicit ConnectedToWord(bool keeps_ended_sinks = false)
       : world(std::make_shared<sim::OfficeWorld>()),
         word(sim::HostType::kWord, world),
         application(ComPtr<IDispatch>::Adopt(win32::ExposeObject(word.application()))) {
+    world->command_bars(sim::HostType::kWord)->keeps_ended_sinks = keeps_ended_sinks;
     sim::AddinRecord record;
     record.prog_id = "OrvanpdfVtAddIn.dsrPdfVtAddinWord";
     record.load_behavior = 3;
@@ -49,33 +50,37 @@ struct ConnectedToWord {
   std::unique_ptr<sim::ConnectedAddin> addin;
 };
 
-// The host's process ends with the add-in connected (no OnDisconnection): it must end at once,
-// with its exit code, whatever the add-in still holds (a hang is a failure here, not a slow run:
-// the wait is far beyond any start-up). A host that disconnects the add-in, releases it and frees
-// unused libraries gets rid of the add-in and of the job API library it loaded; a second
-// connection loads both afresh.
+// The host's process ends with the add-in connected (no OnDisconnection): it ends at once, with
+// its exit code (a crash or a hang at exit fails; the wait is far beyond any start-up). A host
+// that disconnects the add-in, releases it and frees unused libraries gets rid of the add-in and
+// of the job API library it loaded, unless it still holds one of the add-in's event sinks: then
+// the add-in stays until the host lets go of it.
 TEST(UnloadWin32, TheAddinLeavesWhenFreedAndHoldsUpNoExit) {
   const Registered registered;
   ASSERT_EQ(registered.code, 0u);
-  wchar_t self[MAX_PATH];
-  ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  EXPECT_EQ(RunProcess(L"\"" + std::wstring(self) + L"\" " + Widen(kExitWhileConnected), 60000),
-            7u);
-
-  ASSERT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "loaded before the test";
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   {
     const StandIn office(ORVAN_OFFICE_TLB_PATH);
     const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
-    for (int session = 1; session <= 2; ++session) {
-      SCOPED_TRACE(session);
-      ConnectedToWord host;
-      ASSERT_EQ(host.result, S_OK);
-      EXPECT_NE(GetModuleHandleW(kJobApiModule), nullptr) << "the start-up loads the job API";
-      EXPECT_FALSE(host.world->Journaled("Application.CommandBars").empty());
-      EXPECT_EQ(host.addin->Disconnect(ext_dm_UserClosed), S_OK);
-      host.addin.reset();
-      // The host goes on running, as Office does when the user takes the add-in out.
+    wchar_t self[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    EXPECT_EQ(RunProcess(L"\"" + std::wstring(self) + L"\" " + Widen(kExitWhileConnected), 60000),
+              7u);
+
+    ASSERT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "loaded before the test";
+    for (const bool host_keeps_sinks : {false, true}) {
+      SCOPED_TRACE(host_keeps_sinks ? "the host keeps the sinks" : "the host lets them go");
+      {
+        ConnectedToWord host(host_keeps_sinks);
+        ASSERT_EQ(host.result, S_OK);
+        EXPECT_NE(GetModuleHandleW(kJobApiModule), nullptr) << "the start-up loads the job API";
+        EXPECT_FALSE(host.world->Journaled("Application.CommandBars").empty());
+        EXPECT_EQ(host.addin->Disconnect(ext_dm_UserClosed), S_OK);
+        host.addin.reset();
+        // The host goes on running, as Office does when the user takes the add-in out.
+        CoFreeUnusedLibrariesEx(0, 0);
+        EXPECT_EQ(GetModuleHandleW(kAddinModule) != nullptr, host_keeps_sinks);
+      }
       CoFreeUnusedLibrariesEx(0, 0);
       EXPECT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "the add-in stays loaded";
       EXPECT_EQ(GetModuleHandleW(kJobApiModule), nullptr) << "the job API library stays loaded";
@@ -91,9 +96,7 @@ TEST(UnloadWin32, TheAddinLeavesWhenFreedAndHoldsUpNoExit) {
 bool ExitWhileConnectedRequested(int argc, char** argv) {
   if (argc < 2 || std::string(argv[1]) != kExitWhileConnected) return false;
   if (FAILED(CoInitialize(nullptr))) ExitProcess(1);
-  const StandIn office(ORVAN_OFFICE_TLB_PATH);
-  const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
-  ConnectedToWord host;
+  ConnectedToWord host;  // the outside type libraries registered by the parent
   ExitProcess(host.result == S_OK && GetModuleHandleW(kJobApiModule) != nullptr ? 7 : 1);
 }
 

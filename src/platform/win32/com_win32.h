@@ -132,8 +132,9 @@ class ScopedKey {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// The COM objects of this module alive: a server whose objects a client still holds (an event
-// sink the host keeps, an object handed out as IDispatch) must not be unloaded.
+// The objects of this module built on SingleInterfaceObject alive (class factories, event sinks,
+// objects handed out as IDispatch); a server's classes hold a server lock instead. A server whose
+// objects a client still holds must not be unloaded.
 inline std::atomic<long> g_live_module_objects{0};
 inline long LiveModuleObjects() noexcept {
   return g_live_module_objects.load();
