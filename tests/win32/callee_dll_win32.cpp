@@ -17,6 +17,12 @@ __declspec(dllexport) std::int32_t RaiseContinuable(std::intptr_t code) {
   return result;
 }
 
+// Throws a C++ exception carrying value. On x64 it is a structured exception whose handler beyond
+// the caller unwinds the frames between, the call code's among them.
+__declspec(dllexport) std::int32_t ThrowValue(std::intptr_t value) {
+  throw static_cast<int>(value);
+}
+
 // The protection of the pages the caller (the call code) runs from, read while it runs.
 __declspec(dllexport) std::int32_t WINAPI CallerProtection() {
   MEMORY_BASIC_INFORMATION info{};

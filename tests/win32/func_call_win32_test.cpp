@@ -76,6 +76,16 @@ TEST_F(FuncCallWin32, HandlersBeyondTheCallCodeSeeWhatTheCalleeRaisesWhilePagesA
     std::vector<std::intptr_t> args(n, 0);
     args[0] = static_cast<std::intptr_t>(kContinuableCode);
     EXPECT_EQ(CallBeyondAHandler("RaiseContinuable", args), kHandlerAnswer) << n << " arguments";
+#if defined(_WIN64)
+    // A handler beyond that unwinds: the frames between, the code's among them, are unwound.
+    int thrown = 0;
+    try {
+      Call("ThrowValue", args);
+    } catch (int value) {
+      thrown = value;
+    }
+    EXPECT_EQ(thrown, static_cast<int>(kContinuableCode)) << n << " arguments";
+#endif
   }
 }
 
