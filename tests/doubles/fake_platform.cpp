@@ -26,13 +26,6 @@ ModuleApi::Handle FakeModules::ModuleHandle(const std::string& name) {
   return it == loaded.end() ? 0 : reinterpret_cast<Handle>(&it->second);
 }
 
-std::uintptr_t RecordingUi::FindWindowByClass(const std::string& class_name) {
-  for (const auto& [name, window] : windows) {
-    if (utf8::TextEquals(name, class_name)) return window;
-  }
-  return 0;
-}
-
 std::uint32_t FakeModules::ModuleFileName(Handle module, char* buffer, std::uint32_t size) {
   if (fail || size == 0) return 0;
   const std::string& path =
@@ -79,8 +72,7 @@ std::int32_t FakeNativeCode::RunCode(std::size_t size, const CodeWriter& write) 
 }
 
 Graphics::Bitmap FakeGraphics::CreateMappedBitmap(std::int32_t resource_id, unsigned /*flags*/,
-                                                  std::span<const ColorMap> map) {
-  mapped.push_back({resource_id, map.empty() ? ColorMap{} : map.front()});
+                                                  std::span<const ColorMap> /*map*/) {
   if (resource_id < 101 || resource_id > 104) return 0;
   live[next_] = resource_id;
   return next_++;
@@ -96,25 +88,16 @@ PictureRef FakeGraphics::CreatePictureFromBitmap(Bitmap bitmap, Palette /*palett
 }
 
 bool FakeClipboard::Clear() {
-  if (failing.count("Clear")) return false;
+  if (clear_fails) return false;
   picture.reset();
   text.reset();
-  writes.push_back("Clear");
   return true;
 }
 
 bool FakeClipboard::SetPicture(const Picture& p) {
   const auto* fake = dynamic_cast<const FakePicture*>(&p);
-  if (failing.count("SetPicture") || fake == nullptr || fake->face.empty()) return false;
+  if (fake == nullptr || fake->face.empty()) return false;
   picture = fake->face;
-  writes.push_back("SetPicture " + fake->face);
-  return true;
-}
-
-bool FakeClipboard::SetText(const std::string& t) {
-  if (failing.count("SetText")) return false;
-  text = t;
-  writes.push_back("SetText \"" + t + "\"");
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -73,16 +72,15 @@ struct ShownMessageBox {
   bool operator==(const ShownMessageBox&) const = default;
 };
 
-// Records the boxes shown and answers OK; top-level windows by class name.
+// Records the boxes shown and answers OK; finds no top-level window.
 class RecordingUi final : public UserInterface {
  public:
   int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
     boxes.push_back({text, title, style});
     return 1;
   }
-  std::uintptr_t FindWindowByClass(const std::string& class_name) override;
+  std::uintptr_t FindWindowByClass(const std::string&) override { return 0; }
   std::vector<ShownMessageBox> boxes;
-  std::map<std::string, std::uintptr_t> windows;  // class name (any case) -> window
 };
 
 // Libraries by name with their exported functions; code runs are recorded, not executed.
@@ -145,36 +143,27 @@ class FakeGraphics final : public Graphics {
   PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) override;
 
   std::map<int, std::uint32_t> colors = {{15, 0x00F0F0F0}};
-  // What CreateMappedBitmap was asked for: resource, and its first colour-map entry.
-  struct Mapped {
-    std::int32_t resource = 0;
-    ColorMap first;
-  };
-  std::vector<Mapped> mapped;
   std::map<Bitmap, std::int32_t> live;  // bitmaps not deleted: handle -> resource
 
  private:
   Bitmap next_ = 0x2000;
 };
 
-// The clipboard as the faces of the pictures and a text put on it. Operations named in
-// `failing` ("Clear", "GetPicture", "GetText", "SetPicture", "SetText") fail; `writes` lists the
-// changes made ("Clear", "SetPicture icon 101", "SetText \"x\"").
+// The clipboard as the faces of the pictures and a text put on it; emptying it fails while
+// clear_fails (another program holds it).
 class FakeClipboard final : public Clipboard {
  public:
   bool Clear() override;
   PictureRef GetPicture() override {
-    return failing.count("GetPicture") || !picture ? nullptr
-                                                   : std::make_shared<FakePicture>(*picture);
+    return picture ? std::make_shared<FakePicture>(*picture) : nullptr;
   }
-  std::string GetText() override { return failing.count("GetText") ? "" : text.value_or(""); }
+  std::string GetText() override { return text.value_or(""); }
   bool SetPicture(const Picture& picture) override;
-  bool SetText(const std::string& text) override;
+  bool SetText(const std::string& t) override { return text = t, true; }
 
   std::optional<std::string> picture;
   std::optional<std::string> text;
-  std::set<std::string> failing;
-  std::vector<std::string> writes;
+  bool clear_fails = false;
 };
 
 // One of each double, in place for this thread while the object lives.

@@ -112,7 +112,6 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   if (it == node->values.end()) return reg::kFileNotFound;
   const auto actual = static_cast<std::uint32_t>(it->second.bytes.size());
   if (type) *type = it->second.type;
-  if (data && !size) return 998;  // ERROR_NOACCESS: data without a size
   // Without a buffer only the size is asked for; a buffer too small gets nothing.
   const bool more = data && *size < actual;
   if (size) *size = actual;

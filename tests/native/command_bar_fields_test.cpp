@@ -2,13 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "commandbars/fields.h"
-#include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
 
 namespace orvan::testing {
 namespace {
-
-using CommandBarFieldsTest = OfficeTest;
 
 TEST(CommandBarFields, FieldsOfSemicolonSeparatedTexts) {
   const std::tuple<const char*, std::int32_t, const char*> cases[] = {
@@ -26,16 +23,14 @@ TEST(CommandBarFields, FieldsOfSemicolonSeparatedTexts) {
   EXPECT_EQ(GetField(std::string(40000, 'x'), 1).size(), 40000u);
 }
 
-TEST_F(CommandBarFieldsTest, OldTagsAreRecognisedInAnyCaseWithTheirTextTraced) {
+TEST(CommandBarFields, OldTagsAreRecognisedInAnyCase) {
   EXPECT_TRUE(IsOldTag("orvanvatnerconfigmenu"));
   EXPECT_TRUE(IsOldTag("OrvanVatnerStart"));
   for (const char* tag : {"Orvan pdf vatner Start", "OrvanVatner", "", "OrvanVatnerStart;"})
     EXPECT_FALSE(IsOldTag(tag)) << tag;
-  EXPECT_EQ(Trace(), (std::vector<std::string>{"OldTagRecognized:orvanvatnerconfigmenu",
-                                               "OldTagRecognized:OrvanVatnerStart"}));
 }
 
-TEST_F(CommandBarFieldsTest, AButtonsPlaceCountsTheWantedButtonsUpToIt) {
+TEST(CommandBarFields, AButtonsPlaceCountsTheWantedButtonsUpToIt) {
   const std::tuple<const char*, std::uint8_t, std::uint8_t> cases[] = {
       {"1;1", 1, 1}, {"1;1", 2, 2}, {"0;1", 1, 0}, {"0;1", 2, 1},
       {"1;1", 0, 0}, {"1;1", 5, 2}, {"1; 1", 2, 1}};
@@ -43,7 +38,6 @@ TEST_F(CommandBarFieldsTest, AButtonsPlaceCountsTheWantedButtonsUpToIt) {
     EnabledButtons() = enabled;
     EXPECT_EQ(GetCorrectButtonIndex(number), place) << enabled << " button " << +number;
   }
-  EXPECT_EQ(Trace().front(), "GetCorrectButtonIndex");
 }
 
 }  // namespace

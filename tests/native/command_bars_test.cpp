@@ -117,7 +117,7 @@ TEST_F(CommandBarsTest, TheTraceOfStartRepairAndShutDownTheButtonsStyleAndTheirF
 // cover one that raises an error) and gets no menu and no place.
 TEST_F(CommandBarsTest, WhatCannotBeLoadedOrEmptiedStopsNothingAndAMenuBarThatIsNothingGetsNoMenu) {
   fakes_.strings.table.clear();
-  fakes_.clipboard.failing = {"Clear"};
+  fakes_.clipboard.clear_fails = true;
   FakeOfficeHost word(HostType::kWord, fakes_.office);
   EXPECT_EQ(StartUp(word).size(), 2u);
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->Captions(), (Lines{"", ""}));

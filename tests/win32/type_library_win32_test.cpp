@@ -150,11 +150,10 @@ const std::vector<std::string> kMembers[] = {
     Controller({}, {kDeInit, "CheckIfDocumentIsAvailable([out retval] VARIANT_BOOL*)"}),
 };
 
-TEST(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutsideTypes) {
-  const StandIn designer(ORVAN_ADDIN_DESIGNER_TLB_PATH);
-  const StandIn office(ORVAN_OFFICE_TLB_PATH);
-  ASSERT_TRUE(designer.registered() && office.registered());
+// With the stand-in libraries registered, as for the classes' tests.
+using TypeLibraryWin32 = ComServerTest;
 
+TEST_F(TypeLibraryWin32, DescribesEveryClassInterfaceAndMemberAndImportsTheOutsideTypes) {
   ComPtr<ITypeLib> lib;
   ASSERT_EQ(LoadTypeLibEx(win32::Widen(ORVAN_ADDIN_DLL_PATH).c_str(), REGKIND_NONE, lib.Receive()),
             S_OK);
