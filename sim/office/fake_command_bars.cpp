@@ -666,12 +666,11 @@ namespace {
 class HookConnection final : public EventConnection {
  public:
   explicit HookConnection(std::shared_ptr<CommandBarStore::Hook> hook) : hook_(std::move(hook)) {}
-  // Ending a connection lets go of the sink at once, as a connection point's Unadvise does.
+  // Ending a connection lets go of the sink at once, as a connection point's Unadvise does,
+  // unless the store keeps ended sinks.
   ~HookConnection() override {
     hook_->connected = false;
-    if (hook_->keeps_sink) return;
-    EventHandler released = std::move(hook_->handler);
-    hook_->handler = nullptr;
+    if (!hook_->keeps_sink) hook_->handler = nullptr;
   }
   HookConnection(const HookConnection&) = delete;
   HookConnection& operator=(const HookConnection&) = delete;

@@ -31,7 +31,6 @@ inline constexpr ClassIds kWordDesignerIds = {CLSID_WordDesigner, IID__WordDesig
 // Objects alive and class factory locks held; the library may be unloaded at zero.
 void ServerLock() noexcept;
 void ServerUnlock() noexcept;
-bool ServerInUse() noexcept;
 
 // The type information of an interface of the library's own type library, or of one that it
 // refers to through an imported library, loaded from the TYPELIB resource of the module that

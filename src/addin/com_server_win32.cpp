@@ -71,13 +71,9 @@ void ServerUnlock() noexcept {
   --g_server_locks;
 }
 
-bool ServerInUse() noexcept {
-  return g_server_locks != 0 || LiveModuleObjects() != 0;
-}
-
 HRESULT CanUnloadNow() noexcept {
   const std::lock_guard lock(g_server_mutex);
-  if (ServerInUse()) return S_FALSE;
+  if (g_server_locks != 0 || LiveModuleObjects() != 0) return S_FALSE;
   ReleaseThreadStates();
   return S_OK;
 }
