@@ -45,6 +45,8 @@ namespace {
 constexpr const char* kProductKey = "Software\\Orvan software GmbH\\Orvan pdf vatner";
 constexpr int kStartupLimitMs = 1000;  // what Office allows an add-in's OnConnection
 constexpr int kShutdownLimitMs = 500;  // and its OnDisconnection
+// Posted to the host's window: run the step kept for the message box now shown.
+constexpr UINT kRunDuringBox = WM_APP + 1;
 
 [[noreturn]] void Refuse(const ScenarioStep& step, const std::string& message) {
   throw ScenarioError(step.file, step.line, message);
@@ -317,22 +319,29 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
 
   // The window the add-in finds by its class.
   WNDCLASSA window_class{};
-  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.lpfnWndProc = HostWindowProcedure;
   window_class.hInstance = GetModuleHandleA(nullptr);
   window_class.lpszClassName = host_.window_class;
   RegisterClassA(&window_class);
   window_ = reinterpret_cast<std::uintptr_t>(CreateWindowExA(
       0, host_.window_class, kHostNames[static_cast<int>(host_.type)].source, WS_OVERLAPPEDWINDOW,
       0, 0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr));
+  SetWindowLongPtrA(reinterpret_cast<HWND>(window_), GWLP_USERDATA,
+                    reinterpret_cast<LONG_PTR>(this));
   boxes_.emplace([this](const ShownMessageBox& box) {
     transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " + std::to_string(box.style) +
                                   " " + Quote(OneLine(AnsiToUtf8(box.text))));
+    // Posted before the box's answer, so its loop delivers it while the box is still up.
+    if (during_box_) PostMessageA(reinterpret_cast<HWND>(window_), kRunDuringBox, 0, 0);
   });
 }
 
 OfficeSession::~OfficeSession() {
   boxes_.reset();
-  if (window_) DestroyWindow(reinterpret_cast<HWND>(window_));
+  if (window_) {
+    SetWindowLongPtrA(reinterpret_cast<HWND>(window_), GWLP_USERDATA, 0);
+    DestroyWindow(reinterpret_cast<HWND>(window_));
+  }
   _putenv("ORVAN_JOBAPI_STATE=");
   _putenv("ORVAN_PDFVTADDINTRACE=");
   std::error_code ignored;
@@ -362,6 +371,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"macro", &OfficeSession::Macro},
       {"addin-record", &OfficeSession::AddinRecordStep},
       {"registry", &OfficeSession::Registry},
+      {"during", &OfficeSession::During},
       {"expect", &OfficeSession::Expect},
   };
   return steps;
@@ -377,6 +387,7 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
       const auto found = Steps().find(step.words.front());
       if (found == Steps().end()) Refuse(step, "unknown step '" + step.words.front() + "'");
       (this->*found->second)(step);
+      if (during_box_error_) std::rethrow_exception(std::exchange(during_box_error_, nullptr));
       Collect();
     } catch (const std::exception& e) {
       Collect();
@@ -563,6 +574,11 @@ FakeControl* OfficeSession::FindControl(const std::string& tag_or_caption) const
 void OfficeSession::Click(const ScenarioStep& step) {
   FakeControl* control = FindControl(Argument(step, 1, "control tag or caption"));
   if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(step.words[1]));
+  // A modal box owned by the host's window disables it: the user's click does not reach it.
+  if (!IsWindowEnabled(reinterpret_cast<HWND>(window_))) {
+    transcript_.Add("ignored", "click " + Quote(step.words[1]) + ": the host's window is disabled");
+    return;
+  }
   const auto& store = world_->command_bars(host_.type);
   store->event_errors.clear();
   const bool cancelled = store->UserClicks(*control);
@@ -787,6 +803,40 @@ void OfficeSession::Registry(const ScenarioStep& step) {
   if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, data.c_str(),
                       static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
     Refuse(step, "cannot write " + Quote(name) + " under " + key);
+  }
+}
+
+void OfficeSession::During(const ScenarioStep& step) {
+  if (Argument(step, 1, "during: msgbox") != "msgbox") Refuse(step, "during: msgbox STEP...");
+  ScenarioStep kept = step;
+  kept.words.erase(kept.words.begin(), kept.words.begin() + 2);
+  if (kept.words.empty()) Refuse(step, "during msgbox: which step runs while the box is up");
+  if (!Steps().contains(kept.words.front()) || kept.words.front() == "expect" ||
+      kept.words.front() == "during") {
+    Refuse(step, "during msgbox: no such step '" + kept.words.front() + "'");
+  }
+  kept.text = kept.text.substr(kept.text.find(kept.words.front()));
+  during_box_ = std::move(kept);
+}
+
+LRESULT CALLBACK OfficeSession::HostWindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  auto* session = reinterpret_cast<OfficeSession*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == kRunDuringBox && session != nullptr) {
+    session->RunDuringBox();
+    return 0;
+  }
+  return DefWindowProcA(window, message, w, l);
+}
+
+void OfficeSession::RunDuringBox() {
+  if (!during_box_) return;
+  const ScenarioStep step = *std::exchange(during_box_, std::nullopt);
+  transcript_.Add("step", "(while the box is up) " + step.text);
+  // Nothing may leave a window procedure: the error ends the step that showed the box.
+  try {
+    (this->*Steps().at(step.words.front()))(step);
+  } catch (...) {
+    during_box_error_ = std::current_exception();
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -81,6 +82,7 @@ class OfficeSession {
   void Macro(const ScenarioStep& step);
   void AddinRecordStep(const ScenarioStep& step);
   void Registry(const ScenarioStep& step);
+  void During(const ScenarioStep& step);
   // The host's resiliency list ("StartupItems", "DisabledItems") under HKEY_CURRENT_USER.
   std::string ResiliencyKey(const char* list) const;
   void Expect(const ScenarioStep& step);
@@ -94,6 +96,10 @@ class OfficeSession {
   void WritePdf(const PrintRecord& print, const std::string& pdf_printer);
   std::string StateFile() const;
   std::vector<std::string> BarLines() const;
+  // The host window's procedure: it runs the step kept for a message box from inside the box's
+  // message loop, as the host would run what reaches it while the box is up.
+  static LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  void RunDuringBox();
   FakeControl* FindControl(const std::string& tag_or_caption) const;
 
   const HostProgram& host_;
@@ -105,6 +111,8 @@ class OfficeSession {
   std::vector<std::unique_ptr<ConnectedAddin>> addins_;
   std::optional<MessageBoxWatcher> boxes_;
   std::uintptr_t window_ = 0;
+  std::optional<ScenarioStep> during_box_;  // runs while the next message box is up
+  std::exception_ptr during_box_error_;     // what it raised, for the step that showed the box
   bool started_ = false;
   bool printers_given_ = false;
   int expect_failures_ = 0;

@@ -7,7 +7,7 @@ namespace orvan {
 
 Addin::Addin()
     : make_designer_([](AppKind host) -> ObjectRef {
-        auto designer = std::make_shared<AddinDesigner>(host);
+        auto designer = AddinDesigner::Create(host);
         designer->AddinInstance_Initialize();
         return designer;
       }) {}
@@ -37,7 +37,9 @@ void Addin::PushButtonEvent(const Value& /*app*/, const Value& ctl) {
 
 void Addin::CallDesigner(const std::string& member, const Args& args) const {
   if (addin_dsr_.type() != Value::Type::kObject) throw VbError::Runtime(vberr::kObjectRequired);
-  Call(addin_dsr_.AsObject(), member, args);
+  // Held for the call: the client may assign another designer while it runs.
+  const ObjectRef designer = addin_dsr_.AsObject();
+  Call(designer, member, args);
 }
 
 }  // namespace orvan

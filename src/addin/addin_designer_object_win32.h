@@ -26,38 +26,37 @@ template <typename Interface>
 class AddinDesignerObject : public ComObject<Interface, ExtensibilityFace> {
  public:
   AddinDesignerObject(const ClassIds& ids, AppKind host)
-      : ComObject<Interface, ExtensibilityFace>(ids.iid),
-        designer_(std::make_shared<AddinDesigner>(host)) {
+      : ComObject<Interface, ExtensibilityFace>(ids.iid), designer_(AddinDesigner::Create(host)) {
     designer_->AddinInstance_Initialize();
     by_name_ = ComPtr<IDispatch>::Adopt(ExposeObject(designer_));
     this->SetDefaultByName(by_name_.get());
   }
 
   HRESULT STDMETHODCALLTYPE AddinInstance_Initialize() override {
-    return Run([&] { designer_->AddinInstance_Initialize(); });
+    return Run([](AddinDesigner& d) { d.AddinInstance_Initialize(); });
   }
 
   HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode connect_mode,
                                          IDispatch* addin_inst, SAFEARRAY**) override {
-    return RunExtensibility([&] {
-      designer_->IDTExtensibility2_OnConnection(WrapDispatch(application),
-                                                Value(static_cast<std::int32_t>(connect_mode)),
-                                                WrapDispatch(addin_inst));
+    return RunExtensibility([&](AddinDesigner& d) {
+      d.IDTExtensibility2_OnConnection(WrapDispatch(application),
+                                       Value(static_cast<std::int32_t>(connect_mode)),
+                                       WrapDispatch(addin_inst));
     });
   }
   HRESULT STDMETHODCALLTYPE OnDisconnection(ext_DisconnectMode remove_mode, SAFEARRAY**) override {
-    return RunExtensibility([&] {
-      designer_->IDTExtensibility2_OnDisconnection(Value(static_cast<std::int32_t>(remove_mode)));
+    return RunExtensibility([&](AddinDesigner& d) {
+      d.IDTExtensibility2_OnDisconnection(Value(static_cast<std::int32_t>(remove_mode)));
     });
   }
   HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) override {
-    return RunExtensibility([&] { designer_->IDTExtensibility2_OnAddInsUpdate(); });
+    return RunExtensibility([](AddinDesigner& d) { d.IDTExtensibility2_OnAddInsUpdate(); });
   }
   HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) override {
-    return RunExtensibility([&] { designer_->IDTExtensibility2_OnStartupComplete(); });
+    return RunExtensibility([](AddinDesigner& d) { d.IDTExtensibility2_OnStartupComplete(); });
   }
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) override {
-    return RunExtensibility([&] { designer_->IDTExtensibility2_OnBeginShutdown(); });
+    return RunExtensibility([](AddinDesigner& d) { d.IDTExtensibility2_OnBeginShutdown(); });
   }
 
  protected:
@@ -65,14 +64,23 @@ class AddinDesignerObject : public ComObject<Interface, ExtensibilityFace> {
     return IsEqualIID(riid, IID_IDTExtensibility2) ? static_cast<IDTExtensibility2*>(this)
                                                    : nullptr;
   }
+  // Runs a method's body on the designer. The object and its designer are held until the body
+  // returns: the host may release them meanwhile, from a message loop the body runs.
   template <typename Body>
   HRESULT Run(Body&& body) {
-    return Guarded(this->DefaultIid(), std::forward<Body>(body));
+    return RunFor(this->DefaultIid(), std::forward<Body>(body));
   }
   // IDTExtensibility2's failures carry error information of that interface.
   template <typename Body>
   HRESULT RunExtensibility(Body&& body) {
-    return Guarded(IID_IDTExtensibility2, std::forward<Body>(body));
+    return RunFor(IID_IDTExtensibility2, std::forward<Body>(body));
+  }
+  template <typename Body>
+  HRESULT RunFor(REFIID iid, Body&& body) {
+    return this->RunHeld(iid, [&] {
+      const std::shared_ptr<AddinDesigner> designer = designer_;
+      body(*designer);
+    });
   }
   bool SupportsErrorInfo(REFIID riid) const override {
     return IsEqualIID(riid, IID_IDTExtensibility2) ||
@@ -81,9 +89,10 @@ class AddinDesignerObject : public ComObject<Interface, ExtensibilityFace> {
   // A click handler by its vtable: the control and CancelDefault written back.
   HRESULT Click(void (AddinDesigner::*handler)(const ObjectRef&, bool&), _CommandBarButton* ctrl,
                 VARIANT_BOOL* cancel_default) {
-    return Run([&] {
+    if (cancel_default == nullptr) return E_POINTER;
+    return Run([&](AddinDesigner& d) {
       bool cancel = *cancel_default != VARIANT_FALSE;
-      ((*designer_).*handler)(WrapDispatch(ctrl), cancel);
+      (d.*handler)(WrapDispatch(ctrl), cancel);
       *cancel_default = cancel ? VARIANT_TRUE : VARIANT_FALSE;
     });
   }

@@ -48,7 +48,7 @@ class AddinObject final : public ComObject<_Addin> {
  private:
   template <typename Body>
   HRESULT Run(Body&& body) {
-    return Guarded(kIds.iid, std::forward<Body>(body));
+    return RunHeld(kIds.iid, std::forward<Body>(body));
   }
 
   Addin addin_;

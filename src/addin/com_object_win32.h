@@ -8,6 +8,7 @@
 
 #include "OrvanpdfVtAddin.h"
 #include "platform/win32/com_win32.h"
+#include "platform/win32/dispatch_win32.h"
 #include "platform/win32/win32.h"
 #include "support/automation.h"
 
@@ -37,12 +38,8 @@ void ServerUnlock() noexcept;
 // holds this code, once per thread. Null with the failure when there is none.
 HRESULT OwnTypeInfo(REFIID iid, ITypeInfo** out) noexcept;
 
-// The result a method returns for an error: Basic's run-time errors as 0x800A0000 | number,
-// other numbers (HRESULTs) as they are, with description and source set as the thread's error
-// information for the interface, where OLE Automation's dispatch takes them into EXCEPINFO.
-HRESULT ReportError(const VbError& error, REFIID iid) noexcept;
-
-// Runs a method's body; whatever it raises becomes the method's result (see ReportError).
+// Runs a method's body; whatever it raises becomes the method's result (see ReportError in
+// dispatch_win32.h).
 template <typename Body>
 HRESULT Guarded(REFIID iid, Body&& body) noexcept {
   try {
@@ -76,7 +73,7 @@ HRESULT CreateInstance(REFIID iid, void** out) noexcept {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 // The IDispatch of one dual interface, served through its type information: member names,
-// DISPIDs, optional and by-reference arguments as the type library declares them. Names the
+// DISPIDs, optional and by-reference arguments as the type library declares them. Members the
 // library does not have go to the by-name face, when the object has one.
 template <typename Interface>
 class DispatchThroughTypeInfo : public Interface {
@@ -99,9 +96,13 @@ class DispatchThroughTypeInfo : public Interface {
     if (names == nullptr || ids == nullptr) return E_POINTER;
     ComPtr<ITypeInfo> info;
     HRESULT hr = OwnTypeInfo(iid_, info.Receive());
-    if (SUCCEEDED(hr)) hr = info->GetIDsOfNames(names, count, ids);
-    if (FAILED(hr) && by_name_) hr = by_name_->GetIDsOfNames(IID_NULL, names, count, locale, ids);
-    return hr;
+    if (FAILED(hr)) return hr;
+    // A member of the interface is looked up there with its argument names, so that a name it
+    // does not take is unknown; only members the interface lacks go to the by-name face.
+    if (count > 0 && FAILED(info->GetIDsOfNames(names, 1, ids)) && by_name_) {
+      return by_name_->GetIDsOfNames(IID_NULL, names, count, locale, ids);
+    }
+    return info->GetIDsOfNames(names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
@@ -169,6 +170,15 @@ class ComObject : public DispatchThroughTypeInfo<Default>,
 
  protected:
   virtual ~ComObject() { ServerUnlock(); }
+  // Runs a method's body (see Guarded) with the object held until it returns: a client may
+  // release it meanwhile, from a message loop that the body runs.
+  template <typename Body>
+  HRESULT RunHeld(REFIID iid, Body&& body) noexcept {
+    AddRef();
+    const HRESULT hr = Guarded(iid, std::forward<Body>(body));
+    Release();
+    return hr;
+  }
   // Another interface the object answers (this, cast to it), or null.
   virtual void* OtherInterface(REFIID) { return nullptr; }
   // The interfaces whose failures come with error information.

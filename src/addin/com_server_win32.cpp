@@ -105,30 +105,6 @@ HRESULT OwnTypeInfo(REFIID iid, ITypeInfo** out) noexcept {
   }
 }
 
-HRESULT ReportError(const VbError& error, REFIID iid) noexcept {
-  const std::int32_t n = error.number();
-  const HRESULT result = (n > 0 && n <= 0xFFFF) ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, n)
-                                                : static_cast<HRESULT>(n);
-  ComPtr<ICreateErrorInfo> create;
-  if (SUCCEEDED(CreateErrorInfo(create.Receive()))) {
-    try {
-      const std::wstring description = Widen(error.description());
-      const std::wstring source = Widen(error.source());
-      create->SetGUID(iid);
-      create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-      create->SetSource(const_cast<LPOLESTR>(source.c_str()));
-      ComPtr<IErrorInfo> info;
-      if (SUCCEEDED(
-              create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Receive())))) {
-        SetErrorInfo(0, info.get());
-      }
-    } catch (...) {
-      // The number alone still reaches the caller.
-    }
-  }
-  return SUCCEEDED(result) ? E_FAIL : result;
-}
-
 namespace {
 
 #pragma GCC diagnostic push

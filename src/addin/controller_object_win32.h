@@ -60,6 +60,7 @@ class ControllerObject : public ComObject<Interface> {
   }
   HRESULT STDMETHODCALLTYPE BtnEvents_Click(_CommandBarButton* ctrl,
                                             VARIANT_BOOL* cancel_default) override {
+    if (cancel_default == nullptr) return E_POINTER;
     return Run([&] {
       bool cancel = *cancel_default != VARIANT_FALSE;
       controller_->BtnEvents_Click(WrapDispatch(ctrl), cancel);
@@ -80,7 +81,7 @@ class ControllerObject : public ComObject<Interface> {
  protected:
   template <typename Body>
   HRESULT Run(Body&& body) {
-    return Guarded(this->DefaultIid(), std::forward<Body>(body));
+    return this->RunHeld(this->DefaultIid(), std::forward<Body>(body));
   }
 
   std::shared_ptr<HostController> controller_;

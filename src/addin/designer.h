@@ -4,6 +4,7 @@
 // dsrPdfVtAddinPowerpoint wrap one each.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "hosts/host_controller.h"
@@ -15,10 +16,16 @@ namespace orvan {
 // (forwarded to its controller) and, in every host, the two click handlers by name, which is how
 // the automation class Addin reaches them.
 class AddinDesigner final : public Object {
+  struct Key {};  // only Create makes designers: their sinks need the shared owner
+
  public:
   // The designer of Word, Excel or PowerPoint, holding no controller yet: its creator calls
-  // AddinInstance_Initialize, as the host's creation of the object does.
-  explicit AddinDesigner(AppKind host);
+  // AddinInstance_Initialize, as the host's creation of the object does. The designer's sinks
+  // reach it through a weak reference that each event locks, so a host that lets go of the
+  // designer while one of its commands runs (inside a message box or the printer's dialog)
+  // frees it only when the command has returned.
+  static std::shared_ptr<AddinDesigner> Create(AppKind host);
+  AddinDesigner(Key, AppKind host);
   AddinDesigner(const AddinDesigner&) = delete;
   AddinDesigner& operator=(const AddinDesigner&) = delete;
 
@@ -45,17 +52,32 @@ class AddinDesigner final : public Object {
 
   const std::shared_ptr<HostController>& p_mobjDesigner() const { return p_mobjDesigner_; }
 
+  // True while the Start or the Config command runs: a click that arrives meanwhile (from a
+  // nested message loop) does nothing.
+  bool CommandRunning() const { return command_running_; }
+
   Value Get(const std::string& member, const Args& args) override { return Call(member, args); }
   void Put(const std::string& member, const Value& value, const Args& args) override;
   Value Call(const std::string& member, const Args& args) override;
+  bool TakesNamedArgument(const std::string& member, const std::string& name) const override;
 
  private:
-  // The controller; error 91 when there is none.
-  HostController& Controller() const;
-  // A sink whose Click runs the given command of this designer.
-  EventSink ClickSink(void (AddinDesigner::*command)(const ObjectRef&, bool&));
+  using Command = void (AddinDesigner::*)(const ObjectRef&, bool&);
+
+  // The controller, shared for as long as the caller runs: a further AddinInstance_Initialize
+  // replaces the designer's reference but not the caller's. Error 91 when there is none.
+  std::shared_ptr<HostController> Controller() const;
+  // A sink whose Click runs the given command of the designer the weak reference finds.
+  static EventSink ClickSink(const std::shared_ptr<std::weak_ptr<AddinDesigner>>& self,
+                             Command command);
+  // Runs a command unless one is running already.
+  void RunCommand(const std::function<void()>& command);
 
   AppKind host_;
+  // Filled by Create and shared with the sinks' handlers; a handler that a host still calls
+  // after the designer is gone finds nothing in it.
+  std::shared_ptr<std::weak_ptr<AddinDesigner>> self_;
+  bool command_running_ = false;
   std::shared_ptr<HostController> p_mobjDesigner_;
   EventSink p_mctlBtnEvents_;
   EventSink p_mctlBtnEvents2_;

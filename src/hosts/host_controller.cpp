@@ -124,6 +124,7 @@ void HostController::Initialize() {
   // Window handles carry 32 significant bits, also in 64-bit processes.
   global_hwnd_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(window));
   menubar_ = traits_.menu_bar;
+  if (window != 0) SetMessageBoxOwner(window);
 }
 
 void HostController::DoInit(const ObjectRef& application, const Value& connect_mode,

@@ -73,6 +73,8 @@ class HostController final : public Object, public std::enable_shared_from_this<
   Value Get(const std::string& member, const Args& args) override;
   void Put(const std::string& member, const Value& value, const Args& args) override;
   Value Call(const std::string& member, const Args& args) override;
+  // Its members by name take no named arguments.
+  bool TakesNamedArgument(const std::string&, const std::string&) const override { return false; }
 
  private:
   explicit HostController(const HostTraits& traits) : traits_(traits) {}

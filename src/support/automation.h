@@ -78,6 +78,13 @@ class Object {
   virtual std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler);
   // True when the object is a source of those events (what Connect can connect to).
   virtual bool RaisesEvents(EventInterface /*which*/) const { return false; }
+  // Whether the member takes an argument of that name, for a caller that names its arguments
+  // before the call (IDispatch's GetIDsOfNames). Objects that check their arguments themselves
+  // answer true.
+  virtual bool TakesNamedArgument(const std::string& /*member*/,
+                                  const std::string& /*name*/) const {
+    return true;
+  }
 };
 
 // A variable declared WithEvents: the object it refers to and the connection of its handler.

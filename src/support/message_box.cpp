@@ -4,8 +4,16 @@
 
 namespace orvan {
 
+namespace {
+thread_local std::uintptr_t main_window = 0;
+}  // namespace
+
 void MsgBox(const std::string& text, unsigned style, const std::string& title) {
-  CurrentPlatform().ui->ShowMessage(text, title, style);
+  CurrentPlatform().ui->ShowMessage(text, title, style, main_window);
+}
+
+void SetMessageBoxOwner(std::uintptr_t window) {
+  main_window = window;
 }
 
 }  // namespace orvan

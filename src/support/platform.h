@@ -66,8 +66,11 @@ class ModuleApi {
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
-  // Shows a modal box and returns the button's command id. An empty title gives the system's.
-  virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style) = 0;
+  // Shows a box modal to the host (owned by the thread's active window, else by the host's
+  // main window when not 0) and returns the button's command id. An empty title gives the
+  // system's.
+  virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style,
+                          std::uintptr_t main_window) = 0;
   // FindWindowA by class name alone (any letter case): the first top-level window of that
   // class, 0 when there is none.
   virtual std::uintptr_t FindWindowByClass(const std::string& class_name) = 0;

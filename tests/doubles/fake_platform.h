@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "doubles/memory_registry.h"
@@ -75,12 +76,16 @@ struct ShownMessageBox {
 // Records the boxes shown and answers OK; finds no top-level window.
 class RecordingUi final : public UserInterface {
  public:
-  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style,
+                  std::uintptr_t) override {
     boxes.push_back({text, title, style});
+    // What the host does while the box is up (its modal loop dispatches other calls).
+    if (while_shown) std::exchange(while_shown, nullptr)();
     return 1;
   }
   std::uintptr_t FindWindowByClass(const std::string&) override { return 0; }
   std::vector<ShownMessageBox> boxes;
+  std::function<void()> while_shown;  // run once, by the next box
 };
 
 // Libraries by name with their exported functions; code runs are recorded, not executed.

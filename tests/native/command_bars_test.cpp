@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "addin/designer.h"
 #include "commandbars/command_bar_names.h"
@@ -150,7 +152,7 @@ class AddinTest : public CommandBarsTest {
     type_ = type;
     host_ = std::make_unique<sim::FakeOfficeHost>(type, fakes_.office);
     host_->Open(sim::DocumentData::SavedIn("C:\\Berichte"));
-    designer_ = std::make_unique<AddinDesigner>(host_->application()->Kind());
+    designer_ = AddinDesigner::Create(host_->application()->Kind());
     designer_->AddinInstance_Initialize();
     designer_->IDTExtensibility2_OnConnection(host_->application(), 1, nullptr);
   }
@@ -165,7 +167,7 @@ class AddinTest : public CommandBarsTest {
 
   HostType type_ = HostType::kWord;
   std::unique_ptr<sim::FakeOfficeHost> host_;
-  std::unique_ptr<AddinDesigner> designer_;
+  std::shared_ptr<AddinDesigner> designer_;
 };
 
 TEST_F(AddinTest, WithoutThePrinterTheAddinRemovesTheBarsAnEarlierRunLeftAndStaysQuiet) {
@@ -202,6 +204,30 @@ TEST_F(AddinTest, AHostErrorWhileSwitchingPrintersIsShownWithItsCode) {
                           "Orvan pdf Vatner COM Add-In", 48}}));
   EXPECT_TRUE(fakes_.office->prints.empty());
   EXPECT_TRUE(api_.jobs.empty());
+}
+
+// While the print command's box is up (PowerPoint: a presentation without slides) the host's
+// message loop runs other calls: a second click does nothing, and a host that replaces the
+// controller or lets go of the add-in frees them only when the command has returned, which
+// still switches the printer back (under AddressSanitizer a freed controller fails here).
+TEST_F(AddinTest, WhatTheHostDoesWhileTheCommandsBoxIsUpLeavesTheCommandWhole) {
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"a second click", [this] { Store().UserClicks(*Control(kStartTag)); }},
+      {"the controller replaced", [this] { designer_->AddinInstance_Initialize(); }},
+      {"the add-in released", [this] { designer_.reset(); }},
+  };
+  for (const auto& [name, during_box] : cases) {
+    SCOPED_TRACE(name);
+    Start(HostType::kPowerPoint);
+    host_->Open(sim::DocumentData::SavedIn("C:\\Folien")).slides = 0;
+    Boxes().clear();
+    fakes_.ui.while_shown = during_box;
+    Store().UserClicks(*Control(kStartTag));
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(host_->active_printer(), "HP LaserJet 4");
+    EXPECT_TRUE(api_.jobs.empty());
+    designer_.reset();
+  }
 }
 
 }  // namespace

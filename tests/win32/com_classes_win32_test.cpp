@@ -3,7 +3,10 @@
 // IDTExtensibility2 as an IDispatch of its own, and Addin starting the designer of the host an
 // application belongs to. Macros call the members by name in the scenarios (addin_classes.vbs,
 // word_macro.vbs).
+#include <vector>
+
 #include "doubles/fake_platform.h"
+#include "platform/win32/wide_text_win32.h"
 #include "win32/com_client_win32.h"
 
 namespace orvan::testing {
@@ -126,6 +129,29 @@ void StartAndStop(ComServerTest& test) {
 
 TEST_F(ComServerTest, AddinStartsAndStopsTheDesignerOfTheApplicationsHost) {
   StartAndStop(*this);
+}
+
+// Word's designer names its members' arguments as the type library declares them, and those of
+// the members it answers by name as they take them; any other name is unknown (Basic's 448),
+// never a reason to look the member up by name instead.
+TEST_F(ComServerTest, ArgumentNamesAMemberDoesNotTakeAreUnknown) {
+  const auto word = Create(kClasses[3]);
+  ASSERT_TRUE(word);
+  const std::pair<std::vector<const wchar_t*>, HRESULT> cases[] = {
+      {{L"p_mctlBtnEvents_Click", L"Ctrl", L"CancelDefault"}, S_OK},
+      {{L"p_mctlBtnEvents_Click", L"Ctrl", L"Cancel"}, DISP_E_UNKNOWNNAME},
+      {{L"DoInit", L"Application", L"addininst"}, S_OK},
+      {{L"DoInit", L"App"}, DISP_E_UNKNOWNNAME},
+  };
+  for (const auto& [names, expected] : cases) {
+    SCOPED_TRACE(win32::Narrow(names[0]) + " " + win32::Narrow(names.back()));
+    std::vector<DISPID> ids(names.size(), 0);
+    EXPECT_EQ(word->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()),
+                                  static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT, ids.data()),
+              expected);
+    EXPECT_NE(ids[0], DISPID_UNKNOWN);
+    EXPECT_EQ(ids.back() == DISPID_UNKNOWN, FAILED(expected));
+  }
 }
 
 }  // namespace

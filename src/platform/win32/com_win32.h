@@ -166,6 +166,14 @@ class SingleInterfaceObject : public Interface {
 
  protected:
   virtual ~SingleInterfaceObject() { --g_live_module_objects; }
+  // A new reference unless the last one is already gone (the object is being destroyed).
+  bool TryAddRef() noexcept {
+    ULONG count = references_.load();
+    while (count != 0) {
+      if (references_.compare_exchange_weak(count, count + 1)) return true;
+    }
+    return false;
+  }
   // Another interface the object answers (this, cast to it; no reference added), or null.
   virtual void* OtherInterface(REFIID) { return nullptr; }
 

@@ -9,6 +9,7 @@
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/event_point_win32.h"
+#include "platform/win32/typed_faces_win32.h"
 
 namespace orvan::win32 {
 
@@ -220,10 +221,8 @@ MemberNames& Names() {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// Our objects as IDispatch, answering the host's application interface where they have one and
-// the command bar button interface for a button (as IDispatch: callers reach it by name only).
 // An IDispatch of ours without type information: reference counting, QueryInterface for
-// IUnknown, IDispatch and what the derived class answers besides, and no type info.
+// IUnknown, IDispatch and what the derived class adds, and no type info.
 class UntypedDispatch : public SingleInterfaceObject<IDispatch, IID_IDispatch> {
  public:
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -235,30 +234,111 @@ class UntypedDispatch : public SingleInterfaceObject<IDispatch, IID_IDispatch> {
     if (info) *info = nullptr;
     return DISP_E_BADINDEX;
   }
-
- protected:
-  // Interfaces beyond IUnknown and IDispatch that the object answers as its IDispatch.
-  virtual bool Answers(REFIID riid) const = 0;
-  void* OtherInterface(REFIID riid) override {
-    return Answers(riid) ? static_cast<IDispatch*>(this) : nullptr;
-  }
 };
 
-// Our objects' events go to clients through connection points, as Office's objects raise theirs.
+// The connection points an object serves, enumerated for a client.
+class PointEnumerator final
+    : public SingleInterfaceObject<IEnumConnectionPoints, IID_IEnumConnectionPoints> {
+ public:
+  explicit PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next = 0)
+      : points_(std::move(points)), next_(next) {}
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
+    if (out == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
+    ULONG given = 0;
+    for (; given < count && next_ < points_.size(); ++given, ++next_) {
+      out[given] = ComPtr<IConnectionPoint>(points_[next_]).Detach();
+    }
+    if (fetched) *fetched = given;
+    return given == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    const std::size_t left = points_.size() - next_;
+    next_ += std::min<std::size_t>(count, left);
+    return count <= left ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    try {
+      *out = new PointEnumerator(points_, next_);
+      return S_OK;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+ private:
+  ~PointEnumerator() override = default;
+
+  std::vector<ComPtr<IConnectionPoint>> points_;
+  std::size_t next_;
+};
+
+class ObjectDispatch;
+
+// The wrapper of each of our objects that a client holds, so that the same object is one COM
+// identity however often it is handed out (Basic's Is compares identities).
+class Wrappers {
+ public:
+  std::mutex mutex;
+  std::map<const Object*, ObjectDispatch*> live;
+};
+Wrappers& LiveWrappers() {
+  static Wrappers* wrappers = new Wrappers;  // never destroyed: wrappers may outlive statics
+  return *wrappers;
+}
+
+// Our objects as IDispatch, by member name; a host's application interface and the command bar
+// button interface through their typed faces; and connection points for the events the object
+// raises.
 class ObjectDispatch final : public UntypedDispatch, public IConnectionPointContainer {
  public:
   explicit ObjectDispatch(ObjectRef object)
       : object_(std::move(object)),
         points_{{this, object_, EventInterface::kCommandBarButtonEvents},
-                {this, object_, EventInterface::kCommandBarsEvents}} {}
+                {this, object_, EventInterface::kCommandBarsEvents}},
+        word_(this, object_.get()),
+        excel_(this, object_.get()),
+        powerpoint_(this, object_.get()),
+        button_(this, object_.get()) {}
 
-  bool Answers(REFIID riid) const override {
-    return IsEqualIID(riid, ApplicationIid()) || IsButtonRequest(riid);
+  // The object's wrapper: the live one, else a new one (a new reference either way).
+  static IDispatch* For(const ObjectRef& object) {
+    Wrappers& wrappers = LiveWrappers();
+    const std::lock_guard<std::mutex> lock(wrappers.mutex);
+    const auto found = wrappers.live.find(object.get());
+    if (found != wrappers.live.end() && found->second->TryAddRef()) {
+      return static_cast<IDispatch*>(found->second);
+    }
+    auto* created = new ObjectDispatch(object);  // owns itself through its references
+    wrappers.live[object.get()] = created;
+    return static_cast<IDispatch*>(created);
   }
+
   void* OtherInterface(REFIID riid) override {
-    return IsEqualIID(riid, IID_IConnectionPointContainer)
-               ? static_cast<IConnectionPointContainer*>(this)
-               : UntypedDispatch::OtherInterface(riid);
+    if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
+      return static_cast<IConnectionPointContainer*>(this);
+    }
+    try {
+      const AppKind kind = object_->Kind();
+      if (kind == AppKind::kWord && IsEqualIID(riid, kIidWordApplication)) return &word_;
+      if (kind == AppKind::kExcel && IsEqualIID(riid, kIidExcelApplication)) return &excel_;
+      if (kind == AppKind::kPowerPoint && IsEqualIID(riid, kIidPowerPointApplication)) {
+        return &powerpoint_;
+      }
+      if ((IsEqualIID(riid, kIidCommandBarButton) || IsEqualIID(riid, IID_CommandBarControl)) &&
+          object_->Implements(OfficeInterface::kCommandBarButton)) {
+        return &button_;
+      }
+    } catch (...) {
+      // An object that cannot tell answers nothing more.
+    }
+    return nullptr;
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     return UntypedDispatch::QueryInterface(riid, out);
@@ -266,9 +346,22 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
   ULONG STDMETHODCALLTYPE AddRef() override { return UntypedDispatch::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return UntypedDispatch::Release(); }
 
-  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-    if (points) *points = nullptr;
-    return E_NOTIMPL;
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    try {
+      std::vector<ComPtr<IConnectionPoint>> points;
+      for (EventPoint& point : points_) {
+        ComPtr<IConnectionPoint> found;
+        if (FindConnectionPoint(EventsIid(point.which()), found.Receive()) == S_OK) {
+          points.push_back(std::move(found));
+        }
+      }
+      *out = new PointEnumerator(std::move(points));
+      return S_OK;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
   }
   // A point for the event interfaces of Office's command bars that the object raises.
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
@@ -292,15 +385,28 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
                                           DISPID* ids) override {
     if (names == nullptr || ids == nullptr) return E_POINTER;
     try {
-      for (UINT i = 0; i < count; ++i)
-        ids[i] = Names().IdOf(names[i]);
-      return S_OK;
+      // The member, then the names of its arguments: a name it does not take is unknown.
+      HRESULT hr = S_OK;
+      const std::string member = count > 0 ? Narrow(names[0]) : std::string();
+      for (UINT i = 0; i < count; ++i) {
+        if (i > 0 && !object_->TakesNamedArgument(member, Narrow(names[i]))) {
+          ids[i] = DISPID_UNKNOWN;
+          hr = DISP_E_UNKNOWNNAME;
+        } else {
+          ids[i] = Names().IdOf(names[i]);
+        }
+      }
+      return hr;
     } catch (...) {
       return E_OUTOFMEMORY;
     }
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
+                                   VARIANT* result, EXCEPINFO* info, UINT* bad_argument) override {
+    // This wrapper and its object stay alive until the call returns, whatever the client
+    // releases from a message loop the call runs.
+    const ComPtr<IDispatch> self = ComPtr<IDispatch>::Share(this);
+    const ObjectRef object = object_;
     try {
       std::string member;
       if (id != DISPID_VALUE && !Names().NameOf(id, &member)) return DISP_E_MEMBERNOTFOUND;
@@ -316,9 +422,10 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
         if (arg_id == DISPID_PROPERTYPUT) {
           put_value = v;
           has_put_value = true;
-        } else if (Names().NameOf(arg_id, &name)) {
+        } else if (Names().NameOf(arg_id, &name) && object->TakesNamedArgument(member, name)) {
           args.named.push_back({name, v});
         } else {
+          if (bad_argument) *bad_argument = i;
           return DISP_E_PARAMNOTFOUND;
         }
       }
@@ -328,11 +435,11 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
       Value value;
       if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (!has_put_value) return DISP_E_PARAMNOTOPTIONAL;
-        object_->Put(member, put_value, args);
+        object->Put(member, put_value, args);
       } else if (flags & DISPATCH_PROPERTYGET) {
-        value = GetThroughDefaultMember(member, args);
+        value = GetThroughDefaultMember(object, member, args);
       } else {
-        value = object_->Call(member, args);
+        value = object->Call(member, args);
       }
       if (result) ToVariant(value, result);
       return S_OK;
@@ -346,46 +453,33 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
   }
 
  private:
-  ~ObjectDispatch() override = default;
+  ~ObjectDispatch() override {
+    Wrappers& wrappers = LiveWrappers();
+    const std::lock_guard<std::mutex> lock(wrappers.mutex);
+    const auto found = wrappers.live.find(object_.get());
+    if (found != wrappers.live.end() && found->second == this) wrappers.live.erase(found);
+  }
 
   // A property read with arguments it does not take hands them to the default member of the
   // object it gives, as OLE Automation's type-library dispatch does: CommandBars("Name").
-  Value GetThroughDefaultMember(const std::string& member, const Args& args) {
+  static Value GetThroughDefaultMember(const ObjectRef& object, const std::string& member,
+                                       const Args& args) {
     try {
-      return object_->Get(member, args);
+      return object->Get(member, args);
     } catch (const VbError& e) {
       if (e.number() != vberr::kWrongArgumentCount || args.empty() || member.empty()) throw;
-      const ObjectRef object = AsObject(object_->Get(member, Args{}));
-      if (!object) throw;
-      return object->Get(kDefaultMember, args);
+      const ObjectRef item = AsObject(object->Get(member, Args{}));
+      if (!item) throw;
+      return item->Get(kDefaultMember, args);
     }
-  }
-
-  bool IsButtonRequest(REFIID riid) const {
-    try {
-      return IsEqualIID(riid, kIidCommandBarButton) &&
-             object_->Implements(OfficeInterface::kCommandBarButton);
-    } catch (...) {
-      return false;
-    }
-  }
-
-  const IID& ApplicationIid() const {
-    switch (object_->Kind()) {
-      case AppKind::kWord:
-        return kIidWordApplication;
-      case AppKind::kExcel:
-        return kIidExcelApplication;
-      case AppKind::kPowerPoint:
-        return kIidPowerPointApplication;
-      case AppKind::kOther:
-        break;
-    }
-    return IID_IDispatch;
   }
 
   ObjectRef object_;
   EventPoint points_[2];  // by EventInterface
+  ApplicationFace<_WordApplication> word_;
+  ApplicationFace<_ExcelApplication> excel_;
+  ApplicationFace<_PowerPointApplication> powerpoint_;
+  ButtonFace button_;
 };
 
 // The sink a connection point calls: an IDispatch answering one event dispinterface, whose
@@ -398,7 +492,9 @@ class EventSinkDispatch final : public UntypedDispatch {
 
   void Disconnect() { handler_ = nullptr; }
 
-  bool Answers(REFIID riid) const override { return IsEqualIID(riid, events_); }
+  void* OtherInterface(REFIID riid) override {
+    return IsEqualIID(riid, events_) ? static_cast<IDispatch*>(this) : nullptr;
+  }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
                                           DISPID* ids) override {
     if (ids == nullptr) return E_POINTER;
@@ -498,7 +594,7 @@ IDispatch* ExposeObject(const ObjectRef& object) {
     host->dispatch()->AddRef();
     return host->dispatch();
   }
-  return new ObjectDispatch(object);  // the COM object owns itself through its references
+  return ObjectDispatch::For(object);
 }
 
 void ToVariant(const Value& value, VARIANT* out) {
@@ -602,6 +698,30 @@ VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info) {
   *help.Receive() = std::exchange(info->bstrHelpFile, nullptr);
   const std::int32_t number = info->wCode != 0 ? info->wCode : ErrorNumber(info->scode);
   return VbError(number, BstrText(description.get()), BstrText(source.get()));
+}
+
+HRESULT ReportError(const VbError& error, REFIID iid) noexcept {
+  const std::int32_t n = error.number();
+  const HRESULT result = (n > 0 && n <= 0xFFFF) ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, n)
+                                                : static_cast<HRESULT>(n);
+  ComPtr<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(create.Receive()))) {
+    try {
+      const std::wstring description = Widen(error.description());
+      const std::wstring source = Widen(error.source());
+      create->SetGUID(iid);
+      create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+      create->SetSource(const_cast<LPOLESTR>(source.c_str()));
+      ComPtr<IErrorInfo> info;
+      if (SUCCEEDED(
+              create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Receive())))) {
+        SetErrorInfo(0, info.get());
+      }
+    } catch (...) {
+      // The number alone still reaches the caller.
+    }
+  }
+  return SUCCEEDED(result) ? E_FAIL : result;
 }
 
 void FillExcepInfo(const VbError& error, EXCEPINFO* info) {

@@ -23,7 +23,8 @@ const IID& EventsIid(EventInterface which);
 ObjectRef WrapDispatch(IDispatch* dispatch);
 
 // A new reference to an IDispatch for the object: the host's own for a wrapped host object,
-// else one that serves our object by member name. Null for nothing.
+// else one that serves our object by member name, the same one for as long as a client holds
+// it (one COM identity per object). Null for nothing.
 IDispatch* ExposeObject(const ObjectRef& object);
 
 // Values and VARIANTs; the VARIANT receives new references and strings.
@@ -35,5 +36,11 @@ Value FromVariant(const VARIANT& variant);
 VbError ErrorFromResult(HRESULT hr, EXCEPINFO* info);
 // Fills EXCEPINFO from an error of ours (the reverse of ErrorFromResult).
 void FillExcepInfo(const VbError& error, EXCEPINFO* info);
+
+// The result a method of a typed interface returns for an error: Basic's run-time errors as
+// 0x800A0000 | number, other numbers (HRESULTs) as they are, with description and source set
+// as the thread's error information for the interface, where OLE Automation's dispatch takes
+// them into EXCEPINFO.
+HRESULT ReportError(const VbError& error, REFIID iid) noexcept;
 
 }  // namespace orvan::win32

@@ -23,6 +23,8 @@ class EventPoint final : public IConnectionPoint {
   EventPoint(const EventPoint&) = delete;
   EventPoint& operator=(const EventPoint&) = delete;
 
+  EventInterface which() const { return which_; }
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return container_->AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return container_->Release(); }

@@ -71,8 +71,29 @@ class FunctionTable {
 
 }  // namespace
 
+namespace {
+
+// A drive-rooted ("C:\...") or UNC ("\\server\...") path, as opposed to a bare file name.
+bool IsFullPath(const std::string& name) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (name.size() >= 3 && name[1] == ':' && separator(name[2])) return true;
+  return name.size() >= 2 && separator(name[0]) && separator(name[1]);
+}
+
+}  // namespace
+
 NativeCode::Module Win32NativeCode::Load(const std::string& name) {
-  return reinterpret_cast<Module>(LoadLibraryA(Utf8ToAnsi(name).c_str()));
+  const std::string ansi = Utf8ToAnsi(name);
+  if (!IsFullPath(name)) return reinterpret_cast<Module>(LoadLibraryA(ansi.c_str()));
+  // A library given by its full path finds its own dependencies beside it and in the system,
+  // never in the current directory (often the document's folder).
+  HMODULE module = LoadLibraryExA(
+      ansi.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+    // A system without those search flags: the library's folder still comes first.
+    module = LoadLibraryExA(ansi.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return reinterpret_cast<Module>(module);
 }
 
 void Win32NativeCode::Free(Module module) {

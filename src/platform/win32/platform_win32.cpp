@@ -104,6 +104,11 @@ bool Win32TextFiles::Append(const std::string& path, std::string_view bytes) {
 void Win32MessagePump::ProcessPendingMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // The host's own loop ends on it: put it back and stop here.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -118,10 +123,23 @@ std::uint32_t Win32ModuleApi::ModuleFileName(Handle module, char* buffer, std::u
 }
 
 int Win32UserInterface::ShowMessage(const std::string& text, const std::string& title,
-                                    unsigned style) {
-  const std::string ansi_title = Utf8ToAnsi(title);
-  return MessageBoxA(nullptr, Utf8ToAnsi(text).c_str(),
-                     ansi_title.empty() ? nullptr : ansi_title.c_str(), style);
+                                    unsigned style, std::uintptr_t main_window) {
+  // Modal to the host, as Basic's boxes are: owned by the thread's active window, else by the
+  // host's main window; with neither, every window of the thread is disabled meanwhile.
+  HWND owner = GetActiveWindow();
+  if (owner == nullptr && main_window != 0) {
+    // Only a window of this process: another one's would tie the two processes' input.
+    const auto window = reinterpret_cast<HWND>(main_window);
+    DWORD process = 0;
+    if (IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
+        process == GetCurrentProcessId()) {
+      owner = window;
+    }
+  }
+  if (owner == nullptr) style |= MB_TASKMODAL;
+  const std::wstring wide_title = Widen(title);
+  return MessageBoxW(owner, Widen(text).c_str(), wide_title.empty() ? nullptr : wide_title.c_str(),
+                     style);
 }
 
 std::uintptr_t Win32UserInterface::FindWindowByClass(const std::string& class_name) {

@@ -53,7 +53,8 @@ class Win32ModuleApi final : public ModuleApi {
 
 class Win32UserInterface final : public UserInterface {
  public:
-  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override;
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style,
+                  std::uintptr_t main_window) override;
   std::uintptr_t FindWindowByClass(const std::string& class_name) override;
 };
 
