@@ -97,5 +97,17 @@ TEST_F(FuncCallWin32, AFailedLoadUnloadsTheLibraryHeldBefore) {
   EXPECT_EQ(GetModuleHandleA("orvan_test_callee.dll"), nullptr);
 }
 
+// A library named by its full path gets its companion library from its own folder, not the one
+// of the same name in the current directory (often the document's folder).
+TEST_F(FuncCallWin32, ALibrarysCompanionComesFromItsFolderNotTheCurrentDirectory) {
+  char former[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, former), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(ORVAN_COMPANION_DIR "\\planted"));
+  caller_.LibraryName(ORVAN_COMPANION_DIR "\\beside\\orvan_test_companion_user.dll");
+  SetCurrentDirectoryA(former);
+  ASSERT_TRUE(caller_.LibraryLoaded());
+  EXPECT_EQ(Call("NumberOfTheCompanion", {}), 1);
+}
+
 }  // namespace
 }  // namespace orvan::testing

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/platform_win32.h"
 #include "platform/win32/win32.h"
 #include "support/mod_window.h"
 
@@ -25,6 +26,18 @@ TEST(ModWindowWin32, HostModuleNameAndAddinFolderFollowTheLoadedModules) {
   ASSERT_NE(addin, nullptr) << "cannot load " << ORVAN_ADDIN_DLL_PATH;
   EXPECT_STRCASEEQ(GetAddinFolder().c_str(), FolderOf(ORVAN_ADDIN_DLL_PATH).c_str());
   FreeLibrary(addin);
+}
+
+// The messages the add-in processes while it waits (Basic's DoEvents) stop at the host's quit
+// message, which stays for the host's own loop, with its exit code.
+TEST(ModWindowWin32, ProcessingPendingMessagesLeavesTheQuitMessageToTheHost) {
+  PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+  PostQuitMessage(5);
+  win32::Win32MessagePump().ProcessPendingMessages();
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 5u);
 }
 
 }  // namespace
