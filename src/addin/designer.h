@@ -52,10 +52,6 @@ class AddinDesigner final : public Object {
 
   const std::shared_ptr<HostController>& p_mobjDesigner() const { return p_mobjDesigner_; }
 
-  // True while the Start or the Config command runs: a click that arrives meanwhile (from a
-  // nested message loop) does nothing.
-  bool CommandRunning() const { return command_running_; }
-
   Value Get(const std::string& member, const Args& args) override { return Call(member, args); }
   void Put(const std::string& member, const Value& value, const Args& args) override;
   Value Call(const std::string& member, const Args& args) override;
@@ -70,7 +66,8 @@ class AddinDesigner final : public Object {
   // A sink whose Click runs the given command of the designer the weak reference finds.
   static EventSink ClickSink(const std::shared_ptr<std::weak_ptr<AddinDesigner>>& self,
                              Command command);
-  // Runs a command unless one is running already.
+  // Runs a command unless one is running already: a click that arrives meanwhile (from a nested
+  // message loop) does nothing.
   void RunCommand(const std::function<void()>& command);
 
   AppKind host_;
