@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace orvan::sim {
 namespace {
@@ -269,6 +270,7 @@ class ExportCall {
           j != nullptr && Expect(job, outcome != nullptr, "outcome") && PrinterReady(job, *j)) {
         state_.dialogs.push_back(DialogSeen{j->properties, state_.stored_settings});
         *outcome = state_.dialog_outcome;
+        if (state_.while_dialog_shown) std::exchange(state_.while_dialog_shown, nullptr)();
         detail = "outcome=" + std::to_string(*outcome);
         result = 1;
       }

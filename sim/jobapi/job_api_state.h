@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -67,6 +68,9 @@ struct JobApiState {
   std::map<std::int32_t, LastError> job_errors;
   std::vector<DialogSeen> dialogs;  // one per opened property dialog, in order
   std::vector<std::string> log;     // one line per call: name(arguments) = result
+  // Run once by the next property dialog while it is up (the caller's nested message loop); in
+  // process only, never saved.
+  std::function<void()> while_dialog_shown;
 
   static std::map<std::string, std::string> DefaultSettings();
 };
