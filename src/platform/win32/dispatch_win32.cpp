@@ -289,8 +289,9 @@ class Wrappers {
   std::map<const Object*, ObjectDispatch*> live;
 };
 Wrappers& LiveWrappers() {
-  static Wrappers* wrappers = new Wrappers;  // never destroyed: wrappers may outlive statics
-  return *wrappers;
+  // Destroyed with the module, which is unloaded only when no wrapper is left.
+  static Wrappers wrappers;
+  return wrappers;
 }
 
 // Our objects as IDispatch, by member name; a host's application interface and the command bar
