@@ -2,8 +2,9 @@
 
 #include <atomic>
 #include <mutex>
-#include <new>
 #include <vector>
+
+#include "support/never_destroyed.h"
 
 namespace orvan {
 namespace {
@@ -15,11 +16,10 @@ struct Registry {
 };
 
 // Never destroyed: at process exit the states left are not freed, since their clean-up (freeing
-// a library) must not run from DllMain. A storage of static duration keeps them reachable.
+// a library) must not run from DllMain.
 Registry& TheRegistry() {
-  alignas(Registry) static unsigned char storage[sizeof(Registry)];
-  static Registry* const registry = new (storage) Registry;
-  return *registry;
+  static NeverDestroyed<Registry> registry;
+  return registry.get();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/win32/com_win32.h"
 #include "platform/win32/event_point_win32.h"
 #include "platform/win32/typed_faces_win32.h"
+#include "support/never_destroyed.h"
 
 namespace orvan::win32 {
 
@@ -288,10 +289,11 @@ class Wrappers {
   std::mutex mutex;
   std::map<const Object*, ObjectDispatch*> live;
 };
+// Never destroyed: a host may release wrappers in its own clean-up at exit, after the module's
+// static destructors have run.
 Wrappers& LiveWrappers() {
-  // Destroyed with the module, which is unloaded only when no wrapper is left.
-  static Wrappers wrappers;
-  return wrappers;
+  static NeverDestroyed<Wrappers> wrappers;
+  return wrappers.get();
 }
 
 // Our objects as IDispatch, by member name; a host's application interface and the command bar
