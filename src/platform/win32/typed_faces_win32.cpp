@@ -39,7 +39,7 @@ HRESULT ButtonFace::get_Caption(BSTR* value) {
   return GetText("Caption", value);
 }
 HRESULT ButtonFace::put_Caption(BSTR value) {
-  return PutValue("Caption", Value(BstrText(value)));
+  return Member([&](Object& o) { o.Put("Caption", Value(BstrText(value))); });
 }
 HRESULT ButtonFace::get_Enabled(VARIANT_BOOL* value) {
   return GetFlag("Enabled", value);
@@ -51,7 +51,7 @@ HRESULT ButtonFace::get_Tag(BSTR* value) {
   return GetText("Tag", value);
 }
 HRESULT ButtonFace::put_Tag(BSTR value) {
-  return PutValue("Tag", Value(BstrText(value)));
+  return Member([&](Object& o) { o.Put("Tag", Value(BstrText(value))); });
 }
 HRESULT ButtonFace::Delete(VARIANT temporary) {
   return Member([&](Object& o) {
