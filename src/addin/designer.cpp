@@ -51,12 +51,12 @@ std::shared_ptr<HostController> AddinDesigner::Controller() const {
 }
 
 void AddinDesigner::RunCommand(const std::function<void()>& command) {
-  if (command_running_) return;
-  command_running_ = true;
+  static thread_local bool running = false;
+  if (running) return;
+  running = true;
   struct Done {
-    bool& running;
     ~Done() { running = false; }
-  } done{command_running_};
+  } done;
   command();
 }
 

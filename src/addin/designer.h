@@ -66,15 +66,15 @@ class AddinDesigner final : public Object {
   // A sink whose Click runs the given command of the designer the weak reference finds.
   static EventSink ClickSink(const std::shared_ptr<std::weak_ptr<AddinDesigner>>& self,
                              Command command);
-  // Runs a command unless one is running already: a click that arrives meanwhile (from a nested
-  // message loop) does nothing.
-  void RunCommand(const std::function<void()>& command);
+  // Runs a command unless one is running already on this thread (of any designer: they share the
+  // thread's job API library and the host's printer): a click that arrives meanwhile (from a
+  // nested message loop) does nothing.
+  static void RunCommand(const std::function<void()>& command);
 
   AppKind host_;
   // Filled by Create and shared with the sinks' handlers; a handler that a host still calls
   // after the designer is gone finds nothing in it.
   std::shared_ptr<std::weak_ptr<AddinDesigner>> self_;
-  bool command_running_ = false;
   std::shared_ptr<HostController> p_mobjDesigner_;
   EventSink p_mctlBtnEvents_;
   EventSink p_mctlBtnEvents2_;

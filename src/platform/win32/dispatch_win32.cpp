@@ -299,7 +299,9 @@ Wrappers& LiveWrappers() {
 // Our objects as IDispatch, by member name; a host's application interface and the command bar
 // button interface through their typed faces; and connection points for the events the object
 // raises.
-class ObjectDispatch final : public UntypedDispatch, public IConnectionPointContainer {
+class ObjectDispatch final : public UntypedDispatch,
+                             public IConnectionPointContainer,
+                             public ISupportErrorInfo {
  public:
   explicit ObjectDispatch(ObjectRef object)
       : object_(std::move(object)),
@@ -327,6 +329,7 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
     if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
       return static_cast<IConnectionPointContainer*>(this);
     }
+    if (IsEqualIID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
     try {
       const AppKind kind = object_->Kind();
       if (kind == AppKind::kWord && IsEqualIID(riid, kIidWordApplication)) return &word_;
@@ -348,6 +351,16 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return UntypedDispatch::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return UntypedDispatch::Release(); }
+
+  // The typed faces report their failures with error information.
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+    for (const IID* typed :
+         {&kIidWordApplication, &kIidExcelApplication, &kIidPowerPointApplication,
+          &kIidCommandBarButton, &IID_CommandBarControl}) {
+      if (IsEqualIID(riid, *typed)) return S_OK;
+    }
+    return S_FALSE;
+  }
 
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
     if (out == nullptr) return E_POINTER;
@@ -404,8 +417,9 @@ class ObjectDispatch final : public UntypedDispatch, public IConnectionPointCont
       return E_OUTOFMEMORY;
     }
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* info, UINT* bad_argument) override {
+    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     // This wrapper and its object stay alive until the call returns, whatever the client
     // releases from a message loop the call runs.
     const ComPtr<IDispatch> self = ComPtr<IDispatch>::Share(this);
