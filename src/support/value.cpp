@@ -158,7 +158,9 @@ double NumericValue(std::string_view text) {
          (number.back() == 'E' || number.back() == '+' || number.back() == '-')) {
     number.pop_back();
   }
-  return std::strtod(number.c_str(), nullptr);
+  const double value = std::strtod(number.c_str(), nullptr);
+  if (std::isinf(value)) throw VbError::Runtime(vberr::kOverflow);
+  return value;
 }
 
 }  // namespace orvan

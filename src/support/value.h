@@ -83,7 +83,7 @@ std::int32_t ToLong(const Value& v);
 std::int16_t ToInteger(const Value& v);
 
 // Val: the leading decimal number of text (up to its first zero character), blanks anywhere
-// ignored; 0 when there is none.
+// ignored; 0 when there is none. Beyond the range of a Double it overflows (error 6).
 double NumericValue(std::string_view text);
 
 // A floating-point number as Basic prints it: up to `digits` significant digits, trailing zeros
