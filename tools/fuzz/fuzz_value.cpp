@@ -126,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&d, data, sizeof d);
     if (orvan::ToLong(orvan::Value(orvan::ToText(orvan::Value(n)))) != n)
       Fail("a Long did not survive its text", text);
-    if (std::isnormal(d)) {
+    // Near the largest Double its 15 digits round beyond it, and Val overflows as Basic's does.
+    if (std::isnormal(d) && std::fabs(d) < 1e308) {
       const double back = orvan::NumericValue(orvan::ToText(orvan::Value(d)));
       if (std::fabs(back - d) > std::fabs(d) * 1e-14)
         Fail("a Double lost digits in its text", text);
