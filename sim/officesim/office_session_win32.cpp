@@ -747,8 +747,11 @@ void OfficeSession::Fail(const ScenarioStep& step) {
 }
 
 void OfficeSession::Trace(const ScenarioStep& step) {
+  // trace on [PATH]: the session's own trace file, or a path of the scenario's (which the
+  // transcript does not read).
   const bool on = Argument(step, 1, "trace: on or off") == "on";
-  _putenv(("ORVAN_PDFVTADDINTRACE=" + (on ? trace_file_ : std::string())).c_str());
+  const std::string path = step.words.size() > 2 ? Utf8ToAnsi(step.words[2]) : trace_file_;
+  _putenv(("ORVAN_PDFVTADDINTRACE=" + (on ? path : std::string())).c_str());
 }
 
 void OfficeSession::Verbose(const ScenarioStep& step) {
@@ -799,9 +802,32 @@ void OfficeSession::Registry(const ScenarioStep& step) {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
     return;
   }
-  const std::string data = Utf8ToAnsi(value);
-  if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, data.c_str(),
-                      static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
+  // As regedit or reg add store it: a text with its terminating zero (a multi-string with two),
+  // binary data as the text's bytes, a DWORD as the number; "unterminated" leaves the zeros off,
+  // as the add-in itself stores its texts.
+  const std::string type = Option(step, "type").value_or("REG_SZ");
+  std::string data = Utf8ToAnsi(value);
+  DWORD kind = REG_SZ;
+  if (type == "REG_SZ" || type == "REG_EXPAND_SZ" || type == "REG_MULTI_SZ") {
+    kind = type == "REG_SZ" ? REG_SZ : type == "REG_EXPAND_SZ" ? REG_EXPAND_SZ : REG_MULTI_SZ;
+    if (!HasWord(step, "unterminated")) data.append(kind == REG_MULTI_SZ ? 2 : 1, '\0');
+  } else if (type == "REG_BINARY") {
+    kind = REG_BINARY;
+  } else if (type == "REG_DWORD") {
+    kind = REG_DWORD;
+    const auto n = static_cast<DWORD>(Number(step, value));
+    data.assign(reinterpret_cast<const char*>(&n), sizeof n);
+  } else {
+    Refuse(step,
+           "registry type: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY or REG_DWORD, not '" +
+               type + "'");
+  }
+  // RegSetValueExA takes a zero right behind a text as its forgotten terminator: a byte that is
+  // no zero goes there, so that exactly the data given is stored.
+  std::vector<char> bytes(data.begin(), data.end());
+  bytes.push_back('\xFF');
+  if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), kind, bytes.data(),
+                      static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
     Refuse(step, "cannot write " + Quote(name) + " under " + key);
   }
 }

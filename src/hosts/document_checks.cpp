@@ -45,9 +45,10 @@ bool CheckIfDocumentIsAvailable(const ObjectRef& app_instance) {
     WriteTrace("Anzahl Dokumente: " + ToText(count));
     if (ToLong(count) == 0) return true;
     const std::int16_t n = ToInteger(count);
-    for (std::int16_t i = 1; i <= n; ++i) {
+    // The index is an Integer; counted in 32 bits, a count of 32767 ends instead of wrapping.
+    for (std::int32_t i = 1; i <= n; ++i) {
       WriteTrace("Dokument-Index: " + std::to_string(i));
-      const Value document = GetItem(app_instance, "Documents", i);
+      const Value document = GetItem(app_instance, "Documents", static_cast<std::int16_t>(i));
       if (document.type() == Value::Type::kObject && !document.IsNothing()) {
         WriteTrace("CheckIfDocumentIsAvailable = true");
         return true;

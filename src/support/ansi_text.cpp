@@ -25,7 +25,9 @@ int ToByte(char32_t cp) {
   for (std::size_t i = 0; i < kHigh.size(); ++i) {
     if (kHigh[i] == cp) return static_cast<int>(0x80 + i);
   }
-  if (cp >= 0x80 && cp < 0xA0) return static_cast<int>(cp);  // unassigned bytes round-trip
+  // The five unassigned bytes round-trip; the other C1 controls are no character of the code
+  // page (their bytes stand for other characters).
+  if (cp >= 0x80 && cp < 0xA0 && kHigh[cp - 0x80] == 0) return static_cast<int>(cp);
   return -1;
 }
 

@@ -20,12 +20,20 @@ std::int32_t RoundToLong(double d) {
   return static_cast<std::int32_t>(r);
 }
 
+// White space around a number, as OLE Automation's number parsing skips it.
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Basic hands its text to OLE Automation as a zero-terminated string: the text ends at its first
+// zero character (a value stored by another program often carries its terminating zero).
+std::string_view UpToZero(std::string_view text) {
+  return text.substr(0, text.find('\0'));
 }
 
 // Parses text that is a whole decimal number (blanks around it allowed).
-bool ParseWholeNumber(std::string_view text, double* out) {
+bool ParseWholeNumber(std::string_view whole_text, double* out) {
+  const std::string_view text = UpToZero(whole_text);
   std::size_t b = 0, e = text.size();
   while (b < e && IsBlank(text[b]))
     ++b;
@@ -126,7 +134,7 @@ double NumericValue(std::string_view text) {
   // character that cannot continue the number.
   std::string number;
   bool digits = false, point = false, exponent = false;
-  for (const char c : text) {
+  for (const char c : UpToZero(text)) {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
     const bool after_exponent_mark = !number.empty() && (number.back() == 'E');
     if (c >= '0' && c <= '9') {
@@ -150,7 +158,9 @@ double NumericValue(std::string_view text) {
          (number.back() == 'E' || number.back() == '+' || number.back() == '-')) {
     number.pop_back();
   }
-  return std::strtod(number.c_str(), nullptr);
+  const double value = std::strtod(number.c_str(), nullptr);
+  if (std::isinf(value)) throw VbError::Runtime(vberr::kOverflow);
+  return value;
 }
 
 }  // namespace orvan

@@ -20,7 +20,15 @@ struct MissingArgument {
 class Value {
  public:
   enum class Type {
-    kEmpty, kBoolean, kInteger, kLong, kSingle, kDouble, kString, kObject, kMissing
+    kEmpty,
+    kBoolean,
+    kInteger,
+    kLong,
+    kSingle,
+    kDouble,
+    kString,
+    kObject,
+    kMissing
   };
 
   Value() = default;
@@ -66,14 +74,16 @@ class Value {
 // decimal separator. An object or a missing argument raises a type mismatch.
 std::string ToText(const Value& v, std::string_view decimal_separator = ".");
 
-// CLng: strict conversion to a 32-bit integer. Fractions round half to even; text must be a
-// number (else type mismatch, error 13); values out of range overflow (error 6).
+// CLng: strict conversion to a 32-bit integer. Fractions round half to even; text, up to its
+// first zero character, must be a number with white space around it at most (else type
+// mismatch, error 13); values out of range overflow (error 6).
 std::int32_t ToLong(const Value& v);
 
 // CInt: as ToLong, into 16 bits (overflow, error 6, outside -32768..32767).
 std::int16_t ToInteger(const Value& v);
 
-// Val: the leading decimal number of text, blanks anywhere ignored; 0 when there is none.
+// Val: the leading decimal number of text (up to its first zero character), blanks anywhere
+// ignored; 0 when there is none. Beyond the range of a Double it overflows (error 6).
 double NumericValue(std::string_view text);
 
 // A floating-point number as Basic prints it: up to `digits` significant digits, trailing zeros

@@ -39,9 +39,25 @@ TEST(ValueConversion, StrictLongConversion) {
   EXPECT_EQ(ToLong(Value("-25536")), -25536);
   EXPECT_EQ(ToLong(Value(2.5)), 2);  // half to even
   EXPECT_EQ(ToLong(Value(3.5)), 4);
-  EXPECT_EQ(ToLong(Value("2.5")), 2);
-  for (const char* text : {"          ", "", "12abc", "0x10", "nan"})
-    EXPECT_EQ(ErrorOf(Value(text)), vberr::kTypeMismatch) << text;
+  using namespace std::string_literals;
+  // Text: the number, or the error (as a negative number). Automation reads text up to its first
+  // zero character ("\000" below), as a value written by another program carries one at its end.
+  const std::pair<std::string, std::int32_t> texts[] = {{"2.5", 2},
+                                                        {"1\0"s, 1},
+                                                        {"\0001"s, -vberr::kTypeMismatch},
+                                                        {"\t12\r\n", 12},
+                                                        {"          ", -vberr::kTypeMismatch},
+                                                        {"", -vberr::kTypeMismatch},
+                                                        {"12abc", -vberr::kTypeMismatch},
+                                                        {"0x10", -vberr::kTypeMismatch},
+                                                        {"nan", -vberr::kTypeMismatch}};
+  for (const auto& [text, outcome] : texts) {
+    if (outcome < 0) {
+      EXPECT_EQ(ErrorOf(Value(text)), -outcome) << text;
+    } else {
+      EXPECT_EQ(ToLong(Value(text)), outcome) << text;
+    }
+  }
   EXPECT_EQ(ErrorOf(Value(3e9)), vberr::kOverflow);
   EXPECT_EQ(ErrorOf(Value("2147483648")), vberr::kOverflow);
   EXPECT_EQ(ToLong(Value("-2147483648")), INT32_MIN);
@@ -50,9 +66,10 @@ TEST(ValueConversion, StrictLongConversion) {
 }
 
 TEST(ValueConversion, NumericReadingTakesTheLeadingNumberAndIgnoresBlanks) {
-  const std::pair<const char*, double> cases[] = {
+  using namespace std::string_view_literals;
+  const std::pair<std::string_view, double> cases[] = {
       {"12;34", 12}, {" 1 2 3", 123}, {"-4.5abc", -4.5}, {"1.5E2", 150}, {"7E", 7},
-      {"", 0},       {"abc", 0},      {"-", 0},          {"1.2.3", 1.2}};
+      {"", 0},       {"abc", 0},      {"-", 0},          {"1.2.3", 1.2}, {"1\0002"sv, 1}};
   for (const auto& [text, number] : cases)
     EXPECT_EQ(NumericValue(text), number) << text;
 }
