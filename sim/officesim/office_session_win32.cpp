@@ -554,9 +554,15 @@ void OfficeSession::StartHost() {
     addins_.push_back(std::move(addin));
   }
   for (const auto& addin : addins_)
-    addin->AddInsUpdate();
+    ReportAddinError(*addin, "OnAddInsUpdate", addin->AddInsUpdate());
   for (const auto& addin : addins_)
-    addin->StartupComplete();
+    ReportAddinError(*addin, "OnStartupComplete", addin->StartupComplete());
+}
+
+void OfficeSession::ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr) {
+  // Office goes on whatever these return; a failure is the add-in's error reaching the host.
+  if (FAILED(hr))
+    transcript_.Add("addin-error", addin.record().prog_id + " " + event + " " + Hresult(hr));
 }
 
 void OfficeSession::CloseHost() {
@@ -568,7 +574,7 @@ void OfficeSession::CloseHost() {
     if (!folder.empty()) folders.insert(folder);
   }
   for (const auto& addin : addins_)
-    addin->BeginShutdown();
+    ReportAddinError(*addin, "OnBeginShutdown", addin->BeginShutdown());
   for (const auto& addin : addins_) {
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);

@@ -100,6 +100,8 @@ class OfficeSession {
   FakeControl* FindControl(const std::string& tag_or_caption) const;
   // The errors event handlers raised to the host since the last call, as "event-error" lines.
   void ReportEventErrors();
+  // An OnAddInsUpdate, OnStartupComplete or OnBeginShutdown that failed, as "addin-error".
+  void ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr);
 
   const HostProgram& host_;
   SessionOptions options_;

@@ -252,6 +252,8 @@ class Sweep:
                 found.append(f"OnConnection: {line}")
         if len(loads) != starts:
             found.append(f"{starts} starts but {len(loads)} add-ins connected")
+        for line in (t for s in steps for t in s.of("addin-error")):
+            found.append(f"error reached the host: {line}")
         for line in (t for s in steps for t in s.of("unload")):
             if not line.endswith(" disconnected"):
                 found.append(f"OnDisconnection: {line}")
@@ -347,6 +349,10 @@ class Sweep:
                 sets.append((i, pending, not bad))
             elif host != "word" and key.endswith(".ActivePrinter") and " = " in line:
                 sets.append((i, unquote(line.split(" = ", 1)[1]), not bad))
+        if PDF_PRINTER in before:  # nothing else to go back to
+            if PDF_PRINTER not in after:
+                return [f"{where}: printer {after!r} afterwards, was the PDF printer"]
+            return []
         to_pdf = [i for i, p, ok in sets if ok and PDF_PRINTER in p]
         if not to_pdf:
             if after != before:
