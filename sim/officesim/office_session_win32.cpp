@@ -424,6 +424,9 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
     std::ofstream(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary)
         << world_->command_bars(host_.type)->Save();
   }
+  // How often each scripted host failure played: one that never did names no member called.
+  for (const auto& [key, failure] : world_->failures())
+    transcript_.Add("fault", Quote(key) + " played " + std::to_string(failure.played));
   // Failures after the last expect fail the scenario too.
   Expect(ScenarioStep{"(end of scenario)", 0, "expect", {"expect"}, {}});
   if (result == 0 && expect_failures_ > 0) result = 1;
