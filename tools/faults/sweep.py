@@ -320,7 +320,7 @@ class Sweep:
                 expected = f'{HOST_ERROR[0]} "{HOST_ERROR[1]}"'
                 allowed = error == expected and read and (
                     (clicked in CONFIG_TAGS and first == "Application." + HOSTS[host][1]) or
-                    (clicked in START_TAGS and host == "excel" and
+                    (clicked in START_TAGS and host == "powerpoint" and
                      first == "Application.ActivePrinter"))
                 if not allowed:
                     found.append(f"error reached the host in {s.text!r}: {error}"
