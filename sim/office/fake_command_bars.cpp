@@ -1000,8 +1000,10 @@ struct CommandBarObjects {
 bool CommandBarStore::UserClicks(FakeControl& button) {
   if (button.deleted || !button.enabled || !button.visible) return false;
   const auto world = world_.lock();
+  // While no host handed out its command bars, no one can have hooked the button's clicks.
+  if (!world) return false;
   const auto list = button.parent.lock();
-  if (!world || !list) throw std::logic_error("the button was never handed to a host");
+  if (!list) throw std::logic_error("the button belongs to no bar");
   std::shared_ptr<FakeControl> shared;
   for (const auto& c : list->items) {
     if (c.get() == &button) shared = c;

@@ -133,6 +133,7 @@ std::optional<Value> FakeObject::Scripted(const std::string& member, const std::
     --failure->second.after;
   } else if (failure != world_->failures_.end() && failure->second.remaining != 0) {
     if (failure->second.remaining > 0) --failure->second.remaining;
+    ++failure->second.played;
     const HostFailure& f = failure->second;
     throw VbError(f.number, f.description, f.source);
   }

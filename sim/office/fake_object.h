@@ -22,6 +22,7 @@ struct HostFailure {
   std::string source;
   std::int32_t remaining = -1;
   std::int32_t after = 0;
+  std::int32_t played = 0;  // accesses failed so far
 };
 
 // What the fake objects of one test share: the journal and the scripted failures and values.
@@ -38,6 +39,8 @@ class FakeObjectWorld {
   // "Object.Member" returns this value instead of its own (nothing, a wrong type).
   void Returns(const std::string& object_member, Value value);
   void Reset(const std::string& object_member);
+  // The scripted failures by key, with how often each played.
+  const std::map<std::string, HostFailure>& failures() const { return failures_; }
 
   // Journal lines that start with the text.
   std::vector<std::string> Journaled(const std::string& prefix) const;

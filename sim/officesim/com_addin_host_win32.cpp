@@ -78,6 +78,19 @@ ObjectRef MakeAddinInstance(const std::shared_ptr<FakeObjectWorld>& world,
   return instance;
 }
 
+// The DLL an object's code lives in, found by the address of its interface's function table.
+std::wstring ModuleOf(IUnknown* object) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          *reinterpret_cast<LPCWSTR*>(object), &module)) {
+    return {};
+  }
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+  return std::wstring(path, length);
+}
+
 }  // namespace
 
 std::vector<AddinRecord> ReadAddinRecords(const std::string& host) {
@@ -109,7 +122,9 @@ std::unique_ptr<ConnectedAddin> ConnectedAddin::Connect(
       return addin->OnConnection(application, ext_cm_Startup, instance.get(), custom);
     });
     if (SUCCEEDED(hr)) {
-      connected.reset(new ConnectedAddin(record, std::move(addin), std::move(instance)));
+      std::wstring module = ModuleOf(object.get());
+      connected.reset(
+          new ConnectedAddin(record, std::move(addin), std::move(instance), std::move(module)));
     }
   }
   if (result) *result = hr;
@@ -117,8 +132,11 @@ std::unique_ptr<ConnectedAddin> ConnectedAddin::Connect(
 }
 
 ConnectedAddin::ConnectedAddin(AddinRecord record, ComPtr<IDTExtensibility2> addin,
-                               ComPtr<IDispatch> instance)
-    : record_(std::move(record)), addin_(std::move(addin)), instance_(std::move(instance)) {}
+                               ComPtr<IDispatch> instance, std::wstring module_path)
+    : record_(std::move(record)),
+      module_path_(std::move(module_path)),
+      addin_(std::move(addin)),
+      instance_(std::move(instance)) {}
 
 ConnectedAddin::~ConnectedAddin() = default;
 

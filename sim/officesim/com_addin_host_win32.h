@@ -58,12 +58,15 @@ class ConnectedAddin {
   HRESULT Disconnect(ext_DisconnectMode mode);
 
   const AddinRecord& record() const { return record_; }
+  // The full path of the DLL that serves the add-in's object.
+  const std::wstring& module_path() const { return module_path_; }
 
  private:
   ConnectedAddin(AddinRecord record, win32::ComPtr<IDTExtensibility2> addin,
-                 win32::ComPtr<IDispatch> instance);
+                 win32::ComPtr<IDispatch> instance, std::wstring module_path);
 
   AddinRecord record_;
+  std::wstring module_path_;
   win32::ComPtr<IDTExtensibility2> addin_;
   win32::ComPtr<IDispatch> instance_;  // the COMAddIn object
 };

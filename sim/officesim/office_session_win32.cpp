@@ -4,19 +4,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <utility>
 
 #include "platform/win32/dispatch_win32.h"
 #include "platform/win32/wide_text_win32.h"
+#include "platform/win32/win32.h"
 #include "sim/jobapi/job_api_state.h"
 #include "sim/officesim/clipboard_face_win32.h"
 #include "sim/officesim/macro_runner_win32.h"
 #include "sim/officesim/pdf_writer.h"
 #include "support/ansi_text.h"
 #include "support/utf8.h"
+
+#include <tlhelp32.h>
 
 namespace orvan::sim {
 
@@ -248,6 +253,27 @@ void InstallInSpooler(const std::vector<Printer>& printers) {
   }
 }
 
+// The file names of the DLLs loaded in this process from one of the folders (full paths ending
+// in a backslash), in any letter case.
+std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
+  std::set<std::string> names;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
+  if (snapshot == INVALID_HANDLE_VALUE) return names;
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
+    const std::wstring path = entry.szExePath;
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) continue;
+    std::wstring folder = path.substr(0, slash + 1);
+    for (wchar_t& c : folder)
+      c = towlower(c);
+    if (folders.contains(folder)) names.insert(win32::Narrow(path.substr(slash + 1)));
+  }
+  CloseHandle(snapshot);
+  return names;
+}
+
 // A text on one transcript line: each line break (CR LF, CR or LF) shows as "↵".
 std::string OneLine(const std::string& text) {
   std::string out;
@@ -409,6 +435,9 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
     std::ofstream(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary)
         << world_->command_bars(host_.type)->Save();
   }
+  // How often each scripted host failure played: one that never did names no member called.
+  for (const auto& [key, failure] : world_->failures())
+    transcript_.Add("fault", Quote(key) + " played " + std::to_string(failure.played));
   // Failures after the last expect fail the scenario too.
   Expect(ScenarioStep{"(end of scenario)", 0, "expect", {"expect"}, {}});
   if (result == 0 && expect_failures_ > 0) result = 1;
@@ -464,7 +493,11 @@ void OfficeSession::OpenDocument(const ScenarioStep& step) {
   }
   office_->Open(std::move(document));
   // A new active window: Office updates its command bars.
-  if (started_) world_->command_bars(host_.type)->RaiseOnUpdate();
+  if (started_) {
+    ReportEventErrors();
+    world_->command_bars(host_.type)->RaiseOnUpdate();
+    ReportEventErrors();
+  }
 }
 
 void OfficeSession::CloseDocuments(const ScenarioStep&) {
@@ -535,14 +568,27 @@ void OfficeSession::StartHost() {
     addins_.push_back(std::move(addin));
   }
   for (const auto& addin : addins_)
-    addin->AddInsUpdate();
+    ReportAddinError(*addin, "OnAddInsUpdate", addin->AddInsUpdate());
   for (const auto& addin : addins_)
-    addin->StartupComplete();
+    ReportAddinError(*addin, "OnStartupComplete", addin->StartupComplete());
+}
+
+void OfficeSession::ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr) {
+  // Office goes on whatever these return; a failure is the add-in's error reaching the host.
+  if (FAILED(hr))
+    transcript_.Add("addin-error", addin.record().prog_id + " " + event + " " + Hresult(hr));
 }
 
 void OfficeSession::CloseHost() {
+  std::set<std::wstring> folders;  // of the add-ins' DLLs, lower case
+  for (const auto& addin : addins_) {
+    std::wstring folder = addin->module_path().substr(0, addin->module_path().rfind(L'\\') + 1);
+    for (wchar_t& c : folder)
+      c = towlower(c);
+    if (!folder.empty()) folders.insert(folder);
+  }
   for (const auto& addin : addins_)
-    addin->BeginShutdown();
+    ReportAddinError(*addin, "OnBeginShutdown", addin->BeginShutdown());
   for (const auto& addin : addins_) {
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);
@@ -556,9 +602,19 @@ void OfficeSession::CloseHost() {
                     addin->record().prog_id +
                         (SUCCEEDED(hr) ? std::string(" disconnected") : " failed " + Hresult(hr)));
   }
+  const std::set<std::string> loaded = ModulesIn(folders);
   addins_.clear();
   application_.Reset();
   started_ = false;
+  if (options_.free_unused) {
+    // Office frees the libraries of released add-ins when idle; one that any object of its own
+    // still keeps alive (an event sink the host holds, a lock) stays.
+    CoFreeUnusedLibrariesEx(0, 0);
+    const std::set<std::string> left = ModulesIn(folders);
+    for (const std::string& name : loaded)
+      transcript_.Add("module",
+                      Quote(name) + (left.contains(name) ? " still loaded" : " unloaded"));
+  }
   // What Office keeps of its command bars for the next start.
   world_->command_bars(host_.type)->Restart();
 }
@@ -571,21 +627,32 @@ FakeControl* OfficeSession::FindControl(const std::string& tag_or_caption) const
   return nullptr;
 }
 
-void OfficeSession::Click(const ScenarioStep& step) {
-  FakeControl* control = FindControl(Argument(step, 1, "control tag or caption"));
-  if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(step.words[1]));
-  // A modal box owned by the host's window disables it: the user's click does not reach it.
-  if (!IsWindowEnabled(reinterpret_cast<HWND>(window_))) {
-    transcript_.Add("ignored", "click " + Quote(step.words[1]) + ": the host's window is disabled");
-    return;
-  }
+void OfficeSession::ReportEventErrors() {
   const auto& store = world_->command_bars(host_.type);
-  store->event_errors.clear();
-  const bool cancelled = store->UserClicks(*control);
   for (const VbError& error : store->event_errors) {
     transcript_.Add("event-error",
                     std::to_string(error.number()) + " " + Quote(error.description()));
   }
+  store->event_errors.clear();
+}
+
+void OfficeSession::Click(const ScenarioStep& step) {
+  const std::string& name = Argument(step, 1, "control tag or caption");
+  FakeControl* control = FindControl(name);
+  if (control == nullptr && HasWord(step, "if-present")) {
+    transcript_.Add("click-skipped", Quote(name) + " is not there");
+    return;
+  }
+  if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(name));
+  // A modal box owned by the host's window disables it: the user's click does not reach it.
+  if (!IsWindowEnabled(reinterpret_cast<HWND>(window_))) {
+    transcript_.Add("ignored", "click " + Quote(name) + ": the host's window is disabled");
+    return;
+  }
+  const auto& store = world_->command_bars(host_.type);
+  ReportEventErrors();
+  const bool cancelled = store->UserClicks(*control);
+  ReportEventErrors();
   if (cancelled) transcript_.Add("cancel-default", "True");
 }
 
@@ -595,7 +662,9 @@ void OfficeSession::PrintButton(const ScenarioStep& step) {
   FakeControl* button = standard ? standard->controls->FindId(2521) : nullptr;
   if (button == nullptr) Refuse(step, "this host has no print button on \"Standard\"");
   button->enabled = state == "enabled";
+  ReportEventErrors();
   world_->command_bars(host_.type)->RaiseOnUpdate();
+  ReportEventErrors();
 }
 
 void OfficeSession::User(const ScenarioStep& step) {

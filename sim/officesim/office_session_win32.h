@@ -30,6 +30,9 @@ struct SessionOptions {
   // Where the host keeps its command bars between runs ("<PROGRAM>.bars"); empty: each run is a
   // new installation of the host, its bars Office's first ones and its add-in values forgotten.
   std::string state_folder;
+  // After each close, unused COM libraries are freed as Office does when idle, and every DLL of
+  // the closed add-ins' folders is written as a "module" line: unloaded or still loaded.
+  bool free_unused = false;
 };
 
 // The host's names as Office has them: the program, its window class and its add-in key.
@@ -101,6 +104,10 @@ class OfficeSession {
   static LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
   void RunDuringBox();
   FakeControl* FindControl(const std::string& tag_or_caption) const;
+  // The errors event handlers raised to the host since the last call, as "event-error" lines.
+  void ReportEventErrors();
+  // An OnAddInsUpdate, OnStartupComplete or OnBeginShutdown that failed, as "addin-error".
+  void ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr);
 
   const HostProgram& host_;
   SessionOptions options_;

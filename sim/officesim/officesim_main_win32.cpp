@@ -41,6 +41,8 @@ constexpr const char* kHelp =
     "  --state DIR        keep the host's command bars in DIR between runs, and its add-ins'\n"
     "                     registry values (default: each run is a new installation)\n"
     "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
+    "  --free-unused      after each close free unused COM libraries, as Office does when\n"
+    "                     idle, and write whether the add-ins' DLLs left (\"module\" lines)\n"
     "  --help             this text\n"
     "\n"
     "Exit code: 0 every expect matched, 1 an expect failed, 2 a step or the scenario could\n"
@@ -164,6 +166,8 @@ int Main(const std::vector<std::string>& args) {
       options.session.state_folder = value();
     } else if (arg == "--verbose") {
       options.session.verbose = true;
+    } else if (arg == "--free-unused") {
+      options.session.free_unused = true;
     } else if (arg.rfind("--", 0) == 0 || !options.scenario.empty()) {
       throw std::invalid_argument("unknown argument " + arg);
     } else {
