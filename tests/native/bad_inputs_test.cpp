@@ -131,10 +131,7 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       // No repair: Val of the text <> 0.
       {no_repair, kSz, "0\0"s, "2 buttons"},
       {no_repair, kSz, "1\0"s, "0 buttons"},
-      {no_repair, kSz,
-       "\0"s
-       "1",
-       "2 buttons"},
+      {no_repair, kSz, "\0001"s, "2 buttons"},
       {no_repair, kSz, "", "2 buttons"},
       {no_repair, kSz, "abc", "2 buttons"},
       {no_repair, kSz, " 12abc", "0 buttons"},
@@ -213,6 +210,10 @@ class ScriptedLibrary final : public FunctionCaller {
   std::string name_;
 };
 
+constexpr const char *kProperty = "OrvanPdfVtJobGetPropertyA", *kError = "OrvanPdfVtJobGetError",
+                     *kErrorText = "OrvanPdfVtJobGetErrorTextA",
+                     *kPrinter = "OrvanPdfVtAPIGetFirstPrinterA", *kCreate = "OrvanPdfVtJobCreate";
+
 struct LibraryRow {
   const char* reader;
   const char* export_name;
@@ -224,48 +225,45 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
   const std::string xs(1024, 'x');
   const LibraryRow rows[] = {
       // The product's language: CLng of the 10-character buffer.
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "1036\0"s}, "1036"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "1036"}, "1036"},  // blanks follow
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "0000001031"}, "1031"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "1031\0garbage"s}, "1031"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "\0"s}, "error 13"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, ""}, "error 13"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "-1\0"s}, "-1"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "9999999999"}, "error 6"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "1e9\0"s}, "1000000000"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {1, "\x81\x8D\0"s}, "error 13"},
-      {"language", "OrvanPdfVtJobGetPropertyA", {0, "1031\0"s}, "1031"},
-      {"language", "OrvanPdfVtJobCreate", {1, "", -5}, "1031"},
+      {"language", kProperty, {1, "1036\0"s}, "1036"},
+      {"language", kProperty, {1, "1036"}, "1036"},  // blanks follow
+      {"language", kProperty, {1, "0000001031"}, "1031"},
+      {"language", kProperty, {1, "1031\0garbage"s}, "1031"},
+      {"language", kProperty, {1, "\0"s}, "error 13"},
+      {"language", kProperty, {1, ""}, "error 13"},
+      {"language", kProperty, {1, "-1\0"s}, "-1"},
+      {"language", kProperty, {1, "9999999999"}, "error 6"},
+      {"language", kProperty, {1, "1e9\0"s}, "1000000000"},
+      {"language", kProperty, {1, "\x81\x8D\0"s}, "error 13"},
+      {"language", kProperty, {0, "1031\0"s}, "1031"},
+      {"language", kCreate, {1, "", -5}, "1031"},
       // The start-up setting: CLng of the 2-character buffer decides.
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "0\0"s}, "set 2, stored"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "00"}, "set 2, stored"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "1\0"s}, "kept, stored"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "9"}, "kept, stored"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "\0"s}, "error 13"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "x\0"s}, "error 13"},
-      {"start-up", "OrvanPdfVtJobGetPropertyA", {1, "\xA0\0"s}, "error 13"},
+      {"start-up", kProperty, {1, "0\0"s}, "set 2, stored"},
+      {"start-up", kProperty, {1, "00"}, "set 2, stored"},
+      {"start-up", kProperty, {1, "1\0"s}, "kept, stored"},
+      {"start-up", kProperty, {1, "9"}, "kept, stored"},
+      {"start-up", kProperty, {1, "\0"s}, "error 13"},
+      {"start-up", kProperty, {1, "x\0"s}, "error 13"},
+      {"start-up", kProperty, {1, "\xA0\0"s}, "error 13"},
       // An error's box: the number's low 16 bits, the text up to its zero.
-      {"error box", "OrvanPdfVtJobGetError", {1, "", 70000}, "Fehler 4464: "},
-      {"error box", "OrvanPdfVtJobGetError", {1, "", -1}, "Fehler -1: "},
-      {"error box", "OrvanPdfVtJobGetError", {1, "", 0x7FFFFFFF}, "Fehler -1: "},
-      {"error box", "OrvanPdfVtJobGetError", {1, "", 0x8000}, "Fehler -32768: "},
-      {"error box", "OrvanPdfVtJobGetError", {0, ""}, "Fehler konnte nicht ermittelt werden"},
-      {"error box", "OrvanPdfVtJobGetErrorTextA", {1, xs}, "Fehler 0: " + xs},
-      {"error box", "OrvanPdfVtJobGetErrorTextA", {1, "a\0b"s}, "Fehler 0: a"},
+      {"error box", kError, {1, "", 70000}, "Fehler 4464: "},
+      {"error box", kError, {1, "", -1}, "Fehler -1: "},
+      {"error box", kError, {1, "", 0x7FFFFFFF}, "Fehler -1: "},
+      {"error box", kError, {1, "", 0x8000}, "Fehler -32768: "},
+      {"error box", kError, {0, ""}, "Fehler konnte nicht ermittelt werden"},
+      {"error box", kErrorText, {1, xs}, "Fehler 0: " + xs},
+      {"error box", kErrorText, {1, "a\0b"s}, "Fehler 0: a"},
       {"error box",
-       "OrvanPdfVtJobGetErrorTextA",
+       kErrorText,
        {1, "\x81\x8D\x8F\x90\x9D\0"s},
        "Fehler 0: \u0081\u008D\u008F\u0090\u009D"},
-      {"error box", "OrvanPdfVtJobGetErrorTextA", {1, "\x80\x9F\xFF\0"s}, "Fehler 0: €Ÿÿ"},
-      {"error box",
-       "OrvanPdfVtJobGetErrorTextA",
-       {0, "ok\0"s},
-       "Fehler 0: Fehlertext konnte nicht ermittelt werden"},
+      {"error box", kErrorText, {1, "\x80\x9F\xFF\0"s}, "Fehler 0: €Ÿÿ"},
+      {"error box", kErrorText, {0, "ok\0"s}, "Fehler 0: Fehlertext konnte nicht ermittelt werden"},
       // The printer's name: the buffer up to its first zero.
-      {"printer", "OrvanPdfVtAPIGetFirstPrinterA", {1, "PDF\0"s}, "PDF"},
-      {"printer", "OrvanPdfVtAPIGetFirstPrinterA", {1, xs}, xs + std::string(7, ' ')},
-      {"printer", "OrvanPdfVtAPIGetFirstPrinterA", {1, "\0"s}, ""},
-      {"printer", "OrvanPdfVtAPIGetFirstPrinterA", {1, "Dru\xA8\xE7ker\0"s}, "Dru¨çker"},
+      {"printer", kPrinter, {1, "PDF\0"s}, "PDF"},
+      {"printer", kPrinter, {1, xs}, xs + std::string(7, ' ')},
+      {"printer", kPrinter, {1, "\0"s}, ""},
+      {"printer", kPrinter, {1, "Dru\xA8\xE7ker\0"s}, "Dru¨çker"},
   };
   for (const LibraryRow& row : rows) {
     auto owned = std::make_unique<ScriptedLibrary>();
@@ -372,10 +370,7 @@ std::string Repeated(const std::string& text, int times) {
 TEST_F(BadInputsTest, LongAndForeignTextsReachTheJobAsAnsiAndLongHostPathsAreCut) {
   const std::pair<std::string, std::string> titles[] = {
       {"日本語", "???"},
-      {"Ünïcödé € Œ",
-       "\xDCn\xEF"
-       "c\xF6"
-       "d\xE9 \x80 \x8C"},
+      {"Ünïcödé € Œ", "\334n\357c\366d\351 \200 \214"},
       {std::string(65536, 'A'), std::string(65536, 'A')},
       {Repeated("€", 21846), std::string(21846, '\x80')},
       {"😀", "?"},
