@@ -68,9 +68,8 @@ void AddinDesigner::AddinInstance_Initialize() {
 void AddinDesigner::IDTExtensibility2_OnConnection(const ObjectRef& application,
                                                    const Value& connect_mode,
                                                    const ObjectRef& addin_inst) {
-  const std::shared_ptr<HostController> held = Controller();
-  HostController& controller = *held;
-  controller.DoInit(application, connect_mode, addin_inst);
+  const std::shared_ptr<HostController> controller = Controller();
+  controller->DoInit(application, connect_mode, addin_inst);
   if (g_bAutomationMode) return;  // the automation client delivers the clicks
   // Hooking runs step by step with errors ignored; a controller without buttons hooks nothing.
   ErrorsIgnored ignored;
@@ -79,13 +78,13 @@ void AddinDesigner::IDTExtensibility2_OnConnection(const ObjectRef& application,
       if (control) sink.Hook(control);
     });
   };
-  hook(p_mctlBtnEvents_, controller.ToolbarButtons(std::int16_t{0}));
-  hook(p_mctlBtnEvents2_, controller.ToolbarButtons(std::int16_t{1}));
-  hook(p_mctlMenuEvents_, controller.MenubarButtons(std::int16_t{0}));
-  hook(p_mctlMenuEvents2_, controller.MenubarButtons(std::int16_t{1}));
+  hook(p_mctlBtnEvents_, controller->ToolbarButtons(std::int16_t{0}));
+  hook(p_mctlBtnEvents2_, controller->ToolbarButtons(std::int16_t{1}));
+  hook(p_mctlMenuEvents_, controller->MenubarButtons(std::int16_t{0}));
+  hook(p_mctlMenuEvents2_, controller->MenubarButtons(std::int16_t{1}));
   if (host_ == AppKind::kExcel) {
     ignored.Step([&] {
-      p_mctlBtnCommandBarEvents_.Hook(ObjectMember(controller.AppInstance(), "CommandBars"));
+      p_mctlBtnCommandBarEvents_.Hook(ObjectMember(controller->AppInstance(), "CommandBars"));
     });
   }
 }
