@@ -1,5 +1,8 @@
 #include "sim/officesim/scenario.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace orvan::sim {
 namespace {
 
@@ -82,6 +85,34 @@ std::vector<ScenarioStep> ParseScenario(std::string_view text, const std::string
     throw ScenarioError(file, open_block->line, "expect block without its closing 'end'");
   }
   return steps;
+}
+
+[[noreturn]] void Refuse(const ScenarioStep& step, const std::string& message) {
+  throw ScenarioError(step.file, step.line, message);
+}
+
+// The word after `key` in the step (`key value`), if the step has it.
+std::optional<std::string> Option(const ScenarioStep& step, const std::string& key) {
+  for (std::size_t i = 1; i + 1 < step.words.size(); ++i) {
+    if (step.words[i] == key) return step.words[i + 1];
+  }
+  return std::nullopt;
+}
+
+bool HasWord(const ScenarioStep& step, const std::string& word) {
+  return std::find(step.words.begin() + 1, step.words.end(), word) != step.words.end();
+}
+
+const std::string& Argument(const ScenarioStep& step, std::size_t index, const char* what) {
+  if (step.words.size() <= index) Refuse(step, std::string("missing ") + what);
+  return step.words[index];
+}
+
+std::int32_t Number(const ScenarioStep& step, const std::string& text) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0') Refuse(step, "not a number: " + text);
+  return static_cast<std::int32_t>(n);
 }
 
 }  // namespace orvan::sim

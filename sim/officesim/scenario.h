@@ -3,6 +3,9 @@
 // lines ending with `end`.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,5 +45,16 @@ std::string Quote(std::string_view text);
 // The steps of a whole file. An `expect` line takes the following lines up to `end` as its
 // block; a missing `end` raises ScenarioError.
 std::vector<ScenarioStep> ParseScenario(std::string_view text, const std::string& file);
+
+// Reading a step's words. Each raises ScenarioError naming the step's line.
+[[noreturn]] void Refuse(const ScenarioStep& step, const std::string& message);
+// The word after `key` in the step (`key value`), if the step has it.
+std::optional<std::string> Option(const ScenarioStep& step, const std::string& key);
+// Whether a word after the step's name is `word`.
+bool HasWord(const ScenarioStep& step, const std::string& word);
+// The step's word at `index`; missing, it raises "missing <what>".
+const std::string& Argument(const ScenarioStep& step, std::size_t index, const char* what);
+// A whole word as a number (decimal, 0x hex or 0 octal), else "not a number".
+std::int32_t Number(const ScenarioStep& step, const std::string& text);
 
 }  // namespace orvan::sim

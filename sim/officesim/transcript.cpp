@@ -58,4 +58,17 @@ std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
   return Diff(expected, seen);
 }
 
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out += "\u21B5";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace orvan::sim

@@ -32,6 +32,9 @@ class Transcript {
   std::size_t compared_ = 1;  // the header is never compared
 };
 
+// A text on one transcript line: each line break (CR LF, CR or LF) shows as "↵".
+std::string OneLine(const std::string& text);
+
 // The kind of a transcript line: its first word.
 std::string KindOf(const std::string& line);
 

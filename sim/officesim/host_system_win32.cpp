@@ -1,0 +1,243 @@
+#include "sim/officesim/host_system_win32.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwctype>
+
+#include "platform/win32/com_win32.h"
+#include "platform/win32/wide_text_win32.h"
+#include "sim/officesim/clipboard_face_win32.h"
+#include "sim/officesim/scenario.h"
+#include "support/ansi_text.h"
+#include "support/utf8.h"
+
+#include <tlhelp32.h>
+
+namespace orvan::sim {
+
+using win32::ScopedKey;
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+std::string Hresult(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+  return text;
+}
+
+namespace {
+
+// Every value below the key, as "registry <path below the product key> <name> = <value>".
+void RegistryLines(HKEY key, const std::string& path, std::vector<std::string>& lines) {
+  char name[512];
+  BYTE data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = sizeof name;
+    DWORD data_size = sizeof data;
+    DWORD type = 0;
+    if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    std::string value;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      value = Quote(AnsiToUtf8(std::string(reinterpret_cast<char*>(data),
+                                           strnlen(reinterpret_cast<char*>(data), data_size))));
+    } else if (type == REG_DWORD) {
+      value = std::to_string(*reinterpret_cast<DWORD*>(data));
+    } else {
+      value = "(" + std::to_string(data_size) + " bytes)";
+    }
+    lines.push_back(Quote(path) + " " + Quote(AnsiToUtf8(name)) + " = " + value);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    ScopedKey child;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, child.Receive()) != ERROR_SUCCESS) continue;
+    RegistryLines(child.get(), path.empty() ? name : path + "\\" + name, lines);
+  }
+}
+}  // namespace
+
+std::vector<std::string> ProductRegistry() {
+  std::vector<std::string> lines;
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS) {
+    RegistryLines(key.get(), "", lines);
+  }
+  return lines;
+}
+
+void ForgetHostValues(const char* program) {
+  ScopedKey addin;
+  const std::string path = std::string(kProductKey) + "\\OfficeAddin";
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, addin.Receive()) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  char name[512];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(addin.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    ScopedKey key;
+    if (RegOpenKeyExA(addin.get(), name, 0, KEY_READ | KEY_SET_VALUE, key.Receive()) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    std::vector<std::string> doomed;
+    char value[512];
+    for (DWORD j = 0;; ++j) {
+      DWORD value_size = sizeof value;
+      if (RegEnumValueA(key.get(), j, value, &value_size, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      if (utf8::TextContains(value, program)) doomed.emplace_back(value);
+    }
+    for (const std::string& v : doomed)
+      RegDeleteValueA(key.get(), v.c_str());
+  }
+}
+
+namespace {
+
+constexpr char kWineDriver[] = "Wine PostScript Driver";
+
+// Wine's AddPrinter refuses a printer whose driver is not registered, and a prefix without CUPS
+// printers has none: Wine's PostScript driver is registered with the generic PPD file that
+// winspool.drv carries as resource PPDFILE 1.
+bool RegisterWineDriver() {
+  char ppd[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, ppd);
+  if (length == 0 || length + sizeof "generic.ppd" > MAX_PATH) return false;
+  lstrcatA(ppd, "generic.ppd");
+  bool written = false;
+  if (HMODULE spool = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+    HRSRC resource = FindResourceA(spool, MAKEINTRESOURCEA(1), "PPDFILE");
+    HGLOBAL data = resource ? LoadResource(spool, resource) : nullptr;
+    const DWORD size = resource ? SizeofResource(spool, resource) : 0;
+    if (data && size) {
+      HANDLE file = CreateFileA(ppd, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        DWORD done = 0;
+        written = WriteFile(file, LockResource(data), size, &done, nullptr) && done == size;
+        CloseHandle(file);
+      }
+    }
+    FreeLibrary(spool);
+  }
+  if (!written) return false;
+  std::string name = kWineDriver, wineps = "wineps.drv", raw = "RAW";
+  DRIVER_INFO_3A driver{};
+  driver.cVersion = 3;
+  driver.pName = name.data();
+  driver.pDriverPath = wineps.data();
+  driver.pDataFile = ppd;  // copied into the spooler's driver folder
+  driver.pConfigFile = wineps.data();
+  driver.pDefaultDataType = raw.data();
+  return AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                             APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) != FALSE;
+}
+
+}  // namespace
+
+// Only the returned handles tell success: Wine leaves stale last-error codes on success.
+void InstallInSpooler(const std::vector<Printer>& printers) {
+  bool driver_ready = false;
+  for (const Printer& printer : printers) {
+    std::string name = Utf8ToAnsi(printer.name);
+    HANDLE handle = nullptr;
+    if (OpenPrinterA(name.data(), &handle, nullptr)) {
+      ClosePrinter(handle);
+      continue;
+    }
+    if (!driver_ready && !(driver_ready = RegisterWineDriver())) {
+      std::fprintf(stderr, "officesim: could not register the %s (error %lu)\n", kWineDriver,
+                   GetLastError());
+    }
+    std::string port = Utf8ToAnsi(printer.port), driver = kWineDriver, processor = "WinPrint",
+                datatype = "RAW";
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = name.data();
+    info.pPortName = port.data();
+    info.pDriverName = driver.data();
+    info.pPrintProcessor = processor.data();
+    info.pDatatype = datatype.data();
+    if (HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
+      ClosePrinter(added);
+    } else {
+      std::fprintf(stderr, "officesim: the spooler refused printer %s (error %lu)\n",
+                   printer.name.c_str(), GetLastError());
+    }
+  }
+}
+
+std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
+  std::set<std::string> names;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
+  if (snapshot == INVALID_HANDLE_VALUE) return names;
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
+    const std::wstring path = entry.szExePath;
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) continue;
+    std::wstring folder = path.substr(0, slash + 1);
+    for (wchar_t& c : folder)
+      c = towlower(c);
+    if (folders.contains(folder)) names.insert(win32::Narrow(path.substr(slash + 1)));
+  }
+  CloseHandle(snapshot);
+  return names;
+}
+
+bool PutOnClipboard(const std::optional<std::string>& text, int width, int height, unsigned rgb) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  if (text) {
+    const std::string ansi = Utf8ToAnsi(*text);
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1)) {
+      std::memcpy(GlobalLock(memory), ansi.c_str(), ansi.size() + 1);
+      GlobalUnlock(memory);
+      if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+    }
+  }
+  if (width > 0 && height > 0) {
+    // A picture of one colour (the pixels of a 32-bit bitmap are 0x00RRGGBB).
+    const std::vector<std::uint32_t> bits(static_cast<std::size_t>(width * height), rgb);
+    if (const HBITMAP bitmap = CreateBitmap(width, height, 1, 32, bits.data())) {
+      if (!SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);  // else the clipboard's
+    }
+  }
+  CloseClipboard();
+  return true;
+}
+
+std::string DescribeClipboard() {
+  std::string line = ClipboardFace() ? "picture " + Quote(*ClipboardFace()) : "no picture";
+  if (OpenClipboard(nullptr)) {
+    if (const HANDLE text = GetClipboardData(CF_TEXT)) {
+      if (const auto* chars = static_cast<const char*>(GlobalLock(text))) {
+        line += " text " + Quote(AnsiToUtf8(chars));
+        GlobalUnlock(text);
+      }
+    }
+    CloseClipboard();
+  }
+  return line;
+}
+
+}  // namespace orvan::sim

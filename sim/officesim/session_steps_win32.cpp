@@ -1,0 +1,329 @@
+// The steps that act on the host as its user, its printers, its registry and the job API would.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "platform/win32/wide_text_win32.h"
+#include "platform/win32/win32.h"
+#include "sim/jobapi/job_api_state.h"
+#include "sim/officesim/host_system_win32.h"
+#include "sim/officesim/office_session_win32.h"
+#include "support/ansi_text.h"
+
+namespace orvan::sim {
+namespace {
+
+// "times N", "once", "always" (the default) and "after N" of a failure.
+void Repetition(const ScenarioStep& step, std::int32_t* remaining, std::int32_t* after) {
+  *remaining = -1;
+  if (HasWord(step, "once")) *remaining = 1;
+  if (const auto times = Option(step, "times")) *remaining = Number(step, *times);
+  if (const auto later = Option(step, "after")) *after = Number(step, *later);
+}
+
+}  // namespace
+
+void OfficeSession::Printer(const ScenarioStep& step) {
+  if (!printers_given_) world_->printers.clear();
+  printers_given_ = true;
+  const std::string name = Argument(step, 1, "printer name");
+  world_->printers.emplace_back(name, Option(step, "port").value_or("LPT1:"));
+  if (HasWord(step, "active")) office_->active_printer() = name;
+}
+
+void OfficeSession::Joiner(const ScenarioStep& step) {
+  const std::string& language = Argument(step, 1, "joiner: german or english");
+  if (language == "german") {
+    world_->port_joiner = " auf ";
+  } else if (language == "english") {
+    world_->port_joiner = " on ";
+  } else {
+    Refuse(step, "joiner: german or english, not '" + language + "'");
+  }
+}
+
+void OfficeSession::OpenDocument(const ScenarioStep& step) {
+  DocumentData document =
+      HasWord(step, "no-properties") ? DocumentData::WithoutProperties() : DocumentData();
+  document.name = Argument(step, 1, "document name");
+  document.path = Option(step, "folder").value_or("");
+  const std::pair<const char*, std::int32_t> properties[] = {
+      {"title", 1}, {"subject", 2}, {"author", 3}, {"keywords", 4}};
+  for (const auto& [key, index] : properties) {
+    if (const auto value = Option(step, key)) document.properties[index] = *value;
+  }
+  if (const auto slides = Option(step, "slides")) document.slides = Number(step, *slides);
+  if (!document.path.empty()) {
+    std::error_code ignored;  // the document was saved there, so the folder exists
+    std::filesystem::create_directories(win32::Widen(document.path), ignored);
+  }
+  office_->Open(std::move(document));
+  // A new active window: Office updates its command bars.
+  if (started_) {
+    ReportEventErrors();
+    world_->command_bars(host_.type)->RaiseOnUpdate();
+    ReportEventErrors();
+  }
+}
+
+void OfficeSession::CloseDocuments(const ScenarioStep&) {
+  office_->CloseAll();
+}
+
+FakeControl* OfficeSession::FindControl(const std::string& tag_or_caption) const {
+  for (FakeBar* bar : world_->command_bars(host_.type)->Bars()) {
+    if (bar->deleted) continue;
+    if (FakeControl* control = bar->controls->Find(tag_or_caption)) return control;
+  }
+  return nullptr;
+}
+
+void OfficeSession::ReportEventErrors() {
+  const auto& store = world_->command_bars(host_.type);
+  for (const VbError& error : store->event_errors) {
+    transcript_.Add("event-error",
+                    std::to_string(error.number()) + " " + Quote(error.description()));
+  }
+  store->event_errors.clear();
+}
+
+void OfficeSession::Click(const ScenarioStep& step) {
+  const std::string& name = Argument(step, 1, "control tag or caption");
+  FakeControl* control = FindControl(name);
+  if (control == nullptr && HasWord(step, "if-present")) {
+    transcript_.Add("click-skipped", Quote(name) + " is not there");
+    return;
+  }
+  if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(name));
+  // A modal box owned by the host's window disables it: the user's click does not reach it.
+  if (!IsWindowEnabled(reinterpret_cast<HWND>(window_))) {
+    transcript_.Add("ignored", "click " + Quote(name) + ": the host's window is disabled");
+    return;
+  }
+  const auto& store = world_->command_bars(host_.type);
+  ReportEventErrors();
+  const bool cancelled = store->UserClicks(*control);
+  ReportEventErrors();
+  if (cancelled) transcript_.Add("cancel-default", "True");
+}
+
+void OfficeSession::PrintButton(const ScenarioStep& step) {
+  const std::string& state = Argument(step, 1, "print-button: enabled or disabled");
+  const FakeBar* standard = world_->command_bars(host_.type)->Bar("Standard");
+  FakeControl* button = standard ? standard->controls->FindId(2521) : nullptr;
+  if (button == nullptr) Refuse(step, "this host has no print button on \"Standard\"");
+  button->enabled = state == "enabled";
+  ReportEventErrors();
+  world_->command_bars(host_.type)->RaiseOnUpdate();
+  ReportEventErrors();
+}
+
+void OfficeSession::User(const ScenarioStep& step) {
+  const auto& store = world_->command_bars(host_.type);
+  const std::string& action = Argument(step, 1, "what the user does");
+  FakeBar* toolbar = store->Bar("Orvan pdf vatner Toolbar");
+  auto need_toolbar = [&] {
+    if (toolbar == nullptr) Refuse(step, "there is no toolbar \"Orvan pdf vatner Toolbar\"");
+  };
+  if (action == "move-toolbar") {
+    need_toolbar();
+    const std::pair<const char*, std::int32_t> positions[] = {
+        {"left", 0}, {"top", 1}, {"right", 2}, {"bottom", 3}, {"floating", 4}};
+    const std::string& where =
+        Argument(step, 2, "move-toolbar: top, bottom, left, right or floating");
+    const auto found = std::find_if(std::begin(positions), std::end(positions),
+                                    [&](const auto& p) { return where == p.first; });
+    if (found == std::end(positions)) Refuse(step, "no such position '" + where + "'");
+    store->UserMovesBar(*toolbar, found->second, Number(step, Option(step, "row").value_or("1")),
+                        Number(step, Option(step, "x").value_or("0")),
+                        Number(step, Option(step, "y").value_or("0")));
+  } else if (action == "hide-toolbar") {
+    need_toolbar();
+    toolbar->visible = false;
+  } else if (action == "delete-toolbar") {
+    need_toolbar();
+    store->UserDeletesBar(*toolbar);
+  } else if (action == "delete-bar") {
+    FakeBar* bar = store->Bar(Argument(step, 2, "bar name"));
+    if (bar == nullptr) Refuse(step, "no bar " + Quote(step.words[2]));
+    store->UserDeletesBar(*bar);
+  } else if (action == "move-menu") {
+    // The user drags the add-in's menu to another place on the menu bar.
+    FakeControl* menu = FindControl("Orvan pdf vatner");
+    if (menu == nullptr) Refuse(step, "there is no menu tagged \"Orvan pdf vatner\"");
+    const auto list = menu->parent.lock();
+    store->UserMovesControl(*menu, *list, Number(step, Argument(step, 2, "place on the menu bar")));
+  } else if (action == "add-bar") {
+    store->UserAddsBar(Argument(step, 2, "bar name"));
+  } else if (action == "add-control") {
+    // To a bar (its name as written first, as bars may repeat a name in other letters) or into a
+    // menu by its tag or caption; `popup` adds a menu, as Customize's "New Menu" does.
+    const std::string where = Option(step, "to").value_or("Standard");
+    const auto bars = store->Bars();
+    const auto exact = std::find_if(bars.begin(), bars.end(), [&](const FakeBar* b) {
+      return !b->deleted && b->name == where;
+    });
+    FakeBar* bar = exact != bars.end() ? *exact : store->Bar(where);
+    FakeControl* menu = bar ? nullptr : FindControl(where);
+    if (bar == nullptr && (menu == nullptr || !menu->controls))
+      Refuse(step, "no bar or menu " + Quote(where));
+    store->UserAddsControl(bar ? *bar->controls : *menu->controls,
+                           HasWord(step, "popup") ? mso::kControlPopup : mso::kControlButton,
+                           Argument(step, 2, "tag"), Option(step, "caption").value_or(""));
+  } else if (action == "delete-control") {
+    FakeControl* control = FindControl(Argument(step, 2, "control tag or caption"));
+    if (control == nullptr) Refuse(step, "no control " + Quote(step.words[2]));
+    store->UserDeletesControl(*control);
+  } else {
+    Refuse(step, "unknown user action '" + action + "'");
+  }
+}
+
+void OfficeSession::Clipboard(const ScenarioStep& step) {
+  const std::string& what = Argument(step, 1, "clipboard: empty, text T, picture WxH #RRGGBB");
+  const auto text = Option(step, "text");
+  const auto picture = Option(step, "picture");
+  if (what != "empty" && !text && !picture) {
+    Refuse(step, "clipboard: empty, text T or picture WxH #RRGGBB, not '" + what + "'");
+  }
+  int width = 0, height = 0;
+  unsigned rgb = 0;
+  if (picture && std::sscanf(picture->c_str(), "%dx%d #%x", &width, &height, &rgb) != 3) {
+    Refuse(step, "a picture is given as WxH #RRGGBB, not " + Quote(*picture));
+  }
+  if (!PutOnClipboard(text, width, height, rgb)) Refuse(step, "the clipboard cannot be opened");
+}
+
+void OfficeSession::Show(const ScenarioStep& step) {
+  const std::string& what = Argument(step, 1, "show: bars, registry, clipboard or printer");
+  if (what == "bars") {
+    show_bars_ = true;  // written by Collect, changed or not
+  } else if (what == "registry") {
+    show_registry_ = true;
+  } else if (what == "clipboard") {
+    transcript_.Add("clipboard", DescribeClipboard());
+  } else if (what == "printer") {
+    transcript_.Add("printer", Quote(office_->active_printer()));
+  } else {
+    Refuse(step, "show: bars, registry, clipboard or printer, not '" + what + "'");
+  }
+}
+
+void OfficeSession::JobApi(const ScenarioStep& step) {
+  JobApiState state = ReadStateFile(job_api_state_);
+  const std::string& what = Argument(step, 1, "jobapi: language, printer, dialog or fail");
+  if (what == "language") {
+    state.language_id = Argument(step, 2, "language id");
+  } else if (what == "printer") {
+    state.printer_installed = Argument(step, 2, "printer: installed or missing") == "installed";
+  } else if (what == "dialog") {
+    state.dialog_outcome = Argument(step, 2, "dialog: accept or cancel") == "accept" ? 1 : 0;
+  } else if (what == "fail") {
+    Failure failure;
+    failure.error_number = Number(step, Option(step, "number").value_or("1"));
+    failure.error_text = Option(step, "text").value_or(failure.error_text);
+    Repetition(step, &failure.remaining, &failure.after);
+    state.failures[Argument(step, 2, "export name")] = failure;
+  } else {
+    Refuse(step, "jobapi: language, printer, dialog or fail, not '" + what + "'");
+  }
+  WriteStateFile(job_api_state_, state);
+}
+
+void OfficeSession::Fail(const ScenarioStep& step) {
+  HostFailure failure;
+  failure.number = Number(step, Option(step, "number").value_or("5"));
+  failure.description = Option(step, "description").value_or("Invalid procedure call or argument");
+  failure.source = Option(step, "source").value_or(kHostNames[static_cast<int>(host_.type)].source);
+  Repetition(step, &failure.remaining, &failure.after);
+  world_->Fail(Argument(step, 1, "Object.Member"), failure);
+}
+
+void OfficeSession::Trace(const ScenarioStep& step) {
+  // trace on [PATH]: the session's own trace file, or a path of the scenario's (which the
+  // transcript does not read).
+  const bool on = Argument(step, 1, "trace: on or off") == "on";
+  const std::string path = step.words.size() > 2 ? Utf8ToAnsi(step.words[2]) : trace_file_;
+  _putenv(("ORVAN_PDFVTADDINTRACE=" + (on ? path : std::string())).c_str());
+}
+
+void OfficeSession::Verbose(const ScenarioStep& step) {
+  options_.verbose = Argument(step, 1, "verbose: on or off") == "on";
+  journal_read_ = world_->journal.size();
+}
+
+std::string OfficeSession::ResiliencyKey(const char* list) const {
+  return std::string("Software\\Microsoft\\Office\\16.0\\") + host_.addins_key + "\\Resiliency\\" +
+         list;
+}
+
+void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
+  const std::string& prog_id = Argument(step, 1, "ProgID");
+  const HKEY root = HasWord(step, "machine") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  const std::string key =
+      std::string("Software\\Microsoft\\Office\\") + host_.addins_key + "\\Addins\\" + prog_id;
+  // Listed anew, the add-in is no longer disabled, as after the user enables it again.
+  for (const char* list : {"StartupItems", "DisabledItems"})
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, ResiliencyKey(list).c_str(), prog_id.c_str());
+  if (HasWord(step, "remove")) {
+    RegDeleteTreeA(root, key.c_str());
+    return;
+  }
+  const DWORD behavior =
+      static_cast<DWORD>(Number(step, Option(step, "load-behavior").value_or("3")));
+  if (RegSetKeyValueA(root, key.c_str(), "LoadBehavior", REG_DWORD, &behavior, sizeof behavior) !=
+          ERROR_SUCCESS ||
+      RegSetKeyValueA(root, key.c_str(), "FriendlyName", REG_SZ, prog_id.c_str(),
+                      static_cast<DWORD>(prog_id.size() + 1)) != ERROR_SUCCESS) {
+    Refuse(step, "cannot write the add-in record " + key);
+  }
+}
+
+void OfficeSession::Registry(const ScenarioStep& step) {
+  // registry KEY VALUE [name NAME] | registry KEY remove [name NAME]: a value of the add-in's
+  // under the product key, named by default, as the add-in names it, by this host program's path.
+  const std::string key = std::string(kProductKey) + "\\" + Argument(step, 1, "key");
+  const std::string& value = Argument(step, 2, "value or remove");
+  std::string name;
+  if (const auto given = Option(step, "name")) {
+    name = Utf8ToAnsi(*given);
+  } else {
+    char program[MAX_PATH];
+    name.assign(program, GetModuleFileNameA(nullptr, program, MAX_PATH));
+  }
+  if (value == "remove") {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
+    return;
+  }
+  // As regedit or reg add store it: a text with its terminating zero (a multi-string with two),
+  // binary data as the text's bytes, a DWORD as the number; "unterminated" leaves the zeros off,
+  // as the add-in itself stores its texts.
+  const std::string type = Option(step, "type").value_or("REG_SZ");
+  std::string data = Utf8ToAnsi(value);
+  DWORD kind = REG_SZ;
+  if (type == "REG_SZ" || type == "REG_EXPAND_SZ" || type == "REG_MULTI_SZ") {
+    kind = type == "REG_SZ" ? REG_SZ : type == "REG_EXPAND_SZ" ? REG_EXPAND_SZ : REG_MULTI_SZ;
+    if (!HasWord(step, "unterminated")) data.append(kind == REG_MULTI_SZ ? 2 : 1, '\0');
+  } else if (type == "REG_BINARY") {
+    kind = REG_BINARY;
+  } else if (type == "REG_DWORD") {
+    kind = REG_DWORD;
+    const auto n = static_cast<DWORD>(Number(step, value));
+    data.assign(reinterpret_cast<const char*>(&n), sizeof n);
+  } else {
+    Refuse(step,
+           "registry type: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY or REG_DWORD, not '" +
+               type + "'");
+  }
+  // RegSetValueExA takes a zero right behind a text as its forgotten terminator: a byte that is
+  // no zero goes there, so that exactly the data given is stored.
+  std::vector<char> bytes(data.begin(), data.end());
+  bytes.push_back('\xFF');
+  if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), kind, bytes.data(),
+                      static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+    Refuse(step, "cannot write " + Quote(name) + " under " + key);
+  }
+}
+
+}  // namespace orvan::sim
