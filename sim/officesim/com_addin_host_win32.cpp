@@ -103,7 +103,7 @@ std::vector<AddinRecord> ReadAddinRecords(const std::string& host) {
 
 std::unique_ptr<ConnectedAddin> ConnectedAddin::Connect(
     const AddinRecord& record, IDispatch* application,
-    const std::shared_ptr<FakeObjectWorld>& world, HRESULT* result) {
+    const std::shared_ptr<FakeObjectWorld>& world, ext_ConnectMode mode, HRESULT* result) {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(win32::Widen(record.prog_id).c_str(), &clsid);
   ComPtr<IUnknown> object;
@@ -119,7 +119,7 @@ std::unique_ptr<ConnectedAddin> ConnectedAddin::Connect(
   if (SUCCEEDED(hr)) {
     auto instance = ComPtr<IDispatch>::Adopt(win32::ExposeObject(MakeAddinInstance(world, record)));
     hr = WithEmptyCustom([&](SAFEARRAY** custom) {
-      return addin->OnConnection(application, ext_cm_Startup, instance.get(), custom);
+      return addin->OnConnection(application, mode, instance.get(), custom);
     });
     if (SUCCEEDED(hr)) {
       std::wstring module = ModuleOf(object.get());

@@ -42,11 +42,12 @@ inline bool LoadsAtStartup(const AddinRecord& record) {
 class ConnectedAddin {
  public:
   // CLSIDFromProgID, CoCreateInstance in-process, IDTExtensibility2, then
-  // OnConnection(application, ext_cm_Startup, the COMAddIn, an empty custom array). Null with
-  // the failing step's HRESULT in `result`.
+  // OnConnection(application, mode, the COMAddIn, an empty custom array): ext_cm_Startup at the
+  // host's start, ext_cm_AfterStartup from the COM Add-ins dialog. Null with the failing step's
+  // HRESULT in `result`.
   static std::unique_ptr<ConnectedAddin> Connect(const AddinRecord& record, IDispatch* application,
                                                  const std::shared_ptr<FakeObjectWorld>& world,
-                                                 HRESULT* result);
+                                                 ext_ConnectMode mode, HRESULT* result);
   ConnectedAddin(const ConnectedAddin&) = delete;
   ConnectedAddin& operator=(const ConnectedAddin&) = delete;
   ~ConnectedAddin();

@@ -42,8 +42,6 @@ const HostProgram* HostByProgram(const std::string& program) {
 
 namespace {
 
-constexpr int kStartupLimitMs = 1000;  // what Office allows an add-in's OnConnection
-constexpr int kShutdownLimitMs = 500;  // and its OnDisconnection
 // Posted to the host's window: run the step kept for the message box now shown.
 constexpr UINT kRunDuringBox = WM_APP + 1;
 
@@ -206,48 +204,7 @@ void OfficeSession::StartHost() {
   application_ = win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(office_->application()));
   started_ = true;
   for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
-    if (!LoadsAtStartup(record)) continue;
-    // Office's resiliency: an add-in is noted before it connects and the note taken back after;
-    // a note found at start means the host ended while that add-in connected.
-    const std::string startup = ResiliencyKey("StartupItems");
-    const std::string disabled = ResiliencyKey("DisabledItems");
-    if (RegGetValueA(HKEY_CURRENT_USER, disabled.c_str(), record.prog_id.c_str(), RRF_RT_ANY,
-                     nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-      transcript_.Add("load", record.prog_id + " skipped: hard-disabled");
-      continue;
-    }
-    if (RegGetValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str(), RRF_RT_ANY,
-                     nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-      RegDeleteKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str());
-      RegSetKeyValueA(HKEY_CURRENT_USER, disabled.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
-      transcript_.Add(
-          "load", record.prog_id + " hard-disabled: the host ended while it connected last time");
-      continue;
-    }
-    RegSetKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
-    LARGE_INTEGER before, after;
-    QueryPerformanceCounter(&before);
-    HRESULT hr = E_FAIL;
-    auto addin = ConnectedAddin::Connect(record, application_.get(), world_, &hr);
-    QueryPerformanceCounter(&after);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str());
-    const int ms = static_cast<int>(Milliseconds(before, after));
-    transcript_.Add("timing", record.prog_id + " OnConnection " + std::to_string(ms) +
-                                  " ms (Office allows " + std::to_string(kStartupLimitMs) + " ms)" +
-                                  (ms > kStartupLimitMs ? " too slow" : ""));
-    if (!addin) {
-      // Office's resiliency: an add-in that failed to connect is not loaded at the next start.
-      const std::string key = std::string("Software\\Microsoft\\Office\\") + host_.addins_key +
-                              "\\Addins\\" + record.prog_id;
-      const DWORD behavior = 2;
-      RegSetKeyValueA(record.per_user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.c_str(),
-                      "LoadBehavior", REG_DWORD, &behavior, sizeof behavior);
-      transcript_.Add(
-          "load", record.prog_id + " failed " + Hresult(hr) + ": soft-disabled (LoadBehavior 2)");
-      continue;
-    }
-    transcript_.Add("load", record.prog_id + " connected");
-    addins_.push_back(std::move(addin));
+    if (LoadsAtStartup(record)) ConnectAtStartup(record);
   }
   for (const auto& addin : addins_)
     ReportAddinError(*addin, "OnAddInsUpdate", addin->AddInsUpdate());
@@ -255,48 +212,17 @@ void OfficeSession::StartHost() {
     ReportAddinError(*addin, "OnStartupComplete", addin->StartupComplete());
 }
 
-void OfficeSession::ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr) {
-  // Office goes on whatever these return; a failure is the add-in's error reaching the host.
-  if (FAILED(hr))
-    transcript_.Add("addin-error", addin.record().prog_id + " " + event + " " + Hresult(hr));
-}
-
 void OfficeSession::CloseHost() {
-  std::set<std::wstring> folders;  // of the add-ins' DLLs, lower case
-  for (const auto& addin : addins_) {
-    std::wstring folder = addin->module_path().substr(0, addin->module_path().rfind(L'\\') + 1);
-    for (wchar_t& c : folder)
-      c = towlower(c);
-    if (!folder.empty()) folders.insert(folder);
-  }
+  const std::set<std::wstring> folders = AddinFolders();
   for (const auto& addin : addins_)
     ReportAddinError(*addin, "OnBeginShutdown", addin->BeginShutdown());
-  for (const auto& addin : addins_) {
-    LARGE_INTEGER before, after;
-    QueryPerformanceCounter(&before);
-    const HRESULT hr = addin->Disconnect(ext_dm_HostShutdown);
-    QueryPerformanceCounter(&after);
-    const int ms = static_cast<int>(Milliseconds(before, after));
-    transcript_.Add("timing", addin->record().prog_id + " OnDisconnection " + std::to_string(ms) +
-                                  " ms (Office allows " + std::to_string(kShutdownLimitMs) +
-                                  " ms)" + (ms > kShutdownLimitMs ? " too slow" : ""));
-    transcript_.Add("unload",
-                    addin->record().prog_id +
-                        (SUCCEEDED(hr) ? std::string(" disconnected") : " failed " + Hresult(hr)));
-  }
+  for (const auto& addin : addins_)
+    DisconnectAddin(*addin, ext_dm_HostShutdown);
   const std::set<std::string> loaded = ModulesIn(folders);
   addins_.clear();
   application_.Reset();
   started_ = false;
-  if (options_.free_unused) {
-    // Office frees the libraries of released add-ins when idle; one that any object of its own
-    // still keeps alive (an event sink the host holds, a lock) stays.
-    CoFreeUnusedLibrariesEx(0, 0);
-    const std::set<std::string> left = ModulesIn(folders);
-    for (const std::string& name : loaded)
-      transcript_.Add("module",
-                      Quote(name) + (left.contains(name) ? " still loaded" : " unloaded"));
-  }
+  FreeUnusedLibraries(folders, loaded);
   // What Office keeps of its command bars for the next start.
   world_->command_bars(host_.type)->Restart();
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,8 @@ class OfficeSession {
   void AddinRecordStep(const ScenarioStep& step);
   void Registry(const ScenarioStep& step);
   void During(const ScenarioStep& step);
+  // The user's COM Add-ins dialog ("user addins-dialog connect|disconnect PROGID").
+  void AddinsDialog(const ScenarioStep& step);
   // The host's resiliency list ("StartupItems", "DisabledItems") under HKEY_CURRENT_USER.
   std::string ResiliencyKey(const char* list) const;
   void Expect(const ScenarioStep& step);
@@ -106,6 +109,19 @@ class OfficeSession {
   FakeControl* FindControl(const std::string& tag_or_caption) const;
   // The errors event handlers raised to the host since the last call, as "event-error" lines.
   void ReportEventErrors();
+  // One add-in connected at start-up, with Office's resiliency notes around it.
+  void ConnectAtStartup(const AddinRecord& record);
+  // Connects and times it ("timing"); false with the add-in's HRESULT when it failed.
+  bool ConnectAddin(const AddinRecord& record, ext_ConnectMode mode, HRESULT* hr);
+  // Disconnects and times it ("timing", "unload"); the add-in is released by its owner.
+  void DisconnectAddin(ConnectedAddin& addin, ext_DisconnectMode mode);
+  std::string AddinKey(const std::string& prog_id) const;
+  void WriteLoadBehavior(const AddinRecord& record, DWORD behavior);
+  // The folders of the connected add-ins' DLLs; with --free-unused, after the add-ins of those
+  // folders were released, the "module" lines of the DLLs that were loaded from them.
+  std::set<std::wstring> AddinFolders() const;
+  void FreeUnusedLibraries(const std::set<std::wstring>& folders,
+                           const std::set<std::string>& loaded);
   // An OnAddInsUpdate, OnStartupComplete or OnBeginShutdown that failed, as "addin-error".
   void ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr);
 

@@ -10,6 +10,7 @@
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/office_session_win32.h"
 #include "support/ansi_text.h"
+#include "support/utf8.h"
 
 namespace orvan::sim {
 namespace {
@@ -175,6 +176,8 @@ void OfficeSession::User(const ScenarioStep& step) {
     FakeControl* control = FindControl(Argument(step, 2, "control tag or caption"));
     if (control == nullptr) Refuse(step, "no control " + Quote(step.words[2]));
     store->UserDeletesControl(*control);
+  } else if (action == "addins-dialog") {
+    AddinsDialog(step);
   } else {
     Refuse(step, "unknown user action '" + action + "'");
   }
@@ -196,7 +199,7 @@ void OfficeSession::Clipboard(const ScenarioStep& step) {
 }
 
 void OfficeSession::Show(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "show: bars, registry, clipboard or printer");
+  const std::string& what = Argument(step, 1, "show: bars, registry, clipboard, printer or addins");
   if (what == "bars") {
     show_bars_ = true;  // written by Collect, changed or not
   } else if (what == "registry") {
@@ -205,8 +208,18 @@ void OfficeSession::Show(const ScenarioStep& step) {
     transcript_.Add("clipboard", DescribeClipboard());
   } else if (what == "printer") {
     transcript_.Add("printer", Quote(office_->active_printer()));
+  } else if (what == "addins") {
+    // The COM Add-ins dialog's list: every record of this host, and whether it is connected.
+    for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
+      const bool connected = std::any_of(addins_.begin(), addins_.end(), [&](const auto& addin) {
+        return utf8::TextEquals(addin->record().prog_id, record.prog_id);
+      });
+      transcript_.Add("addin", Quote(record.prog_id) + " LoadBehavior " +
+                                   std::to_string(record.load_behavior) +
+                                   (connected ? " connected" : ""));
+    }
   } else {
-    Refuse(step, "show: bars, registry, clipboard or printer, not '" + what + "'");
+    Refuse(step, "show: bars, registry, clipboard, printer or addins, not '" + what + "'");
   }
 }
 
@@ -261,8 +274,7 @@ std::string OfficeSession::ResiliencyKey(const char* list) const {
 void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
   const std::string& prog_id = Argument(step, 1, "ProgID");
   const HKEY root = HasWord(step, "machine") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  const std::string key =
-      std::string("Software\\Microsoft\\Office\\") + host_.addins_key + "\\Addins\\" + prog_id;
+  const std::string key = AddinKey(prog_id);
   // Listed anew, the add-in is no longer disabled, as after the user enables it again.
   for (const char* list : {"StartupItems", "DisabledItems"})
     RegDeleteKeyValueA(HKEY_CURRENT_USER, ResiliencyKey(list).c_str(), prog_id.c_str());

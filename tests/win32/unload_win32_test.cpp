@@ -41,7 +41,7 @@ struct ConnectedToWord {
     sim::AddinRecord record;
     record.prog_id = "OrvanpdfVtAddIn.dsrPdfVtAddinWord";
     record.load_behavior = 3;
-    addin = sim::ConnectedAddin::Connect(record, application.get(), world, &result);
+    addin = sim::ConnectedAddin::Connect(record, application.get(), world, ext_cm_Startup, &result);
   }
   std::shared_ptr<sim::OfficeWorld> world;
   sim::FakeOfficeHost word;
