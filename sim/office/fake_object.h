@@ -41,6 +41,7 @@ class FakeObjectWorld {
   void Reset(const std::string& object_member);
   // The scripted failures by key, with how often each played.
   const std::map<std::string, HostFailure>& failures() const { return failures_; }
+  const std::map<std::string, Value>& returns() const { return returns_; }
 
   // Journal lines that start with the text.
   std::vector<std::string> Journaled(const std::string& prefix) const;

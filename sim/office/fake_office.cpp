@@ -48,6 +48,13 @@ DocumentData& FakeOfficeHost::Open(DocumentData document) {
   return *state_->documents.back();
 }
 
+std::vector<DocumentData> FakeOfficeHost::Documents() const {
+  std::vector<DocumentData> documents;
+  for (const auto& document : state_->documents)
+    documents.push_back(*document);
+  return documents;
+}
+
 void FakeOfficeHost::CloseAll() {
   state_->documents.clear();
 }

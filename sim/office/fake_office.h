@@ -119,7 +119,9 @@ class FakeOfficeHost {
   // The host's active printer, by its bare name.
   std::string& active_printer() { return state_->active_printer; }
   // PowerPoint: PrintInBackground of the presentations.
-  bool print_in_background() const { return state_->print_in_background; }
+  bool& print_in_background() { return state_->print_in_background; }
+  // The open documents, the active one last.
+  std::vector<DocumentData> Documents() const;
 
  private:
   struct State {

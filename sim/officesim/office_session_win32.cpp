@@ -48,27 +48,16 @@ constexpr UINT kRunDuringBox = WM_APP + 1;
 }  // namespace
 OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
     : host_(host), options_(std::move(options)) {
-  const auto temp = std::filesystem::temp_directory_path();
-  const std::string id = std::to_string(GetCurrentProcessId());
-  job_api_state_ = (temp / ("officesim-" + id + ".jobapi")).string();
-  trace_file_ = (temp / ("officesim-" + id + ".trace")).string();
-  WriteStateFile(job_api_state_, JobApiState{});
-  _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
-
-  if (options_.state_folder.empty()) ForgetHostValues(host_.program);
-  world_->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
   world_->clipboard_face = ClipboardFace;
   world_->job_settings = [this] { return ReadStateFile(job_api_state_).stored_settings; };
   office_ = std::make_unique<FakeOfficeHost>(host_.type, world_);
-  if (!options_.state_folder.empty()) {
-    std::ifstream saved(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary);
-    if (saved) {
-      std::stringstream text;
-      text << saved.rdbuf();
-      world_->command_bars(host_.type)->Load(text.str());
-    }
+  std::error_code absent;
+  if (!options_.carry_file.empty() &&
+      std::filesystem::exists(win32::Widen(options_.carry_file), absent)) {
+    LoadCarry();
+  } else {
+    FreshInstallation();
   }
-  office_->active_printer() = "HP LaserJet 4";
 
   // The window the add-in finds by its class.
   WNDCLASSA window_class{};
@@ -89,6 +78,27 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
   });
 }
 
+void OfficeSession::FreshInstallation() {
+  const auto temp = std::filesystem::temp_directory_path();
+  const std::string id = std::to_string(GetCurrentProcessId());
+  job_api_state_ = (temp / ("officesim-" + id + ".jobapi")).string();
+  trace_file_ = (temp / ("officesim-" + id + ".trace")).string();
+  WriteStateFile(job_api_state_, JobApiState{});
+  _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
+
+  if (options_.state_folder.empty()) ForgetHostValues(host_.program);
+  world_->printers = {{"HP LaserJet 4", "LPT1:"}, {"Orvan pdf vatner", "Ne00:"}};
+  if (!options_.state_folder.empty()) {
+    std::ifstream saved(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary);
+    if (saved) {
+      std::stringstream text;
+      text << saved.rdbuf();
+      world_->command_bars(host_.type)->Load(text.str());
+    }
+  }
+  office_->active_printer() = "HP LaserJet 4";
+}
+
 OfficeSession::~OfficeSession() {
   boxes_.reset();
   if (window_) {
@@ -97,6 +107,7 @@ OfficeSession::~OfficeSession() {
   }
   _putenv("ORVAN_JOBAPI_STATE=");
   _putenv("ORVAN_PDFVTADDINTRACE=");
+  if (handed_off_) return;  // the next host process goes on with them
   std::error_code ignored;
   std::filesystem::remove(job_api_state_, ignored);
   std::filesystem::remove(trace_file_, ignored);
@@ -132,16 +143,36 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
 
 int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
   int result = 0;
-  for (const ScenarioStep& step : steps) {
-    if (step.words.front() != "expect") {
+  std::size_t first = 0;
+  if (resume_step_) {
+    first = *resume_step_;
+    if (first >= steps.size()) throw std::runtime_error("the carry file does not fit the scenario");
+    for (const ScenarioStep& step : steps) {
+      if (during_line_ != 0 && step.line == during_line_) During(step);
+    }
+  }
+  for (std::size_t i = first; i < steps.size(); ++i) {
+    const ScenarioStep& step = steps[i];
+    // The step that handed the run on wrote its line already; the new process starts the host.
+    const bool resumed = resume_step_ && i == *resume_step_;
+    if (!resumed && step.words.front() != "expect") {
       transcript_.Add("step", step.file + ":" + std::to_string(step.line) + " " + step.text);
     }
     try {
-      const auto found = Steps().find(step.words.front());
-      if (found == Steps().end()) Refuse(step, "unknown step '" + step.words.front() + "'");
-      (this->*found->second)(step);
+      if (resumed) {
+        StartHost();
+      } else {
+        const auto found = Steps().find(step.words.front());
+        if (found == Steps().end()) Refuse(step, "unknown step '" + step.words.front() + "'");
+        (this->*found->second)(step);
+      }
       if (during_box_error_) std::rethrow_exception(std::exchange(during_box_error_, nullptr));
       Collect();
+    } catch (const HandOff&) {
+      Collect();
+      SaveCarry(i);
+      handed_off_ = true;
+      return kHandOffExit;
     } catch (const std::exception& e) {
       Collect();
       const std::string where = step.file + ":" + std::to_string(step.line);
@@ -186,7 +217,7 @@ void OfficeSession::Host(const ScenarioStep& step) {
 
 void OfficeSession::Start(const ScenarioStep& step) {
   if (started_) Refuse(step, "the host runs already");
-  StartHost();
+  StartHostOrHandOff(step);
 }
 
 void OfficeSession::Close(const ScenarioStep& step) {
@@ -196,13 +227,29 @@ void OfficeSession::Close(const ScenarioStep& step) {
 
 void OfficeSession::Restart(const ScenarioStep& step) {
   Close(step);
-  StartHost();
+  StartHostOrHandOff(step);
+}
+
+void OfficeSession::StartHostOrHandOff(const ScenarioStep& step) {
+  if (!hosted_) {
+    StartHost();
+    return;
+  }
+  // The add-ins' modules, their per-thread state and COM's caches stay with this process, so
+  // Office's next start is a new one.
+  if (options_.carry_file.empty()) {
+    Refuse(step,
+           "the host starts again in a new process: run officesim.exe, which starts one "
+           "per host run");
+  }
+  throw HandOff{};
 }
 
 void OfficeSession::StartHost() {
   InstallInSpooler(world_->printers);
   application_ = win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(office_->application()));
   started_ = true;
+  hosted_ = true;
   for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
     if (LoadsAtStartup(record)) ConnectAtStartup(record);
   }

@@ -34,7 +34,14 @@ struct SessionOptions {
   // After each close, unused COM libraries are freed as Office does when idle, and every DLL of
   // the closed add-ins' folders is written as a "module" line: unloaded or still loaded.
   bool free_unused = false;
+  // Where a host run hands the rest of the scenario on to the next host process: a start after
+  // a close (and a restart) is a new process, as Office's own start is. officesim.exe names it
+  // for the host programs it runs; empty: the host cannot start twice.
+  std::string carry_file;
 };
+
+// The exit code of a host process that handed the scenario on to the next one.
+inline constexpr int kHandOffExit = 64;
 
 // The host's names as Office has them: the program, its window class and its add-in key.
 struct HostProgram {
@@ -57,7 +64,8 @@ class OfficeSession {
 
   // Plays the steps in order. A step that cannot run ends the scenario with an "error" line;
   // the host then still closes in order. 0: every expect matched, 1: an expect failed, 2: a
-  // step could not run.
+  // step could not run, kHandOffExit: the host is to start again in a new process, which goes
+  // on from the carry file.
   int Run(const std::vector<ScenarioStep>& steps);
   const Transcript& transcript() const { return transcript_; }
 
@@ -95,6 +103,14 @@ class OfficeSession {
 
   void StartHost();
   void CloseHost();
+  // A start after a host ran in this process: the rest goes on in a new process.
+  struct HandOff {};
+  void StartHostOrHandOff(const ScenarioStep& step);
+  // Everything of the run that outlives the host process, written for the next one and read
+  // back by it: the transcript, the world's state and scripts, what was shown so far.
+  void SaveCarry(std::size_t resume_step) const;
+  void LoadCarry();
+  void FreshInstallation();
   // Writes what changed since the last step: traces, the job API's calls, prints and their
   // PDFs, the add-in's command bars and its registry keys.
   void Collect();
@@ -137,6 +153,10 @@ class OfficeSession {
   std::optional<ScenarioStep> during_box_;  // runs while the next message box is up
   std::exception_ptr during_box_error_;     // what it raised, for the step that showed the box
   bool started_ = false;
+  bool hosted_ = false;                     // a host ran in this process
+  bool handed_off_ = false;                 // its files now belong to the next process
+  std::optional<std::size_t> resume_step_;  // the start the next process runs first
+  int during_line_ = 0;                     // the kept during step's line, carried
   bool printers_given_ = false;
   int expect_failures_ = 0;
 

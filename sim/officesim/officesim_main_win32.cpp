@@ -43,6 +43,8 @@ constexpr const char* kHelp =
     "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
     "  --free-unused      after each close free unused COM libraries, as Office does when\n"
     "                     idle, and write whether the add-ins' DLLs left (\"module\" lines)\n"
+    "  --carry FILE       (given by officesim.exe to the host programs it runs) where a host\n"
+    "                     process hands the scenario on to the next at a second start\n"
     "  --help             this text\n"
     "\n"
     "Exit code: 0 every expect matched, 1 an expect failed, 2 a step or the scenario could\n"
@@ -127,19 +129,42 @@ int RunInHost(const Options& options, const std::vector<ScenarioStep>& steps) {
   // The arguments after the program's own name, quoted or not.
   std::size_t rest = own[0] == L'"' ? own.find(L'"', 1) + 1 : own.find(L' ');
   command += rest == std::wstring::npos ? L"" : own.substr(rest);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    std::fprintf(stderr, "officesim: cannot start %s (error %lu)\n", host->program, GetLastError());
-    return 2;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  // Each host run is a process of its own, as each start of Office is: a host process that
+  // reaches a second start hands the rest of the scenario on through the carry file, and the
+  // next one goes on from there.
+  const std::wstring carry = (std::filesystem::temp_directory_path() /
+                              ("officesim-" + std::to_string(GetCurrentProcessId()) + ".carry"))
+                                 .wstring();
+  command += L" --carry \"" + carry + L"\"";
+  std::error_code ignored;
+  std::filesystem::remove(carry, ignored);
   DWORD code = 2;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  for (;;) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = command;  // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+      std::fprintf(stderr, "officesim: cannot start %s (error %lu)\n", host->program,
+                   GetLastError());
+      code = 2;
+      break;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    code = 2;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (code != kHandOffExit) break;
+    if (!std::filesystem::exists(carry, ignored)) {
+      std::fprintf(stderr, "officesim: %s handed the scenario on without a carry file\n",
+                   host->program);
+      code = 2;
+      break;
+    }
+  }
+  std::filesystem::remove(carry, ignored);
   return static_cast<int>(code);
 }
 
@@ -168,6 +193,8 @@ int Main(const std::vector<std::string>& args) {
       options.session.verbose = true;
     } else if (arg == "--free-unused") {
       options.session.free_unused = true;
+    } else if (arg == "--carry") {
+      options.session.carry_file = value();
     } else if (arg.rfind("--", 0) == 0 || !options.scenario.empty()) {
       throw std::invalid_argument("unknown argument " + arg);
     } else {
@@ -209,9 +236,10 @@ int Main(const std::vector<std::string>& args) {
     std::string all;
     for (const std::string& line : session.transcript().lines())
       all += line + "\n";
-    std::fwrite(all.data(), 1, all.size(), stdout);
+    // A host process that handed the run on leaves the transcript to the last one.
+    if (code != kHandOffExit) std::fwrite(all.data(), 1, all.size(), stdout);
     std::fflush(stdout);
-    if (!options.transcript.empty()) {
+    if (code != kHandOffExit && !options.transcript.empty()) {
       std::ofstream(std::filesystem::path(win32::Widen(options.transcript)), std::ios::binary)
           << all;
     }

@@ -19,6 +19,12 @@ class Transcript {
   // Adds "<kind> <text>" without trailing blanks.
   void Add(const std::string& kind, const std::string& text);
   const std::vector<std::string>& lines() const { return lines_; }
+  // Where the next comparison starts; with the lines, what a host run hands to the next one.
+  std::size_t compared() const { return compared_; }
+  void Restore(std::vector<std::string> lines, std::size_t compared) {
+    lines_ = std::move(lines);
+    compared_ = compared;
+  }
 
   // Compares the lines written since the previous comparison whose kind is one of `kinds`, one
   // of the expected lines' kinds, or a failure ("macro-error", "event-error"), with the
