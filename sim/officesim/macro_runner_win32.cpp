@@ -3,24 +3,27 @@
 #include <activscp.h>
 
 #include <atomic>
+#include <utility>
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/dispatch_win32.h"
 #include "platform/win32/wide_text_win32.h"
 
 namespace orvan::sim {
-namespace {
 
 using win32::ComPtr;
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// The host's side of the script engine: names the application object and keeps the first
-// error the engine reports. It lives on the caller's stack, longer than the engine holds it.
-class MacroSite final : public IActiveScriptSite, public IActiveScriptSiteWindow {
+// The host's side of the script engine: names the application object and the helper, and keeps
+// the first error the engine reports. The engine object owns it and closes the engine first.
+class MacroEngine::Site final : public IActiveScriptSite, public IActiveScriptSiteWindow {
  public:
-  MacroSite(IDispatch* application, HWND window) : application_(application), window_(window) {}
+  Site(IDispatch* application, IDispatch* sim, HWND window)
+      : application_(ComPtr<IDispatch>::Share(application)),
+        sim_(ComPtr<IDispatch>::Share(sim)),
+        window_(window) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -53,11 +56,14 @@ class MacroSite final : public IActiveScriptSite, public IActiveScriptSiteWindow
                                         ITypeInfo** info) override {
     if (item) *item = nullptr;
     if (info) *info = nullptr;
-    if (name == nullptr || lstrcmpiW(name, L"Application") != 0) return TYPE_E_ELEMENTNOTFOUND;
-    if (mask & SCRIPTINFO_ITYPEINFO) return TYPE_E_ELEMENTNOTFOUND;
+    IDispatch* const object = name == nullptr                        ? nullptr
+                              : lstrcmpiW(name, L"Application") == 0 ? application_.get()
+                              : lstrcmpiW(name, L"Sim") == 0         ? sim_.get()
+                                                                     : nullptr;
+    if (object == nullptr || (mask & SCRIPTINFO_ITYPEINFO)) return TYPE_E_ELEMENTNOTFOUND;
     if ((mask & SCRIPTINFO_IUNKNOWN) && item) {
-      application_->AddRef();
-      *item = application_;
+      object->AddRef();
+      *item = object;
     }
     return S_OK;
   }
@@ -96,51 +102,78 @@ class MacroSite final : public IActiveScriptSite, public IActiveScriptSiteWindow
   std::optional<MacroError> error_;
 
  private:
-  IDispatch* application_;
+  win32::ComPtr<IDispatch> application_;
+  win32::ComPtr<IDispatch> sim_;
   HWND window_;
   std::atomic<ULONG> references_{1};
 };
 
 #pragma GCC diagnostic pop
 
+struct MacroEngine::Parts {
+  ComPtr<IActiveScript> engine;
+  ComPtr<IActiveScriptParse> parser;
+};
+
+namespace {
+
+MacroError EngineFailed(const char* step, HRESULT hr) {
+  MacroError error;
+  error.number = static_cast<std::int32_t>(hr);
+  error.description = std::string("the script engine failed: ") + step;
+  return error;
+}
+
 }  // namespace
 
-std::optional<MacroError> RunMacro(const std::string& code, IDispatch* application,
-                                   std::uintptr_t window) {
-  MacroSite site(application, reinterpret_cast<HWND>(window));
-  auto failed = [](const char* step, HRESULT hr) {
-    MacroError error;
-    error.number = static_cast<std::int32_t>(hr);
-    error.description = std::string("the script engine failed: ") + step;
-    return error;
-  };
+MacroEngine::MacroEngine() : parts_(std::make_unique<Parts>()) {}
+
+MacroEngine::~MacroEngine() {
+  if (parts_->engine) parts_->engine->Close();
+  parts_->parser.Reset();
+  parts_->engine.Reset();
+}
+
+std::unique_ptr<MacroEngine> MacroEngine::Create(IDispatch* application, IDispatch* sim,
+                                                 std::uintptr_t window, MacroError* error) {
+  std::unique_ptr<MacroEngine> engine(new MacroEngine());
+  engine->site_ = std::make_unique<Site>(application, sim, reinterpret_cast<HWND>(window));
   CLSID vbscript;
   HRESULT hr = CLSIDFromProgID(L"VBScript", &vbscript);
-  if (FAILED(hr)) return failed("VBScript is not registered", hr);
-  ComPtr<IActiveScript> engine;
-  hr = CoCreateInstance(vbscript, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IActiveScript),
-                        reinterpret_cast<void**>(engine.Receive()));
-  if (FAILED(hr)) return failed("CoCreateInstance", hr);
-  ComPtr<IActiveScriptParse> parser;
-  hr = engine->QueryInterface(__uuidof(IActiveScriptParse),
-                              reinterpret_cast<void**>(parser.Receive()));
-  if (SUCCEEDED(hr)) hr = engine->SetScriptSite(&site);
-  if (SUCCEEDED(hr)) hr = parser->InitNew();
-  if (SUCCEEDED(hr)) hr = engine->AddNamedItem(L"Application", SCRIPTITEM_ISVISIBLE);
   if (FAILED(hr)) {
-    engine->Close();
-    return failed("set-up", hr);
+    *error = EngineFailed("VBScript is not registered", hr);
+    return nullptr;
   }
+  Parts& parts = *engine->parts_;
+  hr = CoCreateInstance(vbscript, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IActiveScript),
+                        reinterpret_cast<void**>(parts.engine.Receive()));
+  if (FAILED(hr)) {
+    *error = EngineFailed("CoCreateInstance", hr);
+    return nullptr;
+  }
+  hr = parts.engine->QueryInterface(__uuidof(IActiveScriptParse),
+                                    reinterpret_cast<void**>(parts.parser.Receive()));
+  if (SUCCEEDED(hr)) hr = parts.engine->SetScriptSite(engine->site_.get());
+  if (SUCCEEDED(hr)) hr = parts.parser->InitNew();
+  if (SUCCEEDED(hr)) hr = parts.engine->AddNamedItem(L"Application", SCRIPTITEM_ISVISIBLE);
+  if (SUCCEEDED(hr) && sim) hr = parts.engine->AddNamedItem(L"Sim", SCRIPTITEM_ISVISIBLE);
+  if (SUCCEEDED(hr)) hr = parts.engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+  if (FAILED(hr)) {
+    *error = EngineFailed("set-up", hr);
+    return nullptr;
+  }
+  return engine;
+}
+
+std::optional<MacroError> MacroEngine::Run(const std::string& code) {
+  site_->error_.reset();
   const std::wstring text = win32::Widen(code);
   win32::ScopedExcepInfo info;  // the error also goes to the site, which reports it
-  hr = parser->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
-                               nullptr, &info);
-  if (SUCCEEDED(hr)) engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-  engine->Close();
-  parser.Reset();
-  engine.Reset();
-  if (site.error_) return site.error_;
-  if (FAILED(hr)) return failed("ParseScriptText", hr);
+  // In the connected engine the code runs as it is parsed; its declarations stay.
+  const HRESULT hr = parts_->parser->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                                     SCRIPTTEXT_ISVISIBLE, nullptr, &info);
+  if (site_->error_) return std::exchange(site_->error_, std::nullopt);
+  if (FAILED(hr)) return EngineFailed("ParseScriptText", hr);
   return std::nullopt;
 }
 

@@ -17,6 +17,7 @@
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/macro_runner_win32.h"
 #include "support/ansi_text.h"
+#include "support/utf8.h"
 
 namespace orvan::sim {
 
@@ -260,6 +261,8 @@ void OfficeSession::StartHost() {
 }
 
 void OfficeSession::CloseHost() {
+  // The host's macros end with it, and what they held goes.
+  macros_.reset();
   const std::set<std::wstring> folders = AddinFolders();
   for (const auto& addin : addins_)
     ReportAddinError(*addin, "OnBeginShutdown", addin->BeginShutdown());
@@ -308,6 +311,60 @@ void OfficeSession::RunDuringBox() {
   }
 }
 
+// "Sim" in the host's macros: what the user does, from the middle of a macro, so that a macro
+// and the user take turns. Sim.Click "TAG", Sim.Show "bars" (and the other things "show"
+// writes), Sim.Wait MILLISECONDS (the host goes on dispatching its messages meanwhile).
+class OfficeSession::SimHelper final : public Object {
+ public:
+  explicit SimHelper(OfficeSession& session) : session_(session) {}
+  Value Get(const std::string& member, const Args& args) override { return Call(member, args); }
+  void Put(const std::string&, const Value&, const Args&) override {
+    throw VbError::Runtime(vberr::kMemberNotFound, "officesim");
+  }
+  Value Call(const std::string& member, const Args& args) override {
+    if (args.positional.size() != 1 || !args.named.empty()) {
+      throw VbError::Runtime(vberr::kWrongArgumentCount, "officesim");
+    }
+    const std::string argument = ToText(args.positional[0]);
+    try {
+      if (utf8::TextEquals(member, "Click")) {
+        session_.Click(Step({"click", argument}));
+      } else if (utf8::TextEquals(member, "Show")) {
+        session_.Show(Step({"show", argument}));
+        session_.Collect();
+      } else if (utf8::TextEquals(member, "Wait")) {
+        Wait(ToLong(args.positional[0]));
+      } else {
+        throw VbError::Runtime(vberr::kMemberNotFound, "officesim");
+      }
+    } catch (const ScenarioError& e) {
+      throw VbError(vberr::kInvalidProcedureCall, e.what(), "officesim");
+    }
+    return Value();
+  }
+
+ private:
+  static ScenarioStep Step(std::vector<std::string> words) {
+    std::string text;
+    for (const std::string& word : words)
+      text += (text.empty() ? "" : " ") + Quote(word);
+    return ScenarioStep{"(macro)", 0, text, std::move(words), {}};
+  }
+  static void Wait(std::int32_t milliseconds) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
+    do {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      Sleep(5);
+    } while (GetTickCount64() < end);
+  }
+
+  OfficeSession& session_;
+};
+
 void OfficeSession::Macro(const ScenarioStep& step) {
   if (!started_) Refuse(step, "a macro runs in a running host; start it first");
   const std::string& name = Argument(step, 1, "macro file");
@@ -317,7 +374,16 @@ void OfficeSession::Macro(const ScenarioStep& step) {
   if (!in) Refuse(step, "cannot read the macro " + name);
   std::stringstream code;
   code << in.rdbuf();
-  if (const auto error = RunMacro(code.str(), application_.get(), window_)) {
+  // One engine per host session, as one VBA project: what a macro keeps lives on.
+  MacroError failure;
+  if (!macros_) {
+    const auto helper =
+        win32::ComPtr<IDispatch>::Adopt(win32::ExposeObject(std::make_shared<SimHelper>(*this)));
+    macros_ = MacroEngine::Create(application_.get(), helper.get(), window_, &failure);
+  }
+  const std::optional<MacroError> error =
+      macros_ ? macros_->Run(code.str()) : std::optional<MacroError>(failure);
+  if (error) {
     transcript_.Add("macro-error", name + " line " + std::to_string(error->line) + ": " +
                                        std::to_string(error->number) + " " +
                                        Quote(error->description) +

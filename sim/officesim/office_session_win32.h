@@ -15,6 +15,7 @@
 #include "platform/win32/com_win32.h"
 #include "sim/office/fake_office.h"
 #include "sim/officesim/com_addin_host_win32.h"
+#include "sim/officesim/macro_runner_win32.h"
 #include "sim/officesim/message_boxes_win32.h"
 #include "sim/officesim/scenario.h"
 #include "sim/officesim/transcript.h"
@@ -71,6 +72,7 @@ class OfficeSession {
 
  private:
   using Step = void (OfficeSession::*)(const ScenarioStep&);
+  class SimHelper;
   static const std::map<std::string, Step>& Steps();
 
   // The steps.
@@ -148,6 +150,7 @@ class OfficeSession {
   std::unique_ptr<FakeOfficeHost> office_;
   win32::ComPtr<IDispatch> application_;
   std::vector<std::unique_ptr<ConnectedAddin>> addins_;
+  std::unique_ptr<MacroEngine> macros_;  // made by the session's first macro
   std::optional<MessageBoxWatcher> boxes_;
   std::uintptr_t window_ = 0;
   std::optional<ScenarioStep> during_box_;  // runs while the next message box is up

@@ -1,4 +1,4 @@
 ' Init with an object that is no Office application fails with Basic's "Object required".
-Dim addin
-Set addin = CreateObject("OrvanpdfVtAddIn.Addin")
-addin.Init CreateObject("Scripting.Dictionary")
+Dim broken
+Set broken = CreateObject("OrvanpdfVtAddIn.Addin")
+broken.Init CreateObject("Scripting.Dictionary")
