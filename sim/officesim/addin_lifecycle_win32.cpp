@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/win32/win32.h"
+#include "sim/officesim/clipboard_face_win32.h"
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/office_session_win32.h"
 #include "support/utf8.h"
@@ -75,6 +76,8 @@ void OfficeSession::ConnectAtStartup(const AddinRecord& record) {
 }
 
 bool OfficeSession::ConnectAddin(const AddinRecord& record, ext_ConnectMode mode, HRESULT* hr) {
+  // So that a button face the add-in pastes is named after its icon.
+  if (const std::wstring server = ServerOf(record); !server.empty()) LearnFaces(server);
   LARGE_INTEGER before, after;
   QueryPerformanceCounter(&before);
   auto addin = ConnectedAddin::Connect(record, application_.get(), world_, mode, hr);

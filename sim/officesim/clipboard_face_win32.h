@@ -1,10 +1,12 @@
-// What a button face pasted from the Windows clipboard shows: the clipboard's bitmap described
-// by its size and top-left pixel, which tells the add-in's icons apart.
+// What a button face pasted from the Windows clipboard shows: the clipboard's bitmap, named after
+// the add-in's icon it is when it is one, else described by its size, a digest of its pixels and
+// the colours it uses.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32.h"
 
@@ -13,15 +15,25 @@ namespace orvan::sim {
 struct BitmapLook {
   int width = 0;
   int height = 0;
-  std::uint32_t top_left = 0;  // 0xRRGGBB
+  std::uint32_t top_left = 0;         // 0xRRGGBB
+  std::vector<std::uint32_t> pixels;  // 0xRRGGBB, top row first
   bool valid = false;
 };
 
-// The bitmap's size and its top-left pixel, read with GetDIBits.
+// The bitmap's size and pixels, read with GetDIBits.
 BitmapLook LookAt(HBITMAP bitmap);
 
-// The bitmap on the clipboard as "WxH #RRGGBB"; nullopt when the clipboard holds none or cannot
-// be opened.
+// "start", "config" (the add-in's icons as its buttons should show them); "WxH #RRGGBB" for a
+// picture of one colour; else "WxH digest XXXXXXXX colours #RRGGBB ..." (the colours sorted, at
+// most eight named, then "and N more").
+std::string DescribeFace(const BitmapLook& look);
+
+// Learns the faces the add-in in that module gives its buttons: its bitmap resources with
+// magenta mapped to the button-face colour of the moment, as CreateMappedBitmap maps them.
+void LearnFaces(const std::wstring& module_path);
+
+// The bitmap on the clipboard described as DescribeFace does; nullopt when the clipboard holds
+// none or cannot be opened.
 std::optional<std::string> ClipboardFace();
 
 }  // namespace orvan::sim

@@ -101,6 +101,21 @@ std::vector<AddinRecord> ReadAddinRecords(const std::string& host) {
   return records;
 }
 
+std::wstring ServerOf(const AddinRecord& record) {
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(win32::Widen(record.prog_id).c_str(), &clsid))) return {};
+  wchar_t text[64];
+  StringFromGUID2(clsid, text, 64);
+  const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\InprocServer32";
+  wchar_t path[MAX_PATH];
+  DWORD size = sizeof path;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  return path;
+}
+
 std::unique_ptr<ConnectedAddin> ConnectedAddin::Connect(
     const AddinRecord& record, IDispatch* application,
     const std::shared_ptr<FakeObjectWorld>& world, ext_ConnectMode mode, HRESULT* result) {

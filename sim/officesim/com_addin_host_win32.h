@@ -31,6 +31,9 @@ struct AddinRecord {
 // a ProgID that both list counts once, as the user's.
 std::vector<AddinRecord> ReadAddinRecords(const std::string& host);
 
+// The DLL that serves the add-in's class (its InprocServer32), empty when it is not registered.
+std::wstring ServerOf(const AddinRecord& record);
+
 // Office loads at start-up the add-ins whose LoadBehavior has both the connected and the
 // load-at-start-up bits.
 inline bool LoadsAtStartup(const AddinRecord& record) {
