@@ -1,6 +1,7 @@
 // The stand-in job API library's exports. Each call reads the state from the file named by
-// ORVAN_JOBAPI_STATE, runs, and writes the state back, so that a test and the process using the
-// library see the same printer, jobs and log. Without the variable the state lives in memory.
+// ORVAN_JOBAPI_STATE, runs, writes the state back and appends its log line to the log file beside
+// it, so that a test and the process using the library see the same printer, jobs and calls.
+// Without the variable the state lives in memory.
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -19,10 +20,14 @@ std::int32_t Run(const char* name, std::initializer_list<std::intptr_t> argument
   const std::lock_guard<std::mutex> lock(mutex);
   const std::span<const std::intptr_t> args(arguments.begin(), arguments.size());
   const char* path = std::getenv(kStateFileVariable);
-  if (path == nullptr || *path == '\0') return CallExport(memory_state, name, args);
+  if (path == nullptr || *path == '\0') {
+    memory_state.log.clear();  // nobody reads it
+    return CallExport(memory_state, name, args);
+  }
   JobApiState state = ReadStateFile(path);
   const std::int32_t result = CallExport(state, name, args);
   WriteStateFile(path, state);
+  AppendLogFile(path, state.log);
   return result;
 }
 

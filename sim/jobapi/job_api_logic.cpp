@@ -75,9 +75,14 @@ class ExportCall {
   std::int32_t Fail(std::int32_t job, std::int32_t number, const std::string& text) {
     return Fail(job, LastError{number, text, true, true});
   }
-  // The failure configured for this export, consumed by this call; nullptr when none applies.
+  // The failure configured for this call, consumed by it; nullptr when none applies. One for the
+  // call's first text argument comes before one for every call of the export.
   const Failure* ScriptedFailure() {
-    auto it = state_.failures.find(name_);
+    auto it = state_.failures.end();
+    if (HasTextArgument(name_) && Pointer<const char>(1) != nullptr) {
+      it = state_.failures.find(FailureKey(name_, Pointer<const char>(1)));
+    }
+    if (it == state_.failures.end() || it->second.remaining == 0) it = state_.failures.find(name_);
     if (it == state_.failures.end() || it->second.remaining == 0) return nullptr;
     if (it->second.after > 0) {
       --it->second.after;
@@ -308,6 +313,8 @@ class ExportCall {
     if (!FailsAsScripted(-1)) {
       if (!state_.printer_installed) {
         Fail(-1, kErrorPrinterNotFound, "Printer not found");
+      } else if (!state_.printer_name_written) {
+        result = 1;  // the caller's buffer as it was
       } else if (Expect(-1, size == kTextBufferSize, "size") &&
                  WriteText(-1, state_.printer_name, buffer, size)) {
         result = 1;
@@ -327,6 +334,10 @@ class ExportCall {
 bool IsExport(const std::string& name) {
   return std::find(std::begin(kExportNames), std::end(kExportNames), name) !=
          std::end(kExportNames);
+}
+
+bool HasTextArgument(const std::string& name) {
+  return name == "OrvanPdfVtJobSetPropertyA" || name == "OrvanPdfVtJobGetPropertyA";
 }
 
 std::int32_t CallExport(JobApiState& state, const std::string& name,

@@ -24,6 +24,9 @@ inline constexpr const char* kExportNames[] = {
 };
 
 bool IsExport(const std::string& name);
+// Whether a failure of the export can be narrowed to calls with one first text argument (the
+// property's name of OrvanPdfVtJobSetPropertyA and OrvanPdfVtJobGetPropertyA).
+bool HasTextArgument(const std::string& name);
 
 // Runs the export `name` with the arguments the caller passed (addresses as integers), against
 // state, logs the call and returns the export's result. Unknown names and too few arguments

@@ -1,5 +1,6 @@
 #include "sim/jobapi/job_api_state.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -109,7 +110,7 @@ std::map<std::string, std::string> JobApiState::DefaultSettings() {
 
 std::string SaveState(const JobApiState& s) {
   Writer w;
-  w.Record("printer", s.printer_name, s.printer_installed);
+  w.Record("printer", s.printer_name, s.printer_installed, s.printer_name_written);
   w.Record("language", s.language_id);
   w.Record("outcome", s.dialog_outcome);
   w.Record("next", s.next_handle);
@@ -142,8 +143,6 @@ std::string SaveState(const JobApiState& s) {
     for (const auto& [name, value] : dialog.stored_settings)
       w.Record("dialog-stored", name, value);
   }
-  for (const auto& line : s.log)
-    w.Record("log", line);
   return w.str();
 }
 
@@ -155,9 +154,10 @@ JobApiState LoadState(const std::string& text) {
     const std::vector<std::string> f = Split(line);
     const std::string& kind = f[0];
     const auto has = [&f](std::size_t n) { return f.size() >= n; };
-    if (kind == "printer" && has(3)) {
+    if (kind == "printer" && has(4)) {
       s.printer_name = f[1];
       s.printer_installed = f[2] == "1";
+      s.printer_name_written = f[3] == "1";
     } else if (kind == "language" && has(2)) {
       s.language_id = f[1];
     } else if (kind == "outcome" && has(2)) {
@@ -192,8 +192,6 @@ JobApiState LoadState(const std::string& text) {
       s.dialogs.back().job_properties[f[1]] = f[2];
     } else if (kind == "dialog-stored" && has(3) && !s.dialogs.empty()) {
       s.dialogs.back().stored_settings[f[1]] = f[2];
-    } else if (kind == "log" && has(2)) {
-      s.log.push_back(f[1]);
     }
   }
   return s;
@@ -213,13 +211,62 @@ bool WriteStateFile(const std::string& path, const JobApiState& state) {
   return static_cast<bool>(out);
 }
 
-std::vector<std::string> CallsTo(const JobApiState& state, const std::string& export_name) {
+bool ResetStateFiles(const std::string& path, const JobApiState& state) {
+  std::ofstream log(LogFilePath(path), std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(log) && WriteStateFile(path, state);
+}
+
+void RemoveStateFiles(const std::string& path) {
+  std::remove(path.c_str());
+  std::remove(LogFilePath(path).c_str());
+}
+
+std::string FailureKey(const std::string& export_name, const std::string& argument) {
+  return argument.empty() ? export_name : export_name + "(\"" + argument + "\")";
+}
+
+std::string LogFilePath(const std::string& path) {
+  return path + ".log";
+}
+
+bool AppendLogFile(const std::string& path, const std::vector<std::string>& lines) {
+  if (lines.empty()) return true;
+  std::string text;
+  for (const auto& line : lines)
+    text += Escape(line) + '\n';
+  // One write per call, at the end of whatever is there.
+  std::ofstream out(LogFilePath(path), std::ios::binary | std::ios::app);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+std::vector<std::string> ReadLogFile(const std::string& path, std::uint64_t* offset) {
+  std::uint64_t start = offset != nullptr ? *offset : 0;
+  std::vector<std::string> lines;
+  std::ifstream in(LogFilePath(path), std::ios::binary);
+  if (!in || !in.seekg(static_cast<std::streamoff>(start))) return lines;
+  std::string line;
+  // A line still being written (no line feed yet) is left for the next read.
+  while (std::getline(in, line) && !in.eof()) {
+    start += line.size() + 1;
+    lines.push_back(Unescape(line));
+  }
+  if (offset != nullptr) *offset = start;
+  return lines;
+}
+
+std::vector<std::string> CallsTo(const std::vector<std::string>& log,
+                                 const std::string& export_name) {
   std::vector<std::string> calls;
   const std::string prefix = export_name + "(";
-  for (const auto& line : state.log) {
+  for (const auto& line : log) {
     if (line.compare(0, prefix.size(), prefix) == 0) calls.push_back(line);
   }
   return calls;
+}
+
+std::vector<std::string> CallsTo(const JobApiState& state, const std::string& export_name) {
+  return CallsTo(state.log, export_name);
 }
 
 }  // namespace orvan::sim

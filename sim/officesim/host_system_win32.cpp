@@ -11,6 +11,7 @@
 #include "support/ansi_text.h"
 #include "support/utf8.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 namespace orvan::sim {
@@ -238,6 +239,42 @@ std::string DescribeClipboard() {
     CloseClipboard();
   }
   return line;
+}
+
+ProcessResources ReadProcessResources() {
+  const HANDLE process = GetCurrentProcess();
+  ProcessResources now;
+  now.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  now.user = GetGuiResources(process, GR_USEROBJECTS);
+  DWORD handles = 0;
+  if (GetProcessHandleCount(process, &handles)) now.handles = handles;
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof memory)) {
+    now.private_kb = static_cast<std::int64_t>(memory.PrivateUsage / 1024);
+  }
+  return now;
+}
+
+std::string DescribeResources(const ProcessResources& now) {
+  return "gdi " + std::to_string(now.gdi) + " user " + std::to_string(now.user) + " handles " +
+         std::to_string(now.handles) + " private-kb " + std::to_string(now.private_kb);
+}
+
+std::string DescribeResourceChange(const ProcessResources& before, const ProcessResources& now) {
+  // What a run moves without holding anything more: COM and the loader cache a few handles, the
+  // heap grows in steps and keeps what it got.
+  constexpr std::int64_t kHandleSlack = 16;
+  constexpr std::int64_t kPrivateSlackKb = 2048;
+  const auto signed_text = [](std::int64_t n) { return (n < 0 ? "" : "+") + std::to_string(n); };
+  const auto slack = [&](std::int64_t change, std::int64_t allowed) {
+    return change >= -allowed && change <= allowed ? std::string("flat") : signed_text(change);
+  };
+  return "gdi " + signed_text(now.gdi - before.gdi) + " user " +
+         signed_text(now.user - before.user) + " handles " +
+         slack(now.handles - before.handles, kHandleSlack) + " private-kb " +
+         slack(now.private_kb - before.private_kb, kPrivateSlackKb);
 }
 
 }  // namespace orvan::sim

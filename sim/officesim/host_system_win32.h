@@ -1,7 +1,9 @@
 // What the simulated host does on Windows itself, outside the fake object model: the spooler's
-// printers, the product's registry values, the clipboard, the loaded modules and the clock.
+// printers, the product's registry values, the clipboard, the loaded modules, the clock and the
+// process's resources.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -37,5 +39,20 @@ std::set<std::string> ModulesIn(const std::set<std::wstring>& folders);
 bool PutOnClipboard(const std::optional<std::string>& text, int width, int height, unsigned rgb);
 // "picture <face> text <text>", "no picture", as "show clipboard" writes it.
 std::string DescribeClipboard();
+
+// What this process holds: GDI and USER objects, kernel handles, private bytes (in KB).
+struct ProcessResources {
+  std::int64_t gdi = 0;
+  std::int64_t user = 0;
+  std::int64_t handles = 0;
+  std::int64_t private_kb = 0;
+};
+ProcessResources ReadProcessResources();
+// "gdi G user U handles H private-kb P"
+std::string DescribeResources(const ProcessResources& now);
+// The change from `before` to `now`: GDI and USER objects exactly ("gdi +0"), handles and private
+// bytes "flat" within what the process's own work moves them by (a heap growing, a handle cached)
+// and otherwise signed ("handles +40 private-kb +6144").
+std::string DescribeResourceChange(const ProcessResources& before, const ProcessResources& now);
 
 }  // namespace orvan::sim

@@ -84,7 +84,7 @@ void OfficeSession::FreshInstallation() {
   const std::string id = std::to_string(GetCurrentProcessId());
   job_api_state_ = (temp / ("officesim-" + id + ".jobapi")).string();
   trace_file_ = (temp / ("officesim-" + id + ".trace")).string();
-  WriteStateFile(job_api_state_, JobApiState{});
+  ResetStateFiles(job_api_state_, JobApiState{});
   _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
 
   if (options_.state_folder.empty()) ForgetHostValues(host_.program);
@@ -110,7 +110,7 @@ OfficeSession::~OfficeSession() {
   _putenv("ORVAN_PDFVTADDINTRACE=");
   if (handed_off_) return;  // the next host process goes on with them
   std::error_code ignored;
-  std::filesystem::remove(job_api_state_, ignored);
+  RemoveStateFiles(job_api_state_);
   std::filesystem::remove(trace_file_, ignored);
 }
 
@@ -275,6 +275,7 @@ void OfficeSession::CloseHost() {
   FreeUnusedLibraries(folders, loaded);
   // What Office keeps of its command bars for the next start.
   world_->command_bars(host_.type)->Restart();
+  transcript_.Add("resources", DescribeResources(ReadProcessResources()));
 }
 
 void OfficeSession::During(const ScenarioStep& step) {

@@ -15,6 +15,7 @@
 #include "platform/win32/com_win32.h"
 #include "sim/office/fake_office.h"
 #include "sim/officesim/com_addin_host_win32.h"
+#include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/macro_runner_win32.h"
 #include "sim/officesim/message_boxes_win32.h"
 #include "sim/officesim/scenario.h"
@@ -165,14 +166,15 @@ class OfficeSession {
 
   std::string job_api_state_;  // the stand-in job API library's state file
   std::string trace_file_;
-  std::size_t trace_read_ = 0;    // bytes of the trace written down
-  std::size_t job_log_read_ = 0;  // job API log lines written down
+  std::size_t trace_read_ = 0;      // bytes of the trace written down
+  std::uint64_t job_log_read_ = 0;  // bytes of the job API's log written down
   std::size_t prints_read_ = 0;
   std::size_t journal_read_ = 0;
   std::vector<std::string> bars_shown_;
   bool show_bars_ = false;  // "show bars": written even when unchanged
   bool show_registry_ = false;
   std::vector<std::string> registry_shown_;
+  std::optional<ProcessResources> resources_shown_;  // at the last `show resources`
 };
 
 }  // namespace orvan::sim

@@ -13,9 +13,9 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-}  // namespace
-
-std::vector<std::string> SplitWords(std::string_view line, const std::string& file, int number) {
+// The words of a line; quoted, if given, tells for each whether it was written in quotes.
+std::vector<std::string> Split(std::string_view line, const std::string& file, int number,
+                               std::vector<bool>* quoted) {
   std::vector<std::string> words;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -24,6 +24,7 @@ std::vector<std::string> SplitWords(std::string_view line, const std::string& fi
       continue;
     }
     std::string word;
+    if (quoted != nullptr) quoted->push_back(line[i] == '"');
     if (line[i] == '"') {
       ++i;
       for (;;) {
@@ -46,6 +47,12 @@ std::vector<std::string> SplitWords(std::string_view line, const std::string& fi
     words.push_back(std::move(word));
   }
   return words;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitWords(std::string_view line, const std::string& file, int number) {
+  return Split(line, file, number, nullptr);
 }
 
 std::string Quote(std::string_view text) {
@@ -106,6 +113,12 @@ bool HasWord(const ScenarioStep& step, const std::string& word) {
 const std::string& Argument(const ScenarioStep& step, std::size_t index, const char* what) {
   if (step.words.size() <= index) Refuse(step, std::string("missing ") + what);
   return step.words[index];
+}
+
+bool Quoted(const ScenarioStep& step, std::size_t index) {
+  std::vector<bool> quoted;
+  Split(step.text, step.file, step.line, &quoted);
+  return index < quoted.size() && quoted[index];
 }
 
 std::int32_t Number(const ScenarioStep& step, const std::string& text) {

@@ -54,6 +54,8 @@ std::optional<std::string> Option(const ScenarioStep& step, const std::string& k
 bool HasWord(const ScenarioStep& step, const std::string& word);
 // The step's word at `index`; missing, it raises "missing <what>".
 const std::string& Argument(const ScenarioStep& step, std::size_t index, const char* what);
+// Whether the step's word at `index` was written as a "quoted text".
+bool Quoted(const ScenarioStep& step, std::size_t index);
 // A whole word as a number (decimal, 0x hex or 0 octal), else "not a number".
 std::int32_t Number(const ScenarioStep& step, const std::string& text);
 

@@ -6,7 +6,6 @@
 
 #include "platform/win32/wide_text_win32.h"
 #include "platform/win32/win32.h"
-#include "sim/jobapi/job_api_state.h"
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/office_session_win32.h"
 #include "support/ansi_text.h"
@@ -199,7 +198,8 @@ void OfficeSession::Clipboard(const ScenarioStep& step) {
 }
 
 void OfficeSession::Show(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "show: bars, registry, clipboard, printer or addins");
+  const std::string& what =
+      Argument(step, 1, "show: bars, registry, clipboard, printer, addins or resources");
   if (what == "bars") {
     show_bars_ = true;  // written by Collect, changed or not
   } else if (what == "registry") {
@@ -218,30 +218,19 @@ void OfficeSession::Show(const ScenarioStep& step) {
                                    std::to_string(record.load_behavior) +
                                    (connected ? " connected" : ""));
     }
+  } else if (what == "resources") {
+    // The numbers vary from run to run; their change since the previous `show resources` is what
+    // a scenario can expect.
+    const ProcessResources now = ReadProcessResources();
+    transcript_.Add("resources", DescribeResources(now));
+    transcript_.Add("resources-change", resources_shown_
+                                            ? DescribeResourceChange(*resources_shown_, now)
+                                            : std::string("(first: nothing to compare with)"));
+    resources_shown_ = now;
   } else {
-    Refuse(step, "show: bars, registry, clipboard, printer or addins, not '" + what + "'");
+    Refuse(step,
+           "show: bars, registry, clipboard, printer, addins or resources, not '" + what + "'");
   }
-}
-
-void OfficeSession::JobApi(const ScenarioStep& step) {
-  JobApiState state = ReadStateFile(job_api_state_);
-  const std::string& what = Argument(step, 1, "jobapi: language, printer, dialog or fail");
-  if (what == "language") {
-    state.language_id = Argument(step, 2, "language id");
-  } else if (what == "printer") {
-    state.printer_installed = Argument(step, 2, "printer: installed or missing") == "installed";
-  } else if (what == "dialog") {
-    state.dialog_outcome = Argument(step, 2, "dialog: accept or cancel") == "accept" ? 1 : 0;
-  } else if (what == "fail") {
-    Failure failure;
-    failure.error_number = Number(step, Option(step, "number").value_or("1"));
-    failure.error_text = Option(step, "text").value_or(failure.error_text);
-    Repetition(step, &failure.remaining, &failure.after);
-    state.failures[Argument(step, 2, "export name")] = failure;
-  } else {
-    Refuse(step, "jobapi: language, printer, dialog or fail, not '" + what + "'");
-  }
-  WriteStateFile(job_api_state_, state);
 }
 
 void OfficeSession::Fail(const ScenarioStep& step) {

@@ -66,9 +66,11 @@ void OfficeSession::Collect() {
                       AnsiToUtf8(stamp == std::string::npos ? line : line.substr(stamp + 2)));
     }
   }
-  const JobApiState api = ReadStateFile(job_api_state_);
-  for (; job_log_read_ < api.log.size(); ++job_log_read_)
-    transcript_.Add("jobapi", AnsiToUtf8(api.log[job_log_read_]));
+  for (const std::string& call : ReadLogFile(job_api_state_, &job_log_read_))
+    transcript_.Add("jobapi", AnsiToUtf8(call));
+  std::string pdf_printer;
+  if (prints_read_ < world_->prints.size())
+    pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);
   for (; prints_read_ < world_->prints.size(); ++prints_read_) {
     const PrintRecord& print = world_->prints[prints_read_];
     transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
@@ -79,7 +81,7 @@ void OfficeSession::Collect() {
     for (const auto& [name, value] : print.job_settings)
       settings += " " + name + " " + Quote(AnsiToUtf8(value));
     transcript_.Add("job-settings", settings.substr(settings.empty() ? 0 : 1));
-    WritePdf(print, api.printer_name);
+    WritePdf(print, pdf_printer);
   }
   const std::vector<std::string> bars = BarLines();
   if (bars != bars_shown_ || std::exchange(show_bars_, false)) {
