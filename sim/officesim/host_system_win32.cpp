@@ -6,8 +6,8 @@
 
 #include "platform/win32/com_win32.h"
 #include "platform/win32/wide_text_win32.h"
-#include "sim/officesim/clipboard_face_win32.h"
 #include "sim/officesim/scenario.h"
+#include "sim/officesim/transcript.h"
 #include "support/ansi_text.h"
 #include "support/utf8.h"
 
@@ -31,6 +31,41 @@ std::string Hresult(HRESULT hr) {
   return text;
 }
 
+std::string HexBytes(std::string_view bytes) {
+  std::string hex;
+  for (const char c : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, hex.empty() ? "%02X" : " %02X",
+                  static_cast<unsigned>(c & 0xFF));
+    hex += pair;
+  }
+  return hex;
+}
+
+std::string RegistryValue(unsigned long type, std::string_view data) {
+  const std::string length = " " + std::to_string(data.size()) + " ";
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+    case REG_MULTI_SZ:
+      return (type == REG_SZ          ? "sz"
+              : type == REG_EXPAND_SZ ? "expand-sz"
+                                      : "multi-sz") +
+             length + Quote(AnsiToUtf8(Escaped(data)));
+    case REG_DWORD:
+      if (data.size() == sizeof(DWORD)) {
+        DWORD number;
+        std::memcpy(&number, data.data(), sizeof number);
+        return "dword" + length + std::to_string(number);
+      }
+      return "dword" + length + Quote(HexBytes(data));
+    case REG_BINARY:
+      return "binary" + length + Quote(HexBytes(data));
+    default:
+      return "type " + std::to_string(type) + length + Quote(HexBytes(data));
+  }
+}
+
 namespace {
 
 // Every value below the key, as "registry <path below the product key> <name> = <value>".
@@ -45,15 +80,8 @@ void RegistryLines(HKEY key, const std::string& path, std::vector<std::string>& 
         ERROR_SUCCESS) {
       break;
     }
-    std::string value;
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-      value = Quote(AnsiToUtf8(std::string(reinterpret_cast<char*>(data),
-                                           strnlen(reinterpret_cast<char*>(data), data_size))));
-    } else if (type == REG_DWORD) {
-      value = std::to_string(*reinterpret_cast<DWORD*>(data));
-    } else {
-      value = "(" + std::to_string(data_size) + " bytes)";
-    }
+    const std::string_view bytes(reinterpret_cast<const char*>(data), data_size);
+    const std::string value = RegistryValue(type, bytes);
     lines.push_back(Quote(path) + " " + Quote(AnsiToUtf8(name)) + " = " + value);
   }
   for (DWORD i = 0;; ++i) {
@@ -203,42 +231,6 @@ std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
   }
   CloseHandle(snapshot);
   return names;
-}
-
-bool PutOnClipboard(const std::optional<std::string>& text, int width, int height, unsigned rgb) {
-  if (!OpenClipboard(nullptr)) return false;
-  EmptyClipboard();
-  if (text) {
-    const std::string ansi = Utf8ToAnsi(*text);
-    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1)) {
-      std::memcpy(GlobalLock(memory), ansi.c_str(), ansi.size() + 1);
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
-    }
-  }
-  if (width > 0 && height > 0) {
-    // A picture of one colour (the pixels of a 32-bit bitmap are 0x00RRGGBB).
-    const std::vector<std::uint32_t> bits(static_cast<std::size_t>(width * height), rgb);
-    if (const HBITMAP bitmap = CreateBitmap(width, height, 1, 32, bits.data())) {
-      if (!SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);  // else the clipboard's
-    }
-  }
-  CloseClipboard();
-  return true;
-}
-
-std::string DescribeClipboard() {
-  std::string line = ClipboardFace() ? "picture " + Quote(*ClipboardFace()) : "no picture";
-  if (OpenClipboard(nullptr)) {
-    if (const HANDLE text = GetClipboardData(CF_TEXT)) {
-      if (const auto* chars = static_cast<const char*>(GlobalLock(text))) {
-        line += " text " + Quote(AnsiToUtf8(chars));
-        GlobalUnlock(text);
-      }
-    }
-    CloseClipboard();
-  }
-  return line;
 }
 
 ProcessResources ReadProcessResources() {

@@ -1,12 +1,13 @@
 // What the simulated host does on Windows itself, outside the fake object model: the spooler's
-// printers, the product's registry values, the clipboard, the loaded modules, the clock and the
-// process's resources.
+// printers, the product's registry values, the loaded modules, the clock and the process's
+// resources.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/win32.h"
@@ -20,8 +21,13 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to);
 // "0x8000FFFF"
 std::string Hresult(HRESULT hr);
 
+// Bytes as two hex digits each, separated by blanks: "31 00 32".
+std::string HexBytes(std::string_view bytes);
+// A registry value as its type, its length in bytes and its data: sz 2 "1\0" (a text escaped as
+// message boxes' texts are, so a terminating zero shows as \0), dword 4 1, binary 3 "31 00 32".
+std::string RegistryValue(unsigned long type, std::string_view data);
 // Every value below the product key in HKEY_CURRENT_USER, as
-// "<path below the product key> <name> = <value>".
+// "<path below the product key> <name> = <RegistryValue>".
 std::vector<std::string> ProductRegistry();
 // A new installation of the host: the add-in's values for this program under its OfficeAddin
 // keys are gone, as the command bars the run starts with are Office's first ones.
@@ -33,12 +39,6 @@ void InstallInSpooler(const std::vector<Printer>& printers);
 // The file names of the DLLs loaded in this process from one of the folders (full paths ending
 // in a backslash), in any letter case.
 std::set<std::string> ModulesIn(const std::set<std::wstring>& folders);
-
-// Empties the clipboard and puts the text (CF_TEXT) and a picture of one colour (CF_BITMAP,
-// when width and height are positive) on it. False when the clipboard cannot be opened.
-bool PutOnClipboard(const std::optional<std::string>& text, int width, int height, unsigned rgb);
-// "picture <face> text <text>", "no picture", as "show clipboard" writes it.
-std::string DescribeClipboard();
 
 // What this process holds: GDI and USER objects, kernel handles, private bytes (in KB).
 struct ProcessResources {

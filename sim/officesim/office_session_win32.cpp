@@ -72,8 +72,9 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
   SetWindowLongPtrA(reinterpret_cast<HWND>(window_), GWLP_USERDATA,
                     reinterpret_cast<LONG_PTR>(this));
   boxes_.emplace([this](const ShownMessageBox& box) {
-    transcript_.Add("msgbox", Quote(AnsiToUtf8(box.title)) + " style " + std::to_string(box.style) +
-                                  " " + Quote(OneLine(AnsiToUtf8(box.text))));
+    transcript_.Add("msgbox", Quote(Escaped(AnsiToUtf8(box.title))) + " style " +
+                                  std::to_string(box.style) + " " +
+                                  Quote(Escaped(AnsiToUtf8(box.text))));
     // Posted before the box's answer, so its loop delivers it while the box is still up.
     if (during_box_) PostMessageA(reinterpret_cast<HWND>(window_), kRunDuringBox, 0, 0);
   });

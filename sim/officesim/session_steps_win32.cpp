@@ -1,5 +1,6 @@
 // The steps that act on the host as its user, its printers, its registry and the job API would.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "platform/win32/win32.h"
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/office_session_win32.h"
+#include "sim/officesim/user_clipboard_win32.h"
 #include "support/ansi_text.h"
 #include "support/utf8.h"
 
@@ -183,18 +185,30 @@ void OfficeSession::User(const ScenarioStep& step) {
 }
 
 void OfficeSession::Clipboard(const ScenarioStep& step) {
-  const std::string& what = Argument(step, 1, "clipboard: empty, text T, picture WxH #RRGGBB");
-  const auto text = Option(step, "text");
-  const auto picture = Option(step, "picture");
-  if (what != "empty" && !text && !picture) {
-    Refuse(step, "clipboard: empty, text T or picture WxH #RRGGBB, not '" + what + "'");
+  // clipboard empty | clipboard [FORMAT VALUE]...
+  constexpr char kForms[] =
+      "clipboard: empty, or text, unicode, html, rtf, files or picture, each with its value";
+  Argument(step, 1, kForms);
+  ClipboardContents contents;
+  std::optional<std::string> picture;
+  if (step.words.size() != 2 || step.words[1] != "empty") {
+    const std::pair<const char*, std::optional<std::string>*> formats[] = {
+        {"text", &contents.text}, {"unicode", &contents.unicode}, {"html", &contents.html},
+        {"rtf", &contents.rtf},   {"files", &contents.files},     {"picture", &picture}};
+    for (std::size_t i = 1; i < step.words.size(); i += 2) {
+      const auto format = std::find_if(std::begin(formats), std::end(formats),
+                                       [&](const auto& f) { return step.words[i] == f.first; });
+      if (format == std::end(formats) || i + 1 == step.words.size() || *format->second) {
+        Refuse(step, std::string(kForms) + ", not '" + step.words[i] + "'");
+      }
+      *format->second = step.words[i + 1];
+    }
   }
-  int width = 0, height = 0;
-  unsigned rgb = 0;
-  if (picture && std::sscanf(picture->c_str(), "%dx%d #%x", &width, &height, &rgb) != 3) {
+  if (picture && std::sscanf(picture->c_str(), "%dx%d #%x", &contents.width, &contents.height,
+                             &contents.rgb) != 3) {
     Refuse(step, "a picture is given as WxH #RRGGBB, not " + Quote(*picture));
   }
-  if (!PutOnClipboard(text, width, height, rgb)) Refuse(step, "the clipboard cannot be opened");
+  if (!PutOnClipboard(contents)) Refuse(step, "the clipboard cannot be opened");
 }
 
 void OfficeSession::Show(const ScenarioStep& step) {
@@ -282,40 +296,63 @@ void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
 }
 
 void OfficeSession::Registry(const ScenarioStep& step) {
-  // registry KEY VALUE [name NAME] | registry KEY remove [name NAME]: a value of the add-in's
-  // under the product key, named by default, as the add-in names it, by this host program's path.
+  // registry KEY VALUE [name NAME] [TYPE] | registry KEY binary HEX [name NAME] |
+  // registry KEY remove [name NAME]: a value of the add-in's under the product key, named by
+  // default, as the add-in names it, by this host program's path.
   const std::string key = std::string(kProductKey) + "\\" + Argument(step, 1, "key");
-  const std::string& value = Argument(step, 2, "value or remove");
+  const std::string& value = Argument(step, 2, "value, binary HEX or remove");
+  const bool binary = value == "binary";
+  std::size_t next = binary ? 4 : 3;
+  if (binary) Argument(step, 3, "binary: the bytes in hex, as \"31 00 32\"");
   std::string name;
-  if (const auto given = Option(step, "name")) {
-    name = Utf8ToAnsi(*given);
-  } else {
-    char program[MAX_PATH];
-    name.assign(program, GetModuleFileNameA(nullptr, program, MAX_PATH));
+  char program[MAX_PATH];
+  name.assign(program, GetModuleFileNameA(nullptr, program, MAX_PATH));
+  std::string type = binary ? "binary" : "sz";
+  bool typed = binary;
+  for (; next < step.words.size(); ++next) {
+    const std::string& word = step.words[next];
+    if (word == "name" && next + 1 < step.words.size()) {
+      name = Utf8ToAnsi(step.words[++next]);
+    } else if (!typed && value != "remove" &&
+               (word == "sz" || word == "sz-no-terminator" || word == "expand-sz" ||
+                word == "multi-sz" || word == "dword")) {
+      type = word;
+      typed = true;
+    } else {
+      Refuse(step,
+             "registry: after the value, name NAME and one of sz, sz-no-terminator, "
+             "expand-sz, multi-sz or dword, not '" +
+                 word + "'");
+    }
   }
   if (value == "remove") {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str());
     return;
   }
-  // As regedit or reg add store it: a text with its terminating zero (a multi-string with two),
-  // binary data as the text's bytes, a DWORD as the number; "unterminated" leaves the zeros off,
-  // as the add-in itself stores its texts.
-  const std::string type = Option(step, "type").value_or("REG_SZ");
-  std::string data = Utf8ToAnsi(value);
+  // As regedit or reg add store them: a text with its terminating zero (a multi-string with two),
+  // a DWORD as the number; sz-no-terminator stores the text alone, as the add-in stores its own.
+  std::string data = binary ? std::string() : Utf8ToAnsi(value);
   DWORD kind = REG_SZ;
-  if (type == "REG_SZ" || type == "REG_EXPAND_SZ" || type == "REG_MULTI_SZ") {
-    kind = type == "REG_SZ" ? REG_SZ : type == "REG_EXPAND_SZ" ? REG_EXPAND_SZ : REG_MULTI_SZ;
-    if (!HasWord(step, "unterminated")) data.append(kind == REG_MULTI_SZ ? 2 : 1, '\0');
-  } else if (type == "REG_BINARY") {
+  if (binary) {
     kind = REG_BINARY;
-  } else if (type == "REG_DWORD") {
+    const std::string& hex = step.words[3];
+    auto digit = [&](std::size_t i) {
+      return i < hex.size() && std::isxdigit(static_cast<unsigned char>(hex[i]));
+    };
+    for (std::size_t i = 0; i < hex.size(); i += 3) {
+      if (!digit(i) || !digit(i + 1) ||
+          (i + 2 < hex.size() && (hex[i + 2] != ' ' || i + 3 == hex.size()))) {
+        Refuse(step, "binary: two hex digits a byte, separated by blanks, not " + Quote(hex));
+      }
+      data += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    }
+  } else if (type == "dword") {
     kind = REG_DWORD;
     const auto n = static_cast<DWORD>(Number(step, value));
     data.assign(reinterpret_cast<const char*>(&n), sizeof n);
   } else {
-    Refuse(step,
-           "registry type: REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY or REG_DWORD, not '" +
-               type + "'");
+    kind = type == "expand-sz" ? REG_EXPAND_SZ : type == "multi-sz" ? REG_MULTI_SZ : REG_SZ;
+    if (type != "sz-no-terminator") data.append(kind == REG_MULTI_SZ ? 2 : 1, '\0');
   }
   // RegSetValueExA takes a zero right behind a text as its forgotten terminator: a byte that is
   // no zero goes there, so that exactly the data given is stored.

@@ -1,6 +1,7 @@
 #include "sim/officesim/transcript.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace orvan::sim {
 namespace {
@@ -38,7 +39,8 @@ std::string KindOf(const std::string& line) {
 
 void Transcript::Add(const std::string& kind, const std::string& text) {
   std::string line = text.empty() ? kind : kind + " " + text;
-  // Trailing blanks are dropped: a scenario's expected lines cannot show them.
+  // Trailing blanks are dropped: a scenario's expected lines cannot show them. A quoted text
+  // ends with its quote, so blanks inside it stay.
   line.erase(line.find_last_not_of(" \t\r") + 1);
   lines_.push_back(std::move(line));
 }
@@ -58,14 +60,33 @@ std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
   return Diff(expected, seen);
 }
 
-std::string OneLine(const std::string& text) {
+std::string Escaped(std::string_view text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      out += "\u21B5";
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += text[i];
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\0':
+        out += "\\0";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c & 0xFF));
+          out += hex;
+        } else {
+          out += c;
+        }
     }
   }
   return out;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvan::sim {
@@ -38,8 +39,9 @@ class Transcript {
   std::size_t compared_ = 1;  // the header is never compared
 };
 
-// A text on one transcript line: each line break (CR LF, CR or LF) shows as "↵".
-std::string OneLine(const std::string& text);
+// A text on one transcript line, each control character seen: CR as \r, LF as \n, a tab as \t, a
+// zero as \0, others as \xNN, and a backslash as \\.
+std::string Escaped(std::string_view text);
 
 // The kind of a transcript line: its first word.
 std::string KindOf(const std::string& line);
