@@ -4,10 +4,12 @@
 // Without the variable the state lives in memory.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <mutex>
 
 #include "sim/jobapi/job_api_logic.h"
+#include "support/trace.h"
 
 #define JOBAPI extern "C" std::int32_t __stdcall
 
@@ -27,7 +29,14 @@ std::int32_t Run(const char* name, std::initializer_list<std::intptr_t> argument
   JobApiState state = ReadStateFile(path);
   const std::int32_t result = CallExport(state, name, args);
   WriteStateFile(path, state);
-  AppendLogFile(path, state.log);
+  // Where the caller's trace stood at this call, so that a reader can place the call among it.
+  std::int64_t trace_size = -1;
+  if (const char* trace = std::getenv(orvan::kTraceVariable); trace != nullptr && *trace) {
+    std::error_code absent;
+    const auto size = std::filesystem::file_size(trace, absent);
+    trace_size = absent ? 0 : static_cast<std::int64_t>(size);
+  }
+  AppendLogFile(path, state.log, trace_size);
   return result;
 }
 

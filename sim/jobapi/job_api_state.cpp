@@ -229,29 +229,45 @@ std::string LogFilePath(const std::string& path) {
   return path + ".log";
 }
 
-bool AppendLogFile(const std::string& path, const std::vector<std::string>& lines) {
+bool AppendLogFile(const std::string& path, const std::vector<std::string>& lines,
+                   std::int64_t trace_size) {
   if (lines.empty()) return true;
+  const std::string mark = trace_size >= 0 ? "@" + std::to_string(trace_size) + " " : "";
   std::string text;
   for (const auto& line : lines)
-    text += Escape(line) + '\n';
+    text += mark + Escape(line) + '\n';
   // One write per call, at the end of whatever is there.
   std::ofstream out(LogFilePath(path), std::ios::binary | std::ios::app);
   out << text;
   return static_cast<bool>(out);
 }
 
-std::vector<std::string> ReadLogFile(const std::string& path, std::uint64_t* offset) {
+std::vector<LoggedCall> ReadLoggedCalls(const std::string& path, std::uint64_t* offset) {
   std::uint64_t start = offset != nullptr ? *offset : 0;
-  std::vector<std::string> lines;
+  std::vector<LoggedCall> lines;
   std::ifstream in(LogFilePath(path), std::ios::binary);
   if (!in || !in.seekg(static_cast<std::streamoff>(start))) return lines;
   std::string line;
   // A line still being written (no line feed yet) is left for the next read.
   while (std::getline(in, line) && !in.eof()) {
     start += line.size() + 1;
-    lines.push_back(Unescape(line));
+    LoggedCall call;
+    if (line.size() > 1 && line[0] == '@') {
+      const std::size_t blank = line.find(' ');
+      call.trace_size = std::stoll(line.substr(1, blank - 1));
+      line.erase(0, blank == std::string::npos ? line.size() : blank + 1);
+    }
+    call.line = Unescape(line);
+    lines.push_back(std::move(call));
   }
   if (offset != nullptr) *offset = start;
+  return lines;
+}
+
+std::vector<std::string> ReadLogFile(const std::string& path, std::uint64_t* offset) {
+  std::vector<std::string> lines;
+  for (LoggedCall& call : ReadLoggedCalls(path, offset))
+    lines.push_back(std::move(call.line));
   return lines;
 }
 

@@ -98,9 +98,17 @@ void RemoveStateFiles(const std::string& path);
 
 // The log file beside the state file at path: one line per call, appended, never rewritten.
 std::string LogFilePath(const std::string& path);
-bool AppendLogFile(const std::string& path, const std::vector<std::string>& lines);
+// Each line may carry the size the caller's trace file had when the call was made, so that a
+// reader can place the call among the trace's lines.
+bool AppendLogFile(const std::string& path, const std::vector<std::string>& lines,
+                   std::int64_t trace_size = -1);
+struct LoggedCall {
+  std::string line;
+  std::int64_t trace_size = -1;  // -1: not known
+};
 // The log's whole lines from byte *offset on (the start without offset); *offset then points
 // past the last of them.
+std::vector<LoggedCall> ReadLoggedCalls(const std::string& path, std::uint64_t* offset);
 std::vector<std::string> ReadLogFile(const std::string& path, std::uint64_t* offset = nullptr);
 
 // The log lines of calls to one export.

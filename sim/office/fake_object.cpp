@@ -123,6 +123,7 @@ const Value& FakeObject::FieldValue(const std::string& member) const {
 }
 
 std::optional<Value> FakeObject::Scripted(const std::string& member, const std::string& line) {
+  if (world_->before_access) world_->before_access();
   world_->journal.push_back(line);
   // The default member is named by its object alone, as in the journal: "Documents(1)".
   const std::string suffix = member.empty() ? "" : "." + member;

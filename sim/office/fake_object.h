@@ -31,6 +31,8 @@ class FakeObjectWorld {
   // One line per member access: "Document.PrintOut(Background:=False)",
   // "Application.ActivePrinter" (read), "Application.ActivePrinter = \"x on LPT1:\"" (write).
   std::vector<std::string> journal;
+  // Runs before each access is journaled (a simulated host writes down what came before it).
+  std::function<void()> before_access;
 
   // "Object.Member" (as the journal names them; "Object" alone for its default member) fails,
   // once, n times or always. "*.Member" stands for that member of any object; a key naming the

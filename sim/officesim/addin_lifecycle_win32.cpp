@@ -51,14 +51,13 @@ void OfficeSession::ConnectAtStartup(const AddinRecord& record) {
   const std::string startup = ResiliencyKey("StartupItems");
   const std::string disabled = ResiliencyKey("DisabledItems");
   if (ValueExists(disabled, record.prog_id)) {
-    transcript_.Add("load", record.prog_id + " skipped: hard-disabled");
+    Event("load", record.prog_id + " skipped: hard-disabled");
     return;
   }
   if (ValueExists(startup, record.prog_id)) {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str());
     RegSetKeyValueA(HKEY_CURRENT_USER, disabled.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
-    transcript_.Add("load",
-                    record.prog_id + " hard-disabled: the host ended while it connected last time");
+    Event("load", record.prog_id + " hard-disabled: the host ended while it connected last time");
     return;
   }
   RegSetKeyValueA(HKEY_CURRENT_USER, startup.c_str(), record.prog_id.c_str(), REG_SZ, "", 1);
@@ -68,11 +67,10 @@ void OfficeSession::ConnectAtStartup(const AddinRecord& record) {
   if (!connected) {
     // Office's resiliency: an add-in that failed to connect is not loaded at the next start.
     WriteLoadBehavior(record, 2);
-    transcript_.Add("load",
-                    record.prog_id + " failed " + Hresult(hr) + ": soft-disabled (LoadBehavior 2)");
+    Event("load", record.prog_id + " failed " + Hresult(hr) + ": soft-disabled (LoadBehavior 2)");
     return;
   }
-  transcript_.Add("load", record.prog_id + " connected");
+  Event("load", record.prog_id + " connected");
 }
 
 bool OfficeSession::ConnectAddin(const AddinRecord& record, ext_ConnectMode mode, HRESULT* hr) {
@@ -82,8 +80,8 @@ bool OfficeSession::ConnectAddin(const AddinRecord& record, ext_ConnectMode mode
   QueryPerformanceCounter(&before);
   auto addin = ConnectedAddin::Connect(record, application_.get(), world_, mode, hr);
   QueryPerformanceCounter(&after);
-  transcript_.Add("timing", Timing(record.prog_id, "OnConnection",
-                                   static_cast<int>(Milliseconds(before, after)), kStartupLimitMs));
+  Event("timing", Timing(record.prog_id, "OnConnection",
+                         static_cast<int>(Milliseconds(before, after)), kStartupLimitMs));
   if (!addin) return false;
   addins_.push_back(std::move(addin));
   return true;
@@ -94,17 +92,15 @@ void OfficeSession::DisconnectAddin(ConnectedAddin& addin, ext_DisconnectMode mo
   QueryPerformanceCounter(&before);
   const HRESULT hr = addin.Disconnect(mode);
   QueryPerformanceCounter(&after);
-  transcript_.Add("timing",
-                  Timing(addin.record().prog_id, "OnDisconnection",
+  Event("timing", Timing(addin.record().prog_id, "OnDisconnection",
                          static_cast<int>(Milliseconds(before, after)), kShutdownLimitMs));
-  transcript_.Add("unload", addin.record().prog_id + (SUCCEEDED(hr) ? std::string(" disconnected")
-                                                                    : " failed " + Hresult(hr)));
+  Event("unload", addin.record().prog_id +
+                      (SUCCEEDED(hr) ? std::string(" disconnected") : " failed " + Hresult(hr)));
 }
 
 void OfficeSession::ReportAddinError(const ConnectedAddin& addin, const char* event, HRESULT hr) {
   // Office goes on whatever these return; a failure is the add-in's error reaching the host.
-  if (FAILED(hr))
-    transcript_.Add("addin-error", addin.record().prog_id + " " + event + " " + Hresult(hr));
+  if (FAILED(hr)) Event("addin-error", addin.record().prog_id + " " + event + " " + Hresult(hr));
 }
 
 std::set<std::wstring> OfficeSession::AddinFolders() const {
@@ -124,7 +120,7 @@ void OfficeSession::FreeUnusedLibraries(const std::set<std::wstring>& folders,
   CoFreeUnusedLibrariesEx(0, 0);
   const std::set<std::string> left = ModulesIn(folders);
   for (const std::string& name : loaded)
-    transcript_.Add("module", Quote(name) + (left.contains(name) ? " still loaded" : " unloaded"));
+    Event("module", Quote(name) + (left.contains(name) ? " still loaded" : " unloaded"));
 }
 
 void OfficeSession::AddinsDialog(const ScenarioStep& step) {
@@ -168,13 +164,12 @@ void OfficeSession::AddinsDialog(const ScenarioStep& step) {
     // The dialog then shows "Not loaded. A runtime error occurred during the loading of the COM
     // Add-in." and the box stays clear.
     WriteLoadBehavior(*record, record->load_behavior & ~DWORD{1});
-    transcript_.Add("load", record->prog_id + " failed " + Hresult(hr) +
-                                ": not loaded (LoadBehavior " +
-                                std::to_string(record->load_behavior & ~DWORD{1}) + ")");
+    Event("load", record->prog_id + " failed " + Hresult(hr) + ": not loaded (LoadBehavior " +
+                      std::to_string(record->load_behavior & ~DWORD{1}) + ")");
     return;
   }
   WriteLoadBehavior(*record, 3);
-  transcript_.Add("load", record->prog_id + " connected (after start-up)");
+  Event("load", record->prog_id + " connected (after start-up)");
   // The set of add-ins changed: every connected add-in hears of it, the new one too. An add-in
   // connected after start-up never gets OnStartupComplete.
   for (const auto& addin : addins_)

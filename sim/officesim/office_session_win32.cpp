@@ -50,6 +50,7 @@ constexpr UINT kRunDuringBox = WM_APP + 1;
 OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
     : host_(host), options_(std::move(options)) {
   world_->clipboard_face = ClipboardFace;
+  world_->before_access = [this] { Drain(); };
   world_->job_settings = [this] { return ReadStateFile(job_api_state_).stored_settings; };
   office_ = std::make_unique<FakeOfficeHost>(host_.type, world_);
   std::error_code absent;
@@ -72,9 +73,8 @@ OfficeSession::OfficeSession(const HostProgram& host, SessionOptions options)
   SetWindowLongPtrA(reinterpret_cast<HWND>(window_), GWLP_USERDATA,
                     reinterpret_cast<LONG_PTR>(this));
   boxes_.emplace([this](const ShownMessageBox& box) {
-    transcript_.Add("msgbox", Quote(Escaped(AnsiToUtf8(box.title))) + " style " +
-                                  std::to_string(box.style) + " " +
-                                  Quote(Escaped(AnsiToUtf8(box.text))));
+    Event("msgbox", Quote(Escaped(AnsiToUtf8(box.title))) + " style " + std::to_string(box.style) +
+                        " " + Quote(Escaped(AnsiToUtf8(box.text))));
     // Posted before the box's answer, so its loop delivers it while the box is still up.
     if (during_box_) PostMessageA(reinterpret_cast<HWND>(window_), kRunDuringBox, 0, 0);
   });
@@ -102,6 +102,7 @@ void OfficeSession::FreshInstallation() {
 }
 
 OfficeSession::~OfficeSession() {
+  world_->before_access = nullptr;  // objects handed out may outlive the session
   boxes_.reset();
   if (window_) {
     SetWindowLongPtrA(reinterpret_cast<HWND>(window_), GWLP_USERDATA, 0);
@@ -276,7 +277,7 @@ void OfficeSession::CloseHost() {
   FreeUnusedLibraries(folders, loaded);
   // What Office keeps of its command bars for the next start.
   world_->command_bars(host_.type)->Restart();
-  transcript_.Add("resources", DescribeResources(ReadProcessResources()));
+  Event("resources", DescribeResources(ReadProcessResources()));
 }
 
 void OfficeSession::During(const ScenarioStep& step) {
@@ -386,18 +387,20 @@ void OfficeSession::Macro(const ScenarioStep& step) {
   const std::optional<MacroError> error =
       macros_ ? macros_->Run(code.str()) : std::optional<MacroError>(failure);
   if (error) {
-    transcript_.Add("macro-error", name + " line " + std::to_string(error->line) + ": " +
-                                       std::to_string(error->number) + " " +
-                                       Quote(error->description) +
-                                       (error->text.empty() ? "" : " in " + Quote(error->text)));
+    Event("macro-error", name + " line " + std::to_string(error->line) + ": " +
+                             std::to_string(error->number) + " " + Quote(error->description) +
+                             (error->text.empty() ? "" : " in " + Quote(error->text)));
   } else {
-    transcript_.Add("macro", name + " ran to its end");
+    Event("macro", name + " ran to its end");
   }
 }
 
 void OfficeSession::Expect(const ScenarioStep& step) {
-  const std::set<std::string> kinds(step.words.begin() + 1, step.words.end());
-  if (const auto diff = transcript_.Compare(kinds, step.block)) {
+  // expect [in-order] [KIND...]: in-order compares the lines as they happened, else by kind
+  // within each step.
+  std::set<std::string> kinds(step.words.begin() + 1, step.words.end());
+  const bool in_order = kinds.erase("in-order") > 0;
+  if (const auto diff = transcript_.Compare(kinds, step.block, in_order)) {
     ++expect_failures_;
     std::istringstream lines(*diff);
     transcript_.Add("mismatch",

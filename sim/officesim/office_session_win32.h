@@ -114,8 +114,13 @@ class OfficeSession {
   void SaveCarry(std::size_t resume_step) const;
   void LoadCarry();
   void FreshInstallation();
-  // Writes what changed since the last step: traces, the job API's calls, prints and their
-  // PDFs, the add-in's command bars and its registry keys.
+  // Writes what happened since the last drain in the order it happened: the add-in's host calls
+  // (with `verbose on`), prints and their PDFs, and the trace's lines and the job API's calls
+  // merged by when each was written. Runs before every host access and every event.
+  void Drain();
+  // An event the session itself sees ("load", "msgbox", ...): written after what came before it.
+  void Event(const std::string& kind, const std::string& text);
+  // After a step: Drain, then what changed of the add-in's command bars and registry values.
   void Collect();
   // A print on the PDF printer (the job API's printer) becomes a PDF file.
   void WritePdf(const PrintRecord& print, const std::string& pdf_printer);

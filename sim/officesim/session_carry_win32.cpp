@@ -80,7 +80,7 @@ void OfficeSession::SaveCarry(std::size_t resume_step) const {
   add({"resume", std::to_string(resume_step)});
   add({"compared", std::to_string(transcript_.compared())});
   for (std::size_t i = 1; i < transcript_.lines().size(); ++i)
-    add({"line", transcript_.lines()[i]});
+    add({"line", std::to_string(transcript_.parts()[i]), transcript_.lines()[i]});
   add({"expect-failures", std::to_string(expect_failures_)});
   add({"files", job_api_state_, trace_file_});
   const char* trace = std::getenv("ORVAN_PDFVTADDINTRACE");
@@ -131,6 +131,7 @@ void OfficeSession::SaveCarry(std::size_t resume_step) const {
 void OfficeSession::LoadCarry() {
   std::ifstream file(std::filesystem::path(win32::Widen(options_.carry_file)), std::ios::binary);
   std::vector<std::string> transcript = {kTranscriptHeader};
+  std::vector<int> parts = {0};
   std::size_t compared = 1;
   std::string bars;
   std::string header;
@@ -152,7 +153,8 @@ void OfficeSession::LoadCarry() {
     } else if (key == "compared") {
       compared = static_cast<std::size_t>(std::stoul(at(1)));
     } else if (key == "line") {
-      transcript.push_back(at(1));
+      parts.push_back(Whole(at(1)));
+      transcript.push_back(at(2));
     } else if (key == "expect-failures") {
       expect_failures_ = Whole(at(1));
     } else if (key == "files") {
@@ -212,7 +214,9 @@ void OfficeSession::LoadCarry() {
     }
   }
   world_->command_bars(host_.type)->Load(bars);
-  transcript_.Restore(std::move(transcript), compared);
+  transcript_.Restore(std::move(transcript), std::move(parts), compared);
+  // What this process writes for the step it goes on with is a part of its own.
+  transcript_.BeginPart();
   file.close();
   std::error_code ignored;
   std::filesystem::remove(win32::Widen(options_.carry_file), ignored);

@@ -84,8 +84,7 @@ FakeControl* OfficeSession::FindControl(const std::string& tag_or_caption) const
 void OfficeSession::ReportEventErrors() {
   const auto& store = world_->command_bars(host_.type);
   for (const VbError& error : store->event_errors) {
-    transcript_.Add("event-error",
-                    std::to_string(error.number()) + " " + Quote(error.description()));
+    Event("event-error", std::to_string(error.number()) + " " + Quote(error.description()));
   }
   store->event_errors.clear();
 }
@@ -94,20 +93,20 @@ void OfficeSession::Click(const ScenarioStep& step) {
   const std::string& name = Argument(step, 1, "control tag or caption");
   FakeControl* control = FindControl(name);
   if (control == nullptr && HasWord(step, "if-present")) {
-    transcript_.Add("click-skipped", Quote(name) + " is not there");
+    Event("click-skipped", Quote(name) + " is not there");
     return;
   }
   if (control == nullptr) Refuse(step, "no control with tag or caption " + Quote(name));
   // A modal box owned by the host's window disables it: the user's click does not reach it.
   if (!IsWindowEnabled(reinterpret_cast<HWND>(window_))) {
-    transcript_.Add("ignored", "click " + Quote(name) + ": the host's window is disabled");
+    Event("ignored", "click " + Quote(name) + ": the host's window is disabled");
     return;
   }
   const auto& store = world_->command_bars(host_.type);
   ReportEventErrors();
   const bool cancelled = store->UserClicks(*control);
   ReportEventErrors();
-  if (cancelled) transcript_.Add("cancel-default", "True");
+  if (cancelled) Event("cancel-default", "True");
 }
 
 void OfficeSession::PrintButton(const ScenarioStep& step) {
@@ -219,27 +218,25 @@ void OfficeSession::Show(const ScenarioStep& step) {
   } else if (what == "registry") {
     show_registry_ = true;
   } else if (what == "clipboard") {
-    transcript_.Add("clipboard", DescribeClipboard());
+    Event("clipboard", DescribeClipboard());
   } else if (what == "printer") {
-    transcript_.Add("printer", Quote(office_->active_printer()));
+    Event("printer", Quote(office_->active_printer()));
   } else if (what == "addins") {
     // The COM Add-ins dialog's list: every record of this host, and whether it is connected.
     for (const AddinRecord& record : ReadAddinRecords(host_.addins_key)) {
       const bool connected = std::any_of(addins_.begin(), addins_.end(), [&](const auto& addin) {
         return utf8::TextEquals(addin->record().prog_id, record.prog_id);
       });
-      transcript_.Add("addin", Quote(record.prog_id) + " LoadBehavior " +
-                                   std::to_string(record.load_behavior) +
-                                   (connected ? " connected" : ""));
+      Event("addin", Quote(record.prog_id) + " LoadBehavior " +
+                         std::to_string(record.load_behavior) + (connected ? " connected" : ""));
     }
   } else if (what == "resources") {
     // The numbers vary from run to run; their change since the previous `show resources` is what
     // a scenario can expect.
     const ProcessResources now = ReadProcessResources();
-    transcript_.Add("resources", DescribeResources(now));
-    transcript_.Add("resources-change", resources_shown_
-                                            ? DescribeResourceChange(*resources_shown_, now)
-                                            : std::string("(first: nothing to compare with)"));
+    Event("resources", DescribeResources(now));
+    Event("resources-change", resources_shown_ ? DescribeResourceChange(*resources_shown_, now)
+                                               : std::string("(first: nothing to compare with)"));
     resources_shown_ = now;
   } else {
     Refuse(step,

@@ -46,28 +46,20 @@ void DescribeControls(const ControlList& list, const std::string& where,
 
 }  // namespace
 
-void OfficeSession::Collect() {
+void OfficeSession::Event(const std::string& kind, const std::string& text) {
+  Drain();
+  transcript_.Add(kind, text);
+}
+
+void OfficeSession::Drain() {
+  // Each host access drains first (the world's hook), so at most the last access is pending, and
+  // its print: both came before any trace line or job API call not yet written down.
   if (options_.verbose) {
     for (; journal_read_ < world_->journal.size(); ++journal_read_)
       transcript_.Add("call", world_->journal[journal_read_]);
   } else {
     journal_read_ = world_->journal.size();
   }
-  // The trace's new lines, without their time stamps.
-  std::ifstream trace(trace_file_, std::ios::binary);
-  if (trace) {
-    trace.seekg(static_cast<std::streamoff>(trace_read_));
-    std::string line;
-    while (std::getline(trace, line)) {
-      trace_read_ += line.size() + 1;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::size_t stamp = line.find(": ");
-      transcript_.Add("trace",
-                      AnsiToUtf8(stamp == std::string::npos ? line : line.substr(stamp + 2)));
-    }
-  }
-  for (const std::string& call : ReadLogFile(job_api_state_, &job_log_read_))
-    transcript_.Add("jobapi", AnsiToUtf8(call));
   std::string pdf_printer;
   if (prints_read_ < world_->prints.size())
     pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);
@@ -83,6 +75,36 @@ void OfficeSession::Collect() {
     transcript_.Add("job-settings", settings.substr(settings.empty() ? 0 : 1));
     WritePdf(print, pdf_printer);
   }
+  // The trace's new lines, without their time stamps, with where each ends in the file.
+  std::vector<std::pair<std::uint64_t, std::string>> traced;
+  std::ifstream trace(trace_file_, std::ios::binary);
+  if (trace) {
+    trace.seekg(static_cast<std::streamoff>(trace_read_));
+    std::string line;
+    // A line still being written (no line feed yet) is left for the next drain.
+    while (std::getline(trace, line) && !trace.eof()) {
+      trace_read_ += line.size() + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t stamp = line.find(": ");
+      traced.emplace_back(trace_read_,
+                          AnsiToUtf8(stamp == std::string::npos ? line : line.substr(stamp + 2)));
+    }
+  }
+  // Each job API call after the trace lines written before it.
+  std::size_t next = 0;
+  for (const LoggedCall& call : ReadLoggedCalls(job_api_state_, &job_log_read_)) {
+    for (; next < traced.size() && static_cast<std::int64_t>(traced[next].first) <= call.trace_size;
+         ++next) {
+      transcript_.Add("trace", traced[next].second);
+    }
+    transcript_.Add("jobapi", AnsiToUtf8(call.line));
+  }
+  for (; next < traced.size(); ++next)
+    transcript_.Add("trace", traced[next].second);
+}
+
+void OfficeSession::Collect() {
+  Drain();
   const std::vector<std::string> bars = BarLines();
   if (bars != bars_shown_ || std::exchange(show_bars_, false)) {
     for (const std::string& line : bars)

@@ -31,7 +31,28 @@ std::string Diff(const std::vector<std::string>& expected, const std::vector<std
   return out;
 }
 
+// Where a line's kind goes in the order by kind within a step: what happened at once first.
+int Rank(const std::string& kind) {
+  static const char* const kCollected[] = {"call", "trace", "jobapi", "print", "bar", "registry"};
+  const std::string group = kind == "job-settings" || kind == "pdf" ? "print"
+                            : kind == "control" || kind == "bars"   ? "bar"
+                                                                    : kind;
+  for (int i = 0; i < 6; ++i) {
+    if (group == kCollected[i]) return i + 1;
+  }
+  return 0;
+}
+
 }  // namespace
+
+void Transcript::Restore(std::vector<std::string> lines, std::vector<int> parts,
+                         std::size_t compared) {
+  lines_ = std::move(lines);
+  parts_ = std::move(parts);
+  parts_.resize(lines_.size(), parts_.empty() ? 0 : parts_.back());
+  part_ = parts_.empty() ? 0 : parts_.back();
+  compared_ = compared;
+}
 
 std::string KindOf(const std::string& line) {
   return line.substr(0, line.find(' '));
@@ -42,19 +63,31 @@ void Transcript::Add(const std::string& kind, const std::string& text) {
   // Trailing blanks are dropped: a scenario's expected lines cannot show them. A quoted text
   // ends with its quote, so blanks inside it stay.
   line.erase(line.find_last_not_of(" \t\r") + 1);
+  if (kind == "step") ++part_;
   lines_.push_back(std::move(line));
+  parts_.push_back(part_);
 }
 
 std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
-                                               const std::vector<std::string>& expected) {
+                                               const std::vector<std::string>& expected,
+                                               bool in_order) {
   for (const std::string& line : expected)
     kinds.insert(KindOf(line));
   // A failure nobody expected fails every comparison.
   kinds.insert({"macro-error", "event-error"});
-  std::vector<std::string> seen;
+  std::vector<std::size_t> chosen;
   for (std::size_t i = compared_; i < lines_.size(); ++i) {
-    if (kinds.count(KindOf(lines_[i]))) seen.push_back(lines_[i]);
+    if (kinds.count(KindOf(lines_[i]))) chosen.push_back(i);
   }
+  if (!in_order) {
+    std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) {
+      if (parts_[a] != parts_[b]) return parts_[a] < parts_[b];
+      return Rank(KindOf(lines_[a])) < Rank(KindOf(lines_[b]));
+    });
+  }
+  std::vector<std::string> seen;
+  for (const std::size_t i : chosen)
+    seen.push_back(lines_[i]);
   compared_ = lines_.size();
   if (seen == expected) return std::nullopt;
   return Diff(expected, seen);

@@ -1,6 +1,10 @@
 // What the simulated Office host shows of a run, one line per event: "<kind> <text>", in the
 // order things happened. The kinds and their formats are listed in the README; the first line
 // names the format's version.
+//
+// An `expect` compares either that true order (in-order) or, by default, the order by kind
+// within each step: first what happened at once (message boxes, loads, ...), then the add-in's
+// host calls, trace, job API calls, prints with their PDFs, bars, registry values.
 #pragma once
 
 #include <optional>
@@ -11,31 +15,37 @@
 
 namespace orvan::sim {
 
-inline constexpr const char* kTranscriptHeader = "officesim transcript 2";
+inline constexpr const char* kTranscriptHeader = "officesim transcript 3";
 
 class Transcript {
  public:
-  Transcript() { lines_.push_back(kTranscriptHeader); }
+  Transcript() { Restore({kTranscriptHeader}, {0}, 1); }
 
-  // Adds "<kind> <text>" without trailing blanks.
+  // Adds "<kind> <text>" without trailing blanks. A "step" line begins a new part for the
+  // order by kind.
   void Add(const std::string& kind, const std::string& text);
+  // The lines that follow form a new part, without a line of their own (a host process that
+  // goes on with a step another began).
+  void BeginPart() { ++part_; }
   const std::vector<std::string>& lines() const { return lines_; }
-  // Where the next comparison starts; with the lines, what a host run hands to the next one.
+  // Each line's part; with the lines and where the next comparison starts, what a host run
+  // hands to the next one.
+  const std::vector<int>& parts() const { return parts_; }
   std::size_t compared() const { return compared_; }
-  void Restore(std::vector<std::string> lines, std::size_t compared) {
-    lines_ = std::move(lines);
-    compared_ = compared;
-  }
+  void Restore(std::vector<std::string> lines, std::vector<int> parts, std::size_t compared);
 
   // Compares the lines written since the previous comparison whose kind is one of `kinds`, one
   // of the expected lines' kinds, or a failure ("macro-error", "event-error"), with the
-  // expected lines, in order. Nullopt when they match, else a diff ("  " same, "- " expected
-  // only, "+ " written only). Either way the next comparison starts after these lines.
+  // expected lines: in the true order, or by kind within each part. Nullopt when they match,
+  // else a diff ("  " same, "- " expected only, "+ " written only). Either way the next
+  // comparison starts after these lines.
   std::optional<std::string> Compare(std::set<std::string> kinds,
-                                     const std::vector<std::string>& expected);
+                                     const std::vector<std::string>& expected, bool in_order);
 
  private:
   std::vector<std::string> lines_;
+  std::vector<int> parts_;
+  int part_ = 0;
   std::size_t compared_ = 1;  // the header is never compared
 };
 

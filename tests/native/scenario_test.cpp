@@ -53,17 +53,28 @@ TEST(Scenario, ExpectComparesTheNamedKindsSinceTheLastComparison) {
   transcript.Add("msgbox", "\"T\" 16 \"Fehler\"");
   transcript.Add("print", "Word \"a\"");
   // The block's kinds and the listed ones; a listed kind without lines expects none.
-  EXPECT_EQ(transcript.Compare({}, {"print Word \"a\""}), std::nullopt);
+  EXPECT_EQ(transcript.Compare({}, {"print Word \"a\""}, false), std::nullopt);
   transcript.Add("print", "Word \"b\"");
   transcript.Add("trace", "x");
-  EXPECT_EQ(transcript.Compare({"msgbox"}, {"print Word \"c\"", "print Word \"b\""}),
+  EXPECT_EQ(transcript.Compare({"msgbox"}, {"print Word \"c\"", "print Word \"b\""}, false),
             "- print Word \"c\"\n  print Word \"b\"\n");
   transcript.Add("msgbox", "\"T\" 16 \"Fehler\"");
-  EXPECT_EQ(transcript.Compare({"msgbox"}, {}), "+ msgbox \"T\" 16 \"Fehler\"\n");
+  EXPECT_EQ(transcript.Compare({"msgbox"}, {}, false), "+ msgbox \"T\" 16 \"Fehler\"\n");
   // A failure fails any comparison that does not expect it.
   transcript.Add("macro-error", "m.vbs line 2: 424 \"Object required\"");
-  EXPECT_EQ(transcript.Compare({}, {}), "+ macro-error m.vbs line 2: 424 \"Object required\"\n");
-  EXPECT_EQ(transcript.lines().front(), "officesim transcript 2");
+  EXPECT_EQ(transcript.Compare({}, {}, false),
+            "+ macro-error m.vbs line 2: 424 \"Object required\"\n");
+  // By kind within a step, what happened at once comes first; in order, as it happened.
+  for (const bool in_order : {false, true}) {
+    transcript.Add("step", "a:2 click Start");
+    transcript.Add("trace", "x");
+    transcript.Add("msgbox", "m");
+    transcript.Add("step", "a:3 close");
+    transcript.Add("jobapi", "j");
+    const std::vector<std::string> seen = {"trace x", "msgbox m", "jobapi j"};
+    EXPECT_EQ(transcript.Compare({}, seen, in_order).has_value(), !in_order);
+  }
+  EXPECT_EQ(transcript.lines().front(), "officesim transcript 3");
 }
 
 }  // namespace
