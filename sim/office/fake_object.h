@@ -30,13 +30,13 @@ struct HostFailure {
   std::int32_t number = 0;
   std::string description;
   std::string source;
-  Repeat repeat;
+  Repeat repeat{};
 };
 
 // A value a member gives instead of its own.
 struct HostReturn {
   Value value;
-  Repeat repeat;
+  Repeat repeat{};
 };
 
 // What the fake objects of one test share: the journal and the scripted failures and values.

@@ -125,7 +125,7 @@ TEST_F(CommandBarsTest, WhatCannotBeLoadedOrEmptiedStopsNothingAndAMenuBarThatIs
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->Captions(), (Lines{"", ""}));
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->items[0]->face, "icon 101");
 
-  Store().unknown_name_gives_nothing = true;
+  fakes_.office->Returns("CommandBars(\"Nirgends\")", Value(ObjectRef()));
   fakes_.files.kept.clear();
   EXPECT_EQ(CreateAddInCommandBarMenu(word.application(), {}, {}, "Nirgends"),
             (std::vector<ObjectRef>{nullptr, nullptr}));
