@@ -751,7 +751,6 @@ struct CommandBarObjects {
         for (const auto& bar : bars) {
           if (TextEquals(bar->name, index.AsString())) return Bar(ctx, bar);
         }
-        if (ctx->store->unknown_name_gives_nothing) return ObjectRef();
         ctx->Invalid();
       }
       const std::int32_t i = ToLong(index);

@@ -93,8 +93,6 @@ class CommandBarStore {
  public:
   explicit CommandBarStore(HostType type);
 
-  // CommandBars("unknown") gives Nothing instead of raising error 5.
-  bool unknown_name_gives_nothing = false;
   // FindControl compares tags without regard to letter case (default: exactly).
   bool tag_match_ignores_case = false;
   // A connection that ends keeps its sink until the store goes, as a host may hold a client's

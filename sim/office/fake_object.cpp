@@ -10,19 +10,46 @@ std::string Key(const std::string& member) {
   return utf8::UpperCase(member);
 }
 
+// The entry of the most specific key scripted for an access, else nullptr.
+template <typename T>
+T* MostSpecific(std::map<std::string, T>& scripted, const std::string& object,
+                const std::string& suffix, const std::optional<std::string>& arguments) {
+  if (scripted.empty()) return nullptr;
+  for (const std::string& name : {object, std::string("*")}) {
+    if (arguments) {
+      auto it = scripted.find(name + suffix + "(" + *arguments + ")");
+      if (it != scripted.end()) return &it->second;
+    }
+    auto it = scripted.find(name + suffix);
+    if (it != scripted.end()) return &it->second;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-void FakeObjectWorld::Fail(const std::string& object_member, HostFailure failure) {
-  failures_[object_member] = std::move(failure);
+bool Repeat::Plays() {
+  if (after > 0) {
+    --after;
+    return false;
+  }
+  if (remaining == 0) return false;
+  if (remaining > 0) --remaining;
+  ++played;
+  return true;
 }
 
-void FakeObjectWorld::Returns(const std::string& object_member, Value value) {
-  returns_[object_member] = std::move(value);
+void FakeObjectWorld::Fail(const std::string& key, HostFailure failure) {
+  failures_[key] = std::move(failure);
 }
 
-void FakeObjectWorld::Reset(const std::string& object_member) {
-  failures_.erase(object_member);
-  returns_.erase(object_member);
+void FakeObjectWorld::Returns(const std::string& key, Value value, Repeat repeat) {
+  returns_[key] = HostReturn{std::move(value), repeat};
+}
+
+void FakeObjectWorld::Reset(const std::string& key) {
+  failures_.erase(key);
+  returns_.erase(key);
 }
 
 std::vector<std::string> FakeObjectWorld::Journaled(const std::string& prefix) const {
@@ -112,7 +139,7 @@ std::unique_ptr<EventConnection> FakeObject::Connect(EventInterface which, Event
   const char* interface_name = which == EventInterface::kCommandBarButtonEvents
                                    ? "_CommandBarButtonEvents"
                                    : "_CommandBarsEvents";
-  Scripted("Advise", name_ + ".Advise(" + interface_name + ")");
+  Scripted("Advise", interface_name, name_ + ".Advise(" + interface_name + ")", false);
   auto it = connectors_.find(which);
   if (it == connectors_.end()) throw VbError::Runtime(vberr::kNoSuchEvents);
   return it->second(std::move(handler));
@@ -122,24 +149,22 @@ const Value& FakeObject::FieldValue(const std::string& member) const {
   return *fields_.at(Key(member));
 }
 
-std::optional<Value> FakeObject::Scripted(const std::string& member, const std::string& line) {
+std::optional<Value> FakeObject::Scripted(const std::string& member,
+                                          const std::optional<std::string>& arguments,
+                                          const std::string& line, bool gives_value) {
   if (world_->before_access) world_->before_access();
   world_->journal.push_back(line);
   // The default member is named by its object alone, as in the journal: "Documents(1)".
   const std::string suffix = member.empty() ? "" : "." + member;
-  std::string key = name_ + suffix;
-  if (!world_->failures_.contains(key) && !world_->returns_.contains(key)) key = "*" + suffix;
-  auto failure = world_->failures_.find(key);
-  if (failure != world_->failures_.end() && failure->second.after > 0) {
-    --failure->second.after;
-  } else if (failure != world_->failures_.end() && failure->second.remaining != 0) {
-    if (failure->second.remaining > 0) --failure->second.remaining;
-    ++failure->second.played;
-    const HostFailure& f = failure->second;
-    throw VbError(f.number, f.description, f.source);
+  if (HostFailure* f = MostSpecific(world_->failures_, name_, suffix, arguments);
+      f && f->repeat.Plays()) {
+    throw VbError(f->number, f->description, f->source);
   }
-  auto value = world_->returns_.find(key);
-  if (value != world_->returns_.end()) return value->second;
+  if (!gives_value) return std::nullopt;
+  if (HostReturn* r = MostSpecific(world_->returns_, name_, suffix, arguments);
+      r && r->repeat.Plays()) {
+    return r->value;
+  }
   return std::nullopt;
 }
 
@@ -155,24 +180,27 @@ Value FakeObject::Answer(const std::map<std::string, Getter>& first,
 }
 
 Value FakeObject::Get(const std::string& member, const Args& args) {
-  const std::string line = name_ + (member.empty() ? "" : "." + member) +
-                           (args.empty() ? "" : "(" + Describe(args) + ")");
-  if (auto scripted = Scripted(member, line)) return *scripted;
+  const auto arguments = args.empty() ? std::nullopt : std::optional(Describe(args));
+  const std::string line =
+      name_ + (member.empty() ? "" : "." + member) + (arguments ? "(" + *arguments + ")" : "");
+  if (auto scripted = Scripted(member, arguments, line)) return *scripted;
   return Answer(getters_, methods_, member, args);
 }
 
 void FakeObject::Put(const std::string& member, const Value& value, const Args& args) {
-  const std::string line = name_ + "." + member + (args.empty() ? "" : "(" + Describe(args) + ")") +
-                           " = " + Describe(value);
-  Scripted(member, line);
+  const auto arguments = args.empty() ? std::nullopt : std::optional(Describe(args));
+  const std::string line =
+      name_ + "." + member + (arguments ? "(" + *arguments + ")" : "") + " = " + Describe(value);
+  Scripted(member, arguments, line, false);
   auto it = putters_.find(Key(member));
   if (it == putters_.end()) throw VbError::Runtime(vberr::kMemberNotFound);
   it->second(value, args);
 }
 
 Value FakeObject::Call(const std::string& member, const Args& args) {
-  const std::string line = name_ + "." + member + "(" + Describe(args) + ")";
-  if (auto scripted = Scripted(member, line)) return *scripted;
+  const std::string arguments = Describe(args);
+  if (auto scripted = Scripted(member, arguments, name_ + "." + member + "(" + arguments + ")"))
+    return *scripted;
   return Answer(methods_, getters_, member, args);
 }
 

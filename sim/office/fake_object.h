@@ -14,36 +14,54 @@
 
 namespace orvan::sim {
 
-// A failure a member plays: after `after` successful accesses, the next `remaining` fail
-// (-1: every access).
+// How often a scripted failure or value plays: after `after` matching accesses pass, the next
+// `remaining` play (-1: every one from then on).
+struct Repeat {
+  std::int32_t remaining = -1;
+  std::int32_t after = 0;
+  std::int32_t played = 0;  // accesses it played for so far
+
+  // Counts one matching access; whether it plays for it.
+  bool Plays();
+};
+
+// A failure a member plays.
 struct HostFailure {
   std::int32_t number = 0;
   std::string description;
   std::string source;
-  std::int32_t remaining = -1;
-  std::int32_t after = 0;
-  std::int32_t played = 0;  // accesses failed so far
+  Repeat repeat{};
+};
+
+// A value a member gives instead of its own.
+struct HostReturn {
+  Value value;
+  Repeat repeat{};
 };
 
 // What the fake objects of one test share: the journal and the scripted failures and values.
 class FakeObjectWorld {
  public:
   // One line per member access: "Document.PrintOut(Background:=False)",
-  // "Application.ActivePrinter" (read), "Application.ActivePrinter = \"x on LPT1:\"" (write).
+  // "Application.ActivePrinter" (read), "Application.ActivePrinter = \"x on LPT1:\"" (write),
+  // "CommandBars(\"Menu Bar\")" (the default member, named by its object alone).
   std::vector<std::string> journal;
   // Runs before each access is journaled (a simulated host writes down what came before it).
   std::function<void()> before_access;
 
-  // "Object.Member" (as the journal names them; "Object" alone for its default member) fails,
-  // once, n times or always. "*.Member" stands for that member of any object; a key naming the
-  // object goes first.
-  void Fail(const std::string& object_member, HostFailure failure);
-  // "Object.Member" returns this value instead of its own (nothing, a wrong type).
-  void Returns(const std::string& object_member, Value value);
-  void Reset(const std::string& object_member);
-  // The scripted failures by key, with how often each played.
+  // Keys name accesses as the journal does. "Object.Member" (or "Object" for its default
+  // member) matches that member with any arguments; with the arguments as the journal writes
+  // them, "CommandBars(\"Menu Bar\")", "Document.PrintOut(Background:=False)", only accesses
+  // with exactly those (a call without any: "Object.Method()"). "*.Member" stands for that member
+  // of any object. An access plays the most specific key scripted: the object's with arguments,
+  // the object's, any object's with arguments, any object's; only those accesses count for the
+  // key's repetition.
+  void Fail(const std::string& key, HostFailure failure);
+  void Returns(const std::string& key, Value value, Repeat repeat = {});
+  void Reset(const std::string& key);
+  // The scripted failures and values by key, with how often each played.
   const std::map<std::string, HostFailure>& failures() const { return failures_; }
-  const std::map<std::string, Value>& returns() const { return returns_; }
+  const std::map<std::string, HostReturn>& returns() const { return returns_; }
 
   // Journal lines that start with the text.
   std::vector<std::string> Journaled(const std::string& prefix) const;
@@ -51,7 +69,7 @@ class FakeObjectWorld {
  private:
   friend class FakeObject;
   std::map<std::string, HostFailure> failures_;
-  std::map<std::string, Value> returns_;
+  std::map<std::string, HostReturn> returns_;
 };
 
 // Renders a value for the journal: "text" quoted, True/False, numbers, Nothing, Empty, <Object>.
@@ -91,8 +109,12 @@ class FakeObject : public Object {
   const Value& FieldValue(const std::string& member) const;
 
  private:
-  // Journals the access and plays a scripted failure or value; the value, if one is scripted.
-  std::optional<Value> Scripted(const std::string& member, const std::string& line);
+  // Journals the access and plays a scripted failure or, for a read or call, a scripted value;
+  // the value, if one plays. `arguments` as the journal writes them, none for an access
+  // without any but a call.
+  std::optional<Value> Scripted(const std::string& member,
+                                const std::optional<std::string>& arguments,
+                                const std::string& line, bool gives_value = true);
   // The handler of the first map that has the member, else "doesn't support" (438).
   Value Answer(const std::map<std::string, Getter>& first,
                const std::map<std::string, Getter>& second, const std::string& member,

@@ -133,6 +133,7 @@ const std::map<std::string, OfficeSession::Step>& OfficeSession::Steps() {
       {"show", &OfficeSession::Show},
       {"jobapi", &OfficeSession::JobApi},
       {"fail", &OfficeSession::Fail},
+      {"returns", &OfficeSession::Returns},
       {"trace", &OfficeSession::Trace},
       {"verbose", &OfficeSession::Verbose},
       {"macro", &OfficeSession::Macro},
@@ -196,9 +197,12 @@ int OfficeSession::Run(const std::vector<ScenarioStep>& steps) {
     std::ofstream(std::filesystem::path(win32::Widen(StateFile())), std::ios::binary)
         << world_->command_bars(host_.type)->Save();
   }
-  // How often each scripted host failure played: one that never did names no member called.
+  // How often each scripted host failure and value played: one that never did names no member
+  // called.
   for (const auto& [key, failure] : world_->failures())
-    transcript_.Add("fault", Quote(key) + " played " + std::to_string(failure.played));
+    transcript_.Add("fault", Quote(key) + " played " + std::to_string(failure.repeat.played));
+  for (const auto& [key, given] : world_->returns())
+    transcript_.Add("fault", Quote(key) + " returned " + std::to_string(given.repeat.played));
   // Failures after the last expect fail the scenario too.
   Expect(ScenarioStep{"(end of scenario)", 0, "expect", {"expect"}, {}});
   if (result == 0 && expect_failures_ > 0) result = 1;

@@ -92,6 +92,7 @@ class OfficeSession {
   void Show(const ScenarioStep& step);
   void JobApi(const ScenarioStep& step);
   void Fail(const ScenarioStep& step);
+  void Returns(const ScenarioStep& step);
   void Trace(const ScenarioStep& step);
   void Verbose(const ScenarioStep& step);
   void Macro(const ScenarioStep& step);

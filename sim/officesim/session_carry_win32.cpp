@@ -105,11 +105,13 @@ void OfficeSession::SaveCarry(std::size_t resume_step) const {
   }
   for (const auto& [key, f] : world_->failures()) {
     add({"failure", key, std::to_string(f.number), f.description, f.source,
-         std::to_string(f.remaining), std::to_string(f.after), std::to_string(f.played)});
+         std::to_string(f.repeat.remaining), std::to_string(f.repeat.after),
+         std::to_string(f.repeat.played)});
   }
-  for (const auto& [key, value] : world_->returns()) {
-    const auto [type, text] = SaveValue(key, value);
-    add({"returns", key, type, text});
+  for (const auto& [key, r] : world_->returns()) {
+    const auto [type, text] = SaveValue(key, r.value);
+    add({"returns", key, type, text, std::to_string(r.repeat.remaining),
+         std::to_string(r.repeat.after), std::to_string(r.repeat.played)});
   }
   std::istringstream bars(world_->command_bars(host_.type)->Save());
   for (std::string line; std::getline(bars, line);)
@@ -197,12 +199,11 @@ void OfficeSession::LoadCarry() {
       failure.number = Whole(at(2));
       failure.description = at(3);
       failure.source = at(4);
-      failure.remaining = Whole(at(5));
-      failure.after = Whole(at(6));
-      failure.played = Whole(at(7));
+      failure.repeat = Repeat{Whole(at(5)), Whole(at(6)), Whole(at(7))};
       world_->Fail(at(1), failure);
     } else if (key == "returns") {
-      world_->Returns(at(1), LoadValue(at(2), at(3)));
+      world_->Returns(at(1), LoadValue(at(2), at(3)),
+                      Repeat{Whole(at(4)), Whole(at(5)), Whole(at(6))});
     } else if (key == "bars") {
       bars += at(1) + "\n";
     } else if (key == "bars-shown") {

@@ -1,4 +1,4 @@
-// The steps that act on the host as its user, its printers, its registry and the job API would.
+// The steps that act on the host as its user, its printers and its registry would.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -14,18 +14,6 @@
 #include "support/utf8.h"
 
 namespace orvan::sim {
-namespace {
-
-// "times N", "once", "always" (the default) and "after N" of a failure.
-void Repetition(const ScenarioStep& step, std::int32_t* remaining, std::int32_t* after) {
-  *remaining = -1;
-  if (HasWord(step, "once")) *remaining = 1;
-  if (const auto times = Option(step, "times")) *remaining = Number(step, *times);
-  if (const auto later = Option(step, "after")) *after = Number(step, *later);
-}
-
-}  // namespace
-
 void OfficeSession::Printer(const ScenarioStep& step) {
   if (!printers_given_) world_->printers.clear();
   printers_given_ = true;
@@ -242,15 +230,6 @@ void OfficeSession::Show(const ScenarioStep& step) {
     Refuse(step,
            "show: bars, registry, clipboard, printer, addins or resources, not '" + what + "'");
   }
-}
-
-void OfficeSession::Fail(const ScenarioStep& step) {
-  HostFailure failure;
-  failure.number = Number(step, Option(step, "number").value_or("5"));
-  failure.description = Option(step, "description").value_or("Invalid procedure call or argument");
-  failure.source = Option(step, "source").value_or(kHostNames[static_cast<int>(host_.type)].source);
-  Repetition(step, &failure.remaining, &failure.after);
-  world_->Fail(Argument(step, 1, "Object.Member"), failure);
 }
 
 void OfficeSession::Trace(const ScenarioStep& step) {

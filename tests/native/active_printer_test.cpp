@@ -42,7 +42,7 @@ TEST_F(ActivePrinterTest, WordSwitchesThroughThePrinterDialogOnlyWhenNeeded) {
   EXPECT_EQ(error_, 5216);
   fakes_.office->Reset("Dialog(97).Execute");
   fakes_.office->Fail("Application.ActivePrinter",
-                      {4605, "Befehl nicht verfügbar", "Microsoft Word", 1, 1});
+                      {4605, "Befehl nicht verfügbar", "Microsoft Word", {1, 1}});
   EXPECT_EQ(ErrorNumberOf([&] { Switch(word, "Orvan pdf vatner"); }), 4605);
 }
 

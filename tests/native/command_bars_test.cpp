@@ -125,7 +125,7 @@ TEST_F(CommandBarsTest, WhatCannotBeLoadedOrEmptiedStopsNothingAndAMenuBarThatIs
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->Captions(), (Lines{"", ""}));
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->items[0]->face, "icon 101");
 
-  Store().unknown_name_gives_nothing = true;
+  fakes_.office->Returns("CommandBars(\"Nirgends\")", Value(ObjectRef()));
   fakes_.files.kept.clear();
   EXPECT_EQ(CreateAddInCommandBarMenu(word.application(), {}, {}, "Nirgends"),
             (std::vector<ObjectRef>{nullptr, nullptr}));
@@ -196,7 +196,7 @@ TEST_F(AddinTest, AHostErrorWhileSwitchingPrintersIsShownWithItsCode) {
   Start(HostType::kWord);
   host_->active_printer() = "Orvan pdf vatner";
   fakes_.office->printers.pop_back();
-  fakes_.office->Fail("Application.ActivePrinter", {4198, "Befehl misslungen", "Word", 1, 2});
+  fakes_.office->Fail("Application.ActivePrinter", {4198, "Befehl misslungen", "Word", {1, 2}});
   Store().UserClicks(*Control(kStartTag));
   EXPECT_EQ(Boxes(), (std::vector<ShownMessageBox>{
                          {"Beim Ändern des Druckers ist folgender Fehler aufgetreten:\rCode: "

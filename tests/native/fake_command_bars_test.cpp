@@ -51,15 +51,13 @@ TEST_F(FakeCommandBars, RestartKeepsOnlyWhatWasNotTemporary) {
   EXPECT_EQ(ErrorNumberOf([&] { Get(dropped, "Tag"); }), kMethodFailed);
 }
 
-TEST_F(FakeCommandBars, BarsByIndexOrNameAndTheUnknownNameSwitch) {
+TEST_F(FakeCommandBars, BarsByIndexOrName) {
   EXPECT_EQ(ToText(Get(AsObject(Get(Bars(), kDefaultMember, {"formatting"})), "Name")),
             "Formatting");
   for (const Value& index : {Value("Worksheet Menu Bar"), Value(0), Value(4)}) {
     EXPECT_EQ(ErrorNumberOf([&] { Get(Bars(), kDefaultMember, {index}); }),
               vberr::kInvalidProcedureCall);
   }
-  Store().unknown_name_gives_nothing = true;
-  EXPECT_TRUE(Get(Bars(), kDefaultMember, {"Worksheet Menu Bar"}).IsNothing());
   // A second bar of a name the host knows, in any letter case, is refused.
   EXPECT_EQ(ErrorNumberOf([&] { Call(Bars(), "Add", {"STANDARD"}); }),
             vberr::kInvalidProcedureCall);
