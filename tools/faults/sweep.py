@@ -20,7 +20,6 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 PROJECT = Path(__file__).resolve().parents[2]
-OFFICE = r"C:\Program Files\Microsoft Office\root\Office16"
 PDF_PRINTER = "Orvan pdf vatner"
 
 HOSTS = {
@@ -44,7 +43,8 @@ OPERATIONS = ["OrvanPdfVtJobCreate", "OrvanPdfVtJobFree", "OrvanPdfVtJobSetPrope
 TITLES = {"Orvan pdf Vatner COM Add-In", "Orvan pdf vatner Add-In", "Orvan pdf vatner"}
 TITLES |= set(OPERATIONS) | {"Fehler in " + o for o in OPERATIONS}
 
-CLIPBOARD = 'picture "8x8 #123456" text "Notiz"'  # as the base scenario sets it
+# As the base scenario sets it (Windows offers the text as Unicode text too).
+CLIPBOARD = 'picture "8x8 #123456" text "Notiz" unicode "Notiz"'
 HOST_ERROR = (-2147467259, "Method failed (fault sweep)")
 JOB_ERROR = (1234, "Fault sweep failure")
 START_TAGS = {"Orvan pdf vatner Start", "Orvan pdf vatner StartMenu"}
@@ -215,7 +215,8 @@ class Sweep:
         scenario = self.out / f"{name}.scenario"
         transcript = self.out / f"{name}.transcript"
         scenario.write_text(self.scenario(host, fault), encoding="utf-8")
-        program = OFFICE + "\\" + HOSTS[host][0]
+        # officesim.exe runs the host program, a new process for each start of the host.
+        program = self.windows_path(self.build / "sim" / "officesim.exe")
         started = time.monotonic()
         with open(transcript, "wb") as output:
             process = subprocess.Popen(
