@@ -58,8 +58,9 @@ def report(cycles, path):
                 timings.append(int(m.group(1)))
             elif m := res.search(line):
                 shown.append((tuple(int(g) for g in m.groups()), cost // 1024))
-    # The first OnConnection is the host's start, the first show before any cycle.
-    timings, shown = timings[1:], shown[1:]
+    # The first OnConnection is the host's start, the first show before any cycle, the last
+    # resources line the close's.
+    timings, shown = timings[1:], shown[1 : cycles + 1]
     if len(timings) != cycles or len(shown) != cycles:
         print("soak: expected %d cycles, the transcript has %d connections and %d resource lines"
               % (cycles, len(timings), len(shown)))
