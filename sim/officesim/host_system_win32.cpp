@@ -233,6 +233,43 @@ std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
   return names;
 }
 
+namespace {
+
+// Wine answers GetProcessHandleCount with 0: count the values the process's handle table accepts.
+// Handles are multiples of 4 handed out lowest first, so a long run of free values ends the table.
+std::int64_t CountHandlesByProbing() {
+  constexpr std::uintptr_t kLast = 65536, kFreeRunEnd = 4096;
+  std::int64_t count = 0;
+  std::uintptr_t free_run = 0;
+  for (std::uintptr_t value = 4; value <= kLast && free_run < kFreeRunEnd; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+      ++count;
+      free_run = 0;
+    } else {
+      free_run += 4;
+    }
+  }
+  return count;
+}
+
+// Wine leaves PrivateUsage 0: the committed private regions of the address space are the same sum.
+std::int64_t PrivateKbByWalking() {
+  std::uint64_t bytes = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* address = nullptr;
+       VirtualQuery(address, &region, sizeof region) == sizeof region;
+       address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
+    if (region.RegionSize == 0) break;
+  }
+  return static_cast<std::int64_t>(bytes / 1024);
+}
+
+}  // namespace
+
+// Windows' own counters first; where the system gives 0 (Wine), handles and private memory are
+// counted from the process itself. GDI and USER objects have no such way: under Wine they stay 0.
 ProcessResources ReadProcessResources() {
   const HANDLE process = GetCurrentProcess();
   ProcessResources now;
@@ -240,12 +277,14 @@ ProcessResources ReadProcessResources() {
   now.user = GetGuiResources(process, GR_USEROBJECTS);
   DWORD handles = 0;
   if (GetProcessHandleCount(process, &handles)) now.handles = handles;
+  if (now.handles == 0) now.handles = CountHandlesByProbing();
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                            sizeof memory)) {
     now.private_kb = static_cast<std::int64_t>(memory.PrivateUsage / 1024);
   }
+  if (now.private_kb == 0) now.private_kb = PrivateKbByWalking();
   return now;
 }
 
