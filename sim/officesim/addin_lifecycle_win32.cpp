@@ -1,7 +1,6 @@
 // The host's COM add-ins from connection to disconnection, as Office drives them: at start-up
 // with its resiliency notes, at shut-down, and from File > Options > COM Add-ins while it runs.
 #include <algorithm>
-#include <cwctype>
 
 #include "platform/win32/win32.h"
 #include "sim/officesim/clipboard_face_win32.h"
@@ -20,20 +19,17 @@ std::string Timing(const std::string& prog_id, const char* event, int ms, int li
          std::to_string(limit) + " ms)" + (ms > limit ? " too slow" : "");
 }
 
-// The folder of a DLL, lower case and ending in a backslash, as ModulesIn takes it.
-std::wstring FolderOf(const std::wstring& module_path) {
-  std::wstring folder = module_path.substr(0, module_path.rfind(L'\\') + 1);
-  for (wchar_t& c : folder)
-    c = towlower(c);
-  return folder;
-}
-
 bool ValueExists(const std::string& key, const std::string& name) {
   return RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr,
                       nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace
+
+std::string OfficeSession::ResiliencyKey(const char* list) const {
+  return std::string("Software\\Microsoft\\Office\\16.0\\") + host_.addins_key + "\\Resiliency\\" +
+         list;
+}
 
 std::string OfficeSession::AddinKey(const std::string& prog_id) const {
   return std::string("Software\\Microsoft\\Office\\") + host_.addins_key + "\\Addins\\" + prog_id;

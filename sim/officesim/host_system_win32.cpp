@@ -214,6 +214,13 @@ void InstallInSpooler(const std::vector<Printer>& printers) {
   }
 }
 
+std::wstring FolderOf(const std::wstring& path) {
+  std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
+  for (wchar_t& c : folder)
+    c = towlower(c);
+  return folder;
+}
+
 std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
   std::set<std::string> names;
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
@@ -224,10 +231,7 @@ std::set<std::string> ModulesIn(const std::set<std::wstring>& folders) {
     const std::wstring path = entry.szExePath;
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos) continue;
-    std::wstring folder = path.substr(0, slash + 1);
-    for (wchar_t& c : folder)
-      c = towlower(c);
-    if (folders.contains(folder)) names.insert(win32::Narrow(path.substr(slash + 1)));
+    if (folders.contains(FolderOf(path))) names.insert(win32::Narrow(path.substr(slash + 1)));
   }
   CloseHandle(snapshot);
   return names;

@@ -36,6 +36,8 @@ void ForgetHostValues(const char* program);
 // The installed printers also in Windows' spooler, where the add-in reads a printer's port.
 void InstallInSpooler(const std::vector<Printer>& printers);
 
+// The folder of a file, lower case and ending in a backslash, as ModulesIn takes it.
+std::wstring FolderOf(const std::wstring& path);
 // The file names of the DLLs loaded in this process from one of the folders (full paths ending
 // in a backslash), in any letter case.
 std::set<std::string> ModulesIn(const std::set<std::wstring>& folders);

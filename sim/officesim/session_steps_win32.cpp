@@ -245,11 +245,6 @@ void OfficeSession::Verbose(const ScenarioStep& step) {
   journal_read_ = world_->journal.size();
 }
 
-std::string OfficeSession::ResiliencyKey(const char* list) const {
-  return std::string("Software\\Microsoft\\Office\\16.0\\") + host_.addins_key + "\\Resiliency\\" +
-         list;
-}
-
 void OfficeSession::AddinRecordStep(const ScenarioStep& step) {
   const std::string& prog_id = Argument(step, 1, "ProgID");
   const HKEY root = HasWord(step, "machine") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
