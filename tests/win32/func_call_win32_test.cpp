@@ -89,14 +89,6 @@ TEST_F(FuncCallWin32, HandlersBeyondTheCallCodeSeeWhatTheCalleeRaisesWhilePagesA
   }
 }
 
-// Loading another library frees the one held before, also when the new one cannot be loaded
-// (what a missing export shows is the same on every platform).
-TEST_F(FuncCallWin32, AFailedLoadUnloadsTheLibraryHeldBefore) {
-  caller_.LibraryName("Z:\\no\\such\\library.dll");
-  EXPECT_FALSE(caller_.LibraryLoaded());
-  EXPECT_EQ(GetModuleHandleA("orvan_test_callee.dll"), nullptr);
-}
-
 // A library named by its full path gets its companion library from its own folder, not the one
 // of the same name in the current directory (often the document's folder).
 TEST_F(FuncCallWin32, ALibrarysCompanionComesFromItsFolderNotTheCurrentDirectory) {

@@ -2,7 +2,7 @@
 // may touch (HKLM\Software\Classes and Office's keys, read in the 64-bit view so that a 32-bit
 // DLL's entries show where 32-bit Office finds them, below Wow6432Node): registering adds exactly
 // the listed keys and values, a second registration changes nothing, unregistering restores the
-// area as it was. Also the version resource as the version API reads it.
+// area as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,6 +27,8 @@ using win32::Widen;
 
 const std::wstring kDll = Widen(ORVAN_ADDIN_DLL_PATH);
 
+// The version resource as the version API reads it: a DLL's, marked self-registering, its product
+// name's "ü" intact (the resource script's encoding).
 TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   std::vector<BYTE> block(GetFileVersionInfoSizeW(kDll.c_str(), nullptr));
   ASSERT_FALSE(block.empty()) << GetLastError();
@@ -38,26 +40,16 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   };
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query(L"\\"));
   ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(
-      (std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
-                          fixed->dwProductVersionLS, fixed->dwFileType}),
-      (std::vector<DWORD>{0x00010000, 0x00000023, 0x00010000, 0x00000023, VFT_DLL}));
-
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
   // The first translation names the string block that clients look in.
   const auto* translation = static_cast<const WORD*>(query(L"\\VarFileInfo\\Translation"));
   ASSERT_NE(translation, nullptr);
   wchar_t prefix[64];
   swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-  for (const auto& [name, expected] : std::map<std::wstring, std::wstring>{
-           {L"FileVersion", L"1.00.0035"},
-           {L"ProductVersion", L"1.00.0035"},
-           {L"InternalName", L"OrvanpdfVtAddin"},
-           {L"OriginalFilename", L"OrvanpdfVtAddin.dll"},
-           {L"ProductName", L"Orvan pdf vatner COM Add-In f\u00fcr Word, Excel und Powerpoint"},
-           {L"OLESelfRegister", L""}}) {
-    const auto* text = static_cast<const wchar_t*>(query(prefix + name));
-    EXPECT_EQ(text ? std::wstring(text) : L"(missing)", expected) << Narrow(name);
-  }
+  const auto* name = static_cast<const wchar_t*>(query(prefix + std::wstring(L"ProductName")));
+  EXPECT_EQ(name ? std::wstring(name) : L"(missing)",
+            L"Orvan pdf vatner COM Add-In f\u00fcr Word, Excel und Powerpoint");
+  EXPECT_NE(query(prefix + std::wstring(L"OLESelfRegister")), nullptr);
 }
 
 // Every key ("path") and value ("path|name|data") below the roots, sorted. Key paths and value
