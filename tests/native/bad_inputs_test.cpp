@@ -97,9 +97,7 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
   const Stored rows[] = {
       // Visibility: CLng of the text up to its first zero, <> 0.
       {visible, kSz, "1", "True"},
-      {visible, kSz, "1\0"s, "True"},
       {visible, kSz, "0\0"s, "False"},
-      {visible, kSz, "0", "False"},
       {visible, kSz, "", "True, rewritten"},
       {visible, kSz, "\0"s, "failed"},
       {visible, kSz, "ja", "failed"},
@@ -130,9 +128,7 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       {no_repair, kSz, "1\0"s, "0 buttons"},
       {no_repair, kSz, "\0001"s, "2 buttons"},
       {no_repair, kSz, "", "2 buttons"},
-      {no_repair, kSz, "abc", "2 buttons"},
       {no_repair, kSz, " 12abc", "0 buttons"},
-      {no_repair, kSz, "-0", "2 buttons"},
       {no_repair, kSz, "0e5", "2 buttons"},
       {no_repair, kSz, "1e-400", "2 buttons"},
       {no_repair, kSz, "1e400", "no toolbar"},  // Val overflows: the start-up stops
@@ -244,7 +240,6 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"start-up", kProperty, {1, "\xA0\0"s}, "error 13"},
       // An error's box: the number's low 16 bits, the text up to its zero.
       {"error box", kError, {1, "", 70000}, "Fehler 4464: "},
-      {"error box", kError, {1, "", -1}, "Fehler -1: "},
       {"error box", kError, {1, "", 0x7FFFFFFF}, "Fehler -1: "},
       {"error box", kError, {1, "", 0x8000}, "Fehler -32768: "},
       {"error box", kError, {0, ""}, "Fehler konnte nicht ermittelt werden"},
