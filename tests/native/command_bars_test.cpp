@@ -1,8 +1,8 @@
 // The add-in in the fake hosts, for what the scenarios cannot see. Its toolbar and menu: the
 // trace, the buttons' style, the faces' bitmaps, a move Word would refuse unseen, captions that
 // cannot be loaded and a menu bar that is not there. Its start-up: bars an earlier run left, taken
-// away without the PDF printer; automation mode, in which nothing is hooked; and Word's error
-// reading back a PDF printer named without a port.
+// away without the PDF printer; and Word's error reading back a PDF printer named without a port.
+// (Automation mode, in which nothing is hooked: excel_lifecycle.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -142,10 +142,7 @@ class AddinTest : public CommandBarsTest {
   AddinTest() {
     fakes_.modules.loaded["ORVANPDFVTADDIN.DLL"] = "C:\\Programme\\Orvan\\OrvanpdfVtAddin.dll";
   }
-  ~AddinTest() override {
-    designer_.reset();
-    g_bAutomationMode = false;
-  }
+  ~AddinTest() override { designer_.reset(); }
 
   // Office starts with a saved document and connects the add-in at start-up (ext_cm_Startup).
   void Start(HostType type) {
@@ -170,24 +167,17 @@ class AddinTest : public CommandBarsTest {
   std::shared_ptr<AddinDesigner> designer_;
 };
 
+// A run that ended without taking its bars away: without the PDF printer the next start removes
+// them and stays quiet.
 TEST_F(AddinTest, WithoutThePrinterTheAddinRemovesTheBarsAnEarlierRunLeftAndStaysQuiet) {
   Start(HostType::kExcel);
-  designer_.reset();  // that run ended without taking its bars away
+  designer_.reset();
   api_.printer_installed = false;
   Start(HostType::kExcel);
   EXPECT_EQ(Control(kStartTag), nullptr);
   EXPECT_EQ(Control(kStartMenuTag), nullptr);
   EXPECT_EQ(Store().ClickHandlers(), 0u);
   EXPECT_TRUE(Boxes().empty());
-}
-
-// In automation mode the bars are made but nothing is hooked, Excel's bar updates neither: the
-// client delivers the clicks.
-TEST_F(AddinTest, InAutomationModeTheBarsAreMadeButNothingIsHooked) {
-  g_bAutomationMode = true;
-  Start(HostType::kExcel);
-  EXPECT_NE(Control(kConfigMenuTag), nullptr);
-  EXPECT_EQ(Store().ClickHandlers() + Store().UpdateHandlers(), 0u);
 }
 
 // Word already on the PDF printer, named without a port (so not in its list), failing to tell it:
