@@ -57,9 +57,10 @@ void OfficeSession::Drain() {
   if (options_.verbose) {
     for (; journal_read_ < world_->journal.size(); ++journal_read_)
       transcript_.Add("call", world_->journal[journal_read_]);
-  } else {
-    journal_read_ = world_->journal.size();
   }
+  // Written down or not wanted: the journal is let go, so that a long run does not grow with it.
+  world_->journal.clear();
+  journal_read_ = 0;
   std::string pdf_printer;
   if (prints_read_ < world_->prints.size())
     pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);

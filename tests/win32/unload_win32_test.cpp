@@ -4,6 +4,7 @@
 // library out of the process; a host that exits with the add-in still connected ends at once.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32/com_win32.h"
@@ -30,6 +31,16 @@ struct Registered {
   DWORD code = RunProcess(L"regsvr32.exe /s" + dll);
   ~Registered() { RunProcess(L"regsvr32.exe /u /s" + dll); }
 };
+
+// Entries in use in the process's handle table (Wine answers GetProcessHandleCount with 0).
+int OpenHandles() {
+  int count = 0;
+  for (std::uintptr_t value = 4; value < 65536; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
+}
 
 // Word connects the add-in's Word designer as Office does at start-up.
 struct ConnectedToWord {
@@ -85,6 +96,26 @@ TEST(UnloadWin32, TheAddinLeavesWhenFreedAndHoldsUpNoExit) {
       EXPECT_EQ(GetModuleHandleW(kAddinModule), nullptr) << "the add-in stays loaded";
       EXPECT_EQ(GetModuleHandleW(kJobApiModule), nullptr) << "the job API library stays loaded";
     }
+
+    // Loaded, used and freed again and again on one thread, as each connection of the add-in
+    // does, the job API library leaves no handle behind.
+    std::wstring job_api = Widen(ORVAN_INSTALLED_ADDIN_DLL_PATH);
+    job_api.replace(job_api.rfind(L'\\') + 1, std::wstring::npos, kJobApiModule);
+    int handles_after_first = 0;
+    for (int round = 0; round < 4; ++round) {
+      const HMODULE library = LoadLibraryW(job_api.c_str());
+      ASSERT_NE(library, nullptr);
+      using FirstPrinter = int(WINAPI*)(char*, std::int32_t);
+      const auto first_printer = reinterpret_cast<FirstPrinter>(
+          reinterpret_cast<void*>(GetProcAddress(library, "OrvanPdfVtAPIGetFirstPrinterA")));
+      ASSERT_NE(first_printer, nullptr);
+      char name[256] = {};
+      first_printer(name, sizeof name);
+      FreeLibrary(library);
+      if (round == 0) handles_after_first = OpenHandles();
+    }
+    EXPECT_EQ(OpenHandles(), handles_after_first)
+        << "each load of the job API library keeps handles";
   }
   CoUninitialize();
 }
