@@ -1,8 +1,7 @@
 #include "sim/jobapi/job_api_state.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 namespace orvan::sim {
 namespace {
@@ -62,22 +61,51 @@ std::vector<std::string> Split(const std::string& line) {
   }
 }
 
+// Files through the C library: the stand-in is loaded and freed many times in one process, and
+// the C++ streams' first numeric use leaves caches in the C++ runtime's classic locale that a
+// freed DLL's copy of the runtime never gives back.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// What the file holds from `offset` on; false when it cannot be opened or is shorter.
+bool ReadFileFrom(const std::string& path, std::uint64_t offset, std::string* text) {
+  const File file(std::fopen(path.c_str(), "rb"));
+  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+  const long size = std::ftell(file.get());
+  if (size < 0 || static_cast<std::uint64_t>(size) < offset ||
+      std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0) {
+    return false;
+  }
+  text->resize(static_cast<std::size_t>(static_cast<std::uint64_t>(size) - offset));
+  return std::fread(text->data(), 1, text->size(), file.get()) == text->size();
+}
+
+// Writes `text` in mode "wb" (a new file) or "ab" (appended).
+bool WriteWholeFile(const std::string& path, const std::string& text, const char* mode) {
+  File file(std::fopen(path.c_str(), mode));
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  return std::fclose(file.release()) == 0 && written;  // a failed flush is a failed write
+}
+
 class Writer {
  public:
   template <typename... Fields>
   void Record(const std::string& kind, const Fields&... fields) {
-    out_ << kind;
-    ((out_ << '\t' << Escape(Text(fields))), ...);
-    out_ << '\n';
+    out_ += kind;
+    ((out_ += '\t', out_ += Escape(Text(fields))), ...);
+    out_ += '\n';
   }
-  std::string str() const { return out_.str(); }
+  std::string str() const { return out_; }
 
  private:
   static std::string Text(const std::string& s) { return s; }
   static std::string Text(const char* s) { return s; }
   static std::string Text(std::int32_t n) { return std::to_string(n); }
   static std::string Text(bool b) { return b ? "1" : "0"; }
-  std::ostringstream out_;
+  std::string out_;
 };
 
 std::int32_t Number(const std::string& text) {
@@ -148,9 +176,10 @@ std::string SaveState(const JobApiState& s) {
 
 JobApiState LoadState(const std::string& text) {
   JobApiState s;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
     const std::vector<std::string> f = Split(line);
     const std::string& kind = f[0];
     const auto has = [&f](std::size_t n) { return f.size() >= n; };
@@ -198,22 +227,17 @@ JobApiState LoadState(const std::string& text) {
 }
 
 JobApiState ReadStateFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return JobApiState{};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return LoadState(text.str());
+  std::string text;
+  if (!ReadFileFrom(path, 0, &text)) return JobApiState{};
+  return LoadState(text);
 }
 
 bool WriteStateFile(const std::string& path, const JobApiState& state) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << SaveState(state);
-  return static_cast<bool>(out);
+  return WriteWholeFile(path, SaveState(state), "wb");
 }
 
 bool ResetStateFiles(const std::string& path, const JobApiState& state) {
-  std::ofstream log(LogFilePath(path), std::ios::binary | std::ios::trunc);
-  return static_cast<bool>(log) && WriteStateFile(path, state);
+  return WriteWholeFile(LogFilePath(path), std::string(), "wb") && WriteStateFile(path, state);
 }
 
 void RemoveStateFiles(const std::string& path) {
@@ -237,19 +261,18 @@ bool AppendLogFile(const std::string& path, const std::vector<std::string>& line
   for (const auto& line : lines)
     text += mark + Escape(line) + '\n';
   // One write per call, at the end of whatever is there.
-  std::ofstream out(LogFilePath(path), std::ios::binary | std::ios::app);
-  out << text;
-  return static_cast<bool>(out);
+  return WriteWholeFile(LogFilePath(path), text, "ab");
 }
 
 std::vector<LoggedCall> ReadLoggedCalls(const std::string& path, std::uint64_t* offset) {
   std::uint64_t start = offset != nullptr ? *offset : 0;
   std::vector<LoggedCall> lines;
-  std::ifstream in(LogFilePath(path), std::ios::binary);
-  if (!in || !in.seekg(static_cast<std::streamoff>(start))) return lines;
-  std::string line;
+  std::string text;
+  if (!ReadFileFrom(LogFilePath(path), start, &text)) return lines;
   // A line still being written (no line feed yet) is left for the next read.
-  while (std::getline(in, line) && !in.eof()) {
+  for (std::size_t from = 0, end; (end = text.find('\n', from)) != std::string::npos;
+       from = end + 1) {
+    std::string line = text.substr(from, end - from);
     start += line.size() + 1;
     LoggedCall call;
     if (line.size() > 1 && line[0] == '@') {

@@ -233,9 +233,7 @@ int Main(const std::vector<std::string>& args) {
   {
     OfficeSession session(*host, options.session);
     code = session.Run(steps);
-    std::string all;
-    for (const std::string& line : session.transcript().lines())
-      all += line + "\n";
+    const std::string all = session.transcript().Text();
     // A host process that handed the run on leaves the transcript to the last one.
     if (code != kHandOffExit) std::fwrite(all.data(), 1, all.size(), stdout);
     std::fflush(stdout);

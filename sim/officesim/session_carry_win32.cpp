@@ -79,8 +79,8 @@ void OfficeSession::SaveCarry(std::size_t resume_step) const {
   const auto add = [&](std::initializer_list<std::string> words) { out.push_back(Line(words)); };
   add({"resume", std::to_string(resume_step)});
   add({"compared", std::to_string(transcript_.compared())});
-  for (std::size_t i = 1; i < transcript_.lines().size(); ++i)
-    add({"line", std::to_string(transcript_.parts()[i]), transcript_.lines()[i]});
+  for (std::size_t i = 1; i < transcript_.size(); ++i)
+    add({"line", std::to_string(transcript_.part(i)), transcript_.line(i)});
   add({"expect-failures", std::to_string(expect_failures_)});
   add({"files", job_api_state_, trace_file_});
   const char* trace = std::getenv("ORVAN_PDFVTADDINTRACE");

@@ -47,11 +47,37 @@ int Rank(const std::string& kind) {
 
 void Transcript::Restore(std::vector<std::string> lines, std::vector<int> parts,
                          std::size_t compared) {
-  lines_ = std::move(lines);
-  parts_ = std::move(parts);
-  parts_.resize(lines_.size(), parts_.empty() ? 0 : parts_.back());
-  part_ = parts_.empty() ? 0 : parts_.back();
+  blocks_.clear();
+  where_.clear();
+  part_ = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i < parts.size()) part_ = parts[i];
+    Push(lines[i], part_);
+  }
   compared_ = compared;
+}
+
+void Transcript::Push(std::string_view line, int part) {
+  constexpr std::size_t kBlock = 64 * 1024;
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < line.size())
+    blocks_.emplace_back().reserve(std::max(kBlock, line.size()));
+  std::string& block = blocks_.back();
+  where_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
+                    static_cast<std::uint32_t>(block.size()),
+                    static_cast<std::uint32_t>(line.size()), part});
+  block.append(line);
+}
+
+std::string Transcript::line(std::size_t i) const {
+  const Where& where = where_[i];
+  return blocks_[where.block].substr(where.offset, where.length);
+}
+
+std::string Transcript::Text() const {
+  std::string all;
+  for (std::size_t i = 0; i < size(); ++i)
+    all.append(line(i)).push_back('\n');
+  return all;
 }
 
 std::string KindOf(const std::string& line) {
@@ -64,8 +90,7 @@ void Transcript::Add(const std::string& kind, const std::string& text) {
   // ends with its quote, so blanks inside it stay.
   line.erase(line.find_last_not_of(" \t\r") + 1);
   if (kind == "step") ++part_;
-  lines_.push_back(std::move(line));
-  parts_.push_back(part_);
+  Push(line, part_);
 }
 
 std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
@@ -76,19 +101,19 @@ std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
   // A failure nobody expected fails every comparison.
   kinds.insert({"macro-error", "event-error"});
   std::vector<std::size_t> chosen;
-  for (std::size_t i = compared_; i < lines_.size(); ++i) {
-    if (kinds.count(KindOf(lines_[i]))) chosen.push_back(i);
+  for (std::size_t i = compared_; i < size(); ++i) {
+    if (kinds.count(KindOf(line(i)))) chosen.push_back(i);
   }
   if (!in_order) {
     std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) {
-      if (parts_[a] != parts_[b]) return parts_[a] < parts_[b];
-      return Rank(KindOf(lines_[a])) < Rank(KindOf(lines_[b]));
+      if (part(a) != part(b)) return part(a) < part(b);
+      return Rank(KindOf(line(a))) < Rank(KindOf(line(b)));
     });
   }
   std::vector<std::string> seen;
   for (const std::size_t i : chosen)
-    seen.push_back(lines_[i]);
-  compared_ = lines_.size();
+    seen.push_back(line(i));
+  compared_ = size();
   if (seen == expected) return std::nullopt;
   return Diff(expected, seen);
 }

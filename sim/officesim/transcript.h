@@ -7,6 +7,8 @@
 // host calls, trace, job API calls, prints with their PDFs, bars, registry values.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <optional>
 #include <set>
 #include <string>
@@ -27,10 +29,13 @@ class Transcript {
   // The lines that follow form a new part, without a line of their own (a host process that
   // goes on with a step another began).
   void BeginPart() { ++part_; }
-  const std::vector<std::string>& lines() const { return lines_; }
+  std::size_t size() const { return where_.size(); }
+  std::string line(std::size_t i) const;
   // Each line's part; with the lines and where the next comparison starts, what a host run
   // hands to the next one.
-  const std::vector<int>& parts() const { return parts_; }
+  int part(std::size_t i) const { return where_[i].part; }
+  // Every line, each ended by a line feed.
+  std::string Text() const;
   std::size_t compared() const { return compared_; }
   void Restore(std::vector<std::string> lines, std::vector<int> parts, std::size_t compared);
 
@@ -43,8 +48,16 @@ class Transcript {
                                      const std::vector<std::string>& expected, bool in_order);
 
  private:
-  std::vector<std::string> lines_;
-  std::vector<int> parts_;
+  void Push(std::string_view line, int part);
+
+  // The lines' text one after another in blocks that never move, so that a long run costs its
+  // text and a few bytes a line, not a string each and the copies a growing array leaves.
+  struct Where {
+    std::uint32_t block, offset, length;
+    int part;
+  };
+  std::vector<std::string> blocks_;
+  std::deque<Where> where_;
   int part_ = 0;
   std::size_t compared_ = 1;  // the header is never compared
 };

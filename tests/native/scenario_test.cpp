@@ -74,7 +74,7 @@ TEST(Scenario, ExpectComparesTheNamedKindsSinceTheLastComparison) {
     const std::vector<std::string> seen = {"trace x", "msgbox m", "jobapi j"};
     EXPECT_EQ(transcript.Compare({}, seen, in_order).has_value(), !in_order);
   }
-  EXPECT_EQ(transcript.lines().front(), "officesim transcript 3");
+  EXPECT_EQ(transcript.line(0), "officesim transcript 3");
 }
 
 }  // namespace

@@ -14,9 +14,10 @@ PROG_ID = "OrvanpdfVtAddIn.dsrPdfVtAddinWord"
 # within +16 and private memory within +2 MB of the first block's end.
 TIME_FACTOR, TIME_SLACK_MS = 1.5, 20
 HANDLE_SLACK, PRIVATE_SLACK_KB = 16, 2048
-# What officesim itself keeps of each transcript line in memory (the string and its heap block),
-# taken off the private memory so that the growth left is the add-in's and the host's.
-LINE_COST = 48
+# What officesim itself keeps of each transcript line in memory beside its text (16 bytes of where
+# it is; len() counts the line feed, which is not kept), taken off the private memory so that the
+# growth left is the add-in's and the host's.
+LINE_COST = 15
 
 
 def scenario(cycles):
