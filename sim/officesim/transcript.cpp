@@ -85,12 +85,12 @@ std::string KindOf(const std::string& line) {
 }
 
 void Transcript::Add(const std::string& kind, const std::string& text) {
-  std::string line = text.empty() ? kind : kind + " " + text;
+  std::string written = text.empty() ? kind : kind + " " + text;
   // Trailing blanks are dropped: a scenario's expected lines cannot show them. A quoted text
   // ends with its quote, so blanks inside it stay.
-  line.erase(line.find_last_not_of(" \t\r") + 1);
+  written.erase(written.find_last_not_of(" \t\r") + 1);
   if (kind == "step") ++part_;
-  Push(line, part_);
+  Push(written, part_);
 }
 
 std::optional<std::string> Transcript::Compare(std::set<std::string> kinds,
