@@ -135,11 +135,19 @@ void LearnFaces(const std::wstring& module_path) {
   FreeLibrary(module);
 }
 
+namespace {
+std::int64_t bitmaps_read = 0;
+}  // namespace
+
+std::int64_t ClipboardBitmapsRead() { return bitmaps_read; }
+
 std::optional<std::string> ClipboardFace() {
   if (!OpenClipboard(nullptr)) return std::nullopt;
   std::optional<std::string> seen;
-  if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
+  if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+    ++bitmaps_read;
     seen = DescribeFace(LookAt(bitmap));
+  }
   CloseClipboard();
   return seen;
 }

@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "platform/win32/com_win32.h"
+#include "sim/officesim/clipboard_face_win32.h"
 #include "platform/win32/wide_text_win32.h"
 #include "sim/officesim/scenario.h"
 #include "sim/officesim/transcript.h"
@@ -289,12 +290,14 @@ ProcessResources ReadProcessResources() {
     now.private_kb = static_cast<std::int64_t>(memory.PrivateUsage / 1024);
   }
   if (now.private_kb == 0) now.private_kb = PrivateKbByWalking();
+  now.bitmaps_read = ClipboardBitmapsRead();
   return now;
 }
 
 std::string DescribeResources(const ProcessResources& now) {
   return "gdi " + std::to_string(now.gdi) + " user " + std::to_string(now.user) + " handles " +
-         std::to_string(now.handles) + " private-kb " + std::to_string(now.private_kb);
+         std::to_string(now.handles) + " private-kb " + std::to_string(now.private_kb) +
+         " bitmaps-read " + std::to_string(now.bitmaps_read);
 }
 
 std::string DescribeResourceChange(const ProcessResources& before, const ProcessResources& now) {

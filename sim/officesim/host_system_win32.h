@@ -48,9 +48,10 @@ struct ProcessResources {
   std::int64_t user = 0;
   std::int64_t handles = 0;
   std::int64_t private_kb = 0;
+  std::int64_t bitmaps_read = 0;  // from the clipboard, by the host's PasteFace
 };
 ProcessResources ReadProcessResources();
-// "gdi G user U handles H private-kb P"
+// "gdi G user U handles H private-kb P bitmaps-read B"
 std::string DescribeResources(const ProcessResources& now);
 // The change from `before` to `now`: GDI and USER objects exactly ("gdi +0"), handles and private
 // bytes "flat" within what the process's own work moves them by (a heap growing, a handle cached)

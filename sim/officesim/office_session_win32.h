@@ -174,8 +174,6 @@ class OfficeSession {
   std::string trace_file_;
   std::size_t trace_read_ = 0;      // bytes of the trace written down
   std::uint64_t job_log_read_ = 0;  // bytes of the job API's log written down
-  std::size_t prints_read_ = 0;
-  std::size_t journal_read_ = 0;
   std::vector<std::string> bars_shown_;
   bool show_bars_ = false;  // "show bars": written even when unchanged
   bool show_registry_ = false;

@@ -55,17 +55,15 @@ void OfficeSession::Drain() {
   // Each host access drains first (the world's hook), so at most the last access is pending, and
   // its print: both came before any trace line or job API call not yet written down.
   if (options_.verbose) {
-    for (; journal_read_ < world_->journal.size(); ++journal_read_)
-      transcript_.Add("call", world_->journal[journal_read_]);
+    for (const std::string& call : world_->journal) transcript_.Add("call", call);
   }
   // Written down or not wanted: the journal is let go, so that a long run does not grow with it.
   world_->journal.clear();
-  journal_read_ = 0;
+  // Prints likewise: written down and saved as PDFs, then let go.
   std::string pdf_printer;
-  if (prints_read_ < world_->prints.size())
+  if (!world_->prints.empty())
     pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);
-  for (; prints_read_ < world_->prints.size(); ++prints_read_) {
-    const PrintRecord& print = world_->prints[prints_read_];
+  for (const PrintRecord& print : world_->prints) {
     transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
                                  Quote(print.printer) + " " + print.arguments +
                                  (print.background ? " (in the background)" : ""));
@@ -76,6 +74,7 @@ void OfficeSession::Drain() {
     transcript_.Add("job-settings", settings.substr(settings.empty() ? 0 : 1));
     WritePdf(print, pdf_printer);
   }
+  world_->prints.clear();
   // The trace's new lines, without their time stamps, with where each ends in the file.
   std::vector<std::pair<std::uint64_t, std::string>> traced;
   std::ifstream trace(trace_file_, std::ios::binary);
