@@ -2,6 +2,7 @@
 // (the clipboard reader), and the button-face paste leaves the mapped icon there.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -9,7 +10,6 @@
 #include "commandbars/icons.h"
 #include "platform/win32/platform_win32.h"
 #include "sim/office/fake_object.h"
-#include "win32/bitmap_pixels_win32.h"
 
 namespace orvan::testing {
 namespace {
@@ -39,7 +39,8 @@ TEST(ClipboardWin32, WhatIsPutIsSeenByAnotherProcess) {
 }
 
 TEST(GraphicsWin32, AnOwningPictureDeletesItsBitmapAtItsLastRelease) {
-  const HBITMAP bitmap = SolidBitmap(2, 2, 0x808080);
+  const std::uint32_t grey[4] = {0x808080, 0x808080, 0x808080, 0x808080};
+  const HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, grey);
   PictureRef picture = win32::Win32Graphics().CreatePictureFromBitmap(
       reinterpret_cast<Graphics::Bitmap>(bitmap), 0, true);
   ASSERT_NE(picture, nullptr);

@@ -12,7 +12,6 @@
 #include "shared/captions.h"
 #include "sim/jobapi/job_api_state.h"
 #include "support/language.h"
-#include "win32/message_box_capture_win32.h"
 
 namespace orvan::testing {
 namespace {
@@ -43,7 +42,6 @@ class JobApiWin32 : public ::testing::Test {
   }
 
   std::string state_path_;
-  MessageBoxCapture boxes_;
 };
 
 // Captions come, in the language the printer product reports, from the string
@@ -67,7 +65,6 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   EXPECT_EQ(CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
             kCaptionsByLanguageId.size());
   EXPECT_TRUE(after.jobs.empty());
-  EXPECT_TRUE(boxes_.boxes().empty());
 }
 
 }  // namespace

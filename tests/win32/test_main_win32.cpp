@@ -1,14 +1,25 @@
-// Entry point of the Windows test programs: every box a test shows is captured and dismissed.
+// Entry point of the Windows test programs: every box a test shows is dismissed at once, so that
+// a test never hangs on one, and fails the running test.
 #include <gtest/gtest.h>
 
-#include "win32/message_box_capture_win32.h"
+#include <optional>
+
+#include "sim/officesim/message_boxes_win32.h"
 
 namespace {
 
 class MessageBoxEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { orvan::testing::InstallMessageBoxHook(); }
-  void TearDown() override { orvan::testing::RemoveMessageBoxHook(); }
+  void SetUp() override {
+    watcher_.emplace([](const orvan::sim::ShownMessageBox& box) {
+      ADD_FAILURE() << "unexpected message box \"" << box.title << "\": \"" << box.text
+                    << "\" (style " << box.style << ")";
+    });
+  }
+  void TearDown() override { watcher_.reset(); }
+
+ private:
+  std::optional<orvan::sim::MessageBoxWatcher> watcher_;
 };
 
 }  // namespace
