@@ -1,16 +1,21 @@
+// Values and host objects by Basic's rules: conversions, text in the ANSI code page, member
+// access and errors skipped.
 #include <gtest/gtest.h>
+
+#include <new>
 
 #include "doubles/raised_error.h"
 #include "support/ansi_text.h"
+#include "support/automation.h"
 #include "support/error.h"
 #include "support/utf8.h"
 #include "support/value.h"
 
-namespace orvan {
+namespace orvan::testing {
 namespace {
 
 std::int32_t ErrorOf(const Value& v) {
-  return testing::ErrorNumberOf([&] { ToLong(v); });
+  return ErrorNumberOf([&] { ToLong(v); });
 }
 
 // (Empty, True, Integer, Single and an object as text: the bad inputs' titles.)
@@ -74,5 +79,28 @@ TEST(AnsiText, WesternTextRoundTripsAndUpperCasesAndTheRestBecomesQuestionMarks)
   EXPECT_EQ(utf8::UpperCase("präsentation ÿ œ ß ÷"), "PRÄSENTATION Ÿ Œ ß ÷");
 }
 
+TEST(MemberAccess, NothingAndWrongTypesRaiseBasicsErrors) {
+  EXPECT_EQ(ErrorNumberOf([] { Get(ObjectRef(), "Count"); }), vberr::kObjectNotSet);
+  EXPECT_EQ(ErrorNumberOf([] { AsObject(Value("text")); }), vberr::kTypeMismatch);
+  EXPECT_EQ(AsObject(Value(ObjectRef())), nullptr);
+  EXPECT_EQ(KindOf(ObjectRef()), AppKind::kOther);
+}
+
+TEST(MemberAccess, ErrorsIgnoredSkipsOnlyTheFailingStep) {
+  ErrorsIgnored resume;
+  int done = 0;
+  EXPECT_TRUE(resume.Step([&] { ++done; }));
+  EXPECT_FALSE(resume.Step([&] { throw VbError(1004, "refused", "Excel"); }));
+  EXPECT_TRUE(resume.Step([&] { ++done; }));
+  EXPECT_EQ(done, 2);
+  ASSERT_TRUE(resume.LastError().has_value());
+  EXPECT_EQ(resume.LastError()->number(), 1004);
+  // Running out of memory is skipped like any run-time error, as error 7.
+  EXPECT_FALSE(resume.Step([] { throw std::bad_alloc(); }));
+  EXPECT_EQ(resume.LastError()->number(), vberr::kOutOfMemory);
+  resume.Clear();
+  EXPECT_FALSE(resume.LastError().has_value());
+}
+
 }  // namespace
-}  // namespace orvan
+}  // namespace orvan::testing
