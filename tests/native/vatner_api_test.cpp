@@ -1,5 +1,6 @@
 // The job API wrappers' byte-level contract, against a caller whose library functions the test
-// scripts (their behaviour against a whole library is tested with the stand-in).
+// scripts; and the stand-in job API library's own contract, driven through the wrappers as the
+// add-in drives the real one.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "doubles/raised_error.h"
 #include "jobapi/func_call.h"
 #include "jobapi/vatner_api.h"
+#include "sim/jobapi/job_api_logic.h"
 #include "support/error.h"
 #include "support/language.h"
 
@@ -185,6 +188,44 @@ TEST_F(VatnerApiTest, LoadingReadsThePrinterNameThroughTheOfferedBuffer) {
   EXPECT_FALSE(LoadVatnerAPI("C:\\Orvan\\OrvanpdfVtAPI.dll"));
   EXPECT_EQ(PdfPrinterName(), "Orvan pdf vatner");
   EXPECT_TRUE(fakes_.ui.boxes.empty());
+}
+
+using StandInJobApiTest = OfficeTest;
+
+// Calls against the contract fail: another argument count (more arguments would unbalance a
+// 32-bit stdcall call) or a value the contract fixes. Text is written to the whole size named,
+// so that a size larger than the buffer offered shows under AddressSanitizer.
+TEST_F(StandInJobApiTest, CallsAgainstTheContractFailAndTextFillsTheNamedSize) {
+  const auto a = [](const void* p) { return reinterpret_cast<std::intptr_t>(p); };
+  std::int32_t handle = -1;
+  char offered[] = "abc";
+  // The export, the arguments, its call as logged.
+  const std::tuple<const char*, std::vector<std::intptr_t>, std::string> cases[] = {
+      {"OrvanPdfVtJobCreate", {a(&handle), 0}, "OrvanPdfVtJobCreate(0) = 0"},
+      {"OrvanPdfVtJobCreate",
+       {a(&handle), -1, 0},
+       "OrvanPdfVtJobCreate(?) = 0 called with 3 arguments, takes 2"},
+      {"OrvanPdfVtJobFree", {}, "OrvanPdfVtJobFree(?) = 0 called with 0 arguments, takes 1"},
+      {"OrvanPdfVtJobGetErrorTextA", {-1, a(offered), 4}, "OrvanPdfVtJobGetErrorTextA(-1, 4) = 0"},
+      {"OrvanPdfVtAPIGetFirstPrinterA",
+       {a(offered), 4},
+       "OrvanPdfVtAPIGetFirstPrinterA(\"abc\", 4) = 0"},
+  };
+  for (const auto& [name, arguments, log] : cases) {
+    EXPECT_EQ(sim::CallExport(api_, name, arguments), 0) << log;
+    EXPECT_EQ(api_.log.back(), log);
+  }
+  EXPECT_EQ(handle, -1);
+  EXPECT_STREQ(offered, "abc");
+
+  std::int32_t job = -1;
+  EXPECT_EQ(OrvanPdfVtJobCreate(job, -1, false), 1);
+  EXPECT_EQ(OrvanPdfVtJobSetPropertyVal(job, "PrinterName", PdfPrinterName(), false), 1);
+  std::string buffer(16, 'x');
+  EXPECT_EQ(sim::CallExport(api_, "OrvanPdfVtJobGetPropertyA",
+                            std::vector<std::intptr_t>{job, a("LanguageID"), a(buffer.data()), 8}),
+            1);
+  EXPECT_EQ(buffer, std::string("1031\0\0\0\0xxxxxxxx", 16));
 }
 
 }  // namespace
