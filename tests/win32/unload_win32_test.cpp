@@ -4,6 +4,7 @@
 // library out of the process; a host that exits with the add-in still connected ends at once.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,6 +41,29 @@ int OpenHandles() {
     if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
   }
   return count;
+}
+
+// Bytes of the process's heaps in use.
+std::size_t HeapBytesInUse() {
+  HANDLE heaps[64];
+  const DWORD count = GetProcessHeaps(64, heaps);
+  std::size_t bytes = 0;
+  for (DWORD index = 0; index < count && index < 64; ++index) {
+    PROCESS_HEAP_ENTRY entry{};
+    HeapLock(heaps[index]);
+    while (HeapWalk(heaps[index], &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+    }
+    HeapUnlock(heaps[index]);
+  }
+  return bytes;
+}
+
+// The lowest free thread-local slot.
+DWORD FreeTlsSlot() {
+  const DWORD slot = TlsAlloc();
+  TlsFree(slot);
+  return slot;
 }
 
 // Word connects the add-in's Word designer as Office does at start-up.
@@ -98,11 +122,15 @@ TEST(UnloadWin32, TheAddinLeavesWhenFreedAndHoldsUpNoExit) {
     }
 
     // Loaded, used and freed again and again on one thread, as each connection of the add-in
-    // does, the job API library leaves no handle behind.
+    // does, the job API library leaves no handle, thread-local slot or heap memory behind (a
+    // process has about a thousand slots; Wine's own heap use moves by a few kilobytes).
     std::wstring job_api = Widen(ORVAN_INSTALLED_ADDIN_DLL_PATH);
     job_api.replace(job_api.rfind(L'\\') + 1, std::wstring::npos, kJobApiModule);
-    int handles_after_first = 0;
-    for (int round = 0; round < 4; ++round) {
+    constexpr int kRounds = 300, kWarmUp = 20;
+    int handles_before = 0;
+    DWORD tls_slot_before = 0;
+    std::size_t heap_before = 0;
+    for (int round = 0; round < kRounds; ++round) {
       const HMODULE library = LoadLibraryW(job_api.c_str());
       ASSERT_NE(library, nullptr);
       using FirstPrinter = int(WINAPI*)(char*, std::int32_t);
@@ -112,10 +140,15 @@ TEST(UnloadWin32, TheAddinLeavesWhenFreedAndHoldsUpNoExit) {
       char name[256] = {};
       first_printer(name, sizeof name);
       FreeLibrary(library);
-      if (round == 0) handles_after_first = OpenHandles();
+      if (round == kWarmUp) {
+        handles_before = OpenHandles();
+        tls_slot_before = FreeTlsSlot();
+        heap_before = HeapBytesInUse();
+      }
     }
-    EXPECT_EQ(OpenHandles(), handles_after_first)
-        << "each load of the job API library keeps handles";
+    EXPECT_EQ(OpenHandles(), handles_before) << "each load of the job API library keeps handles";
+    EXPECT_EQ(FreeTlsSlot(), tls_slot_before) << "each load keeps a thread-local slot";
+    EXPECT_LT(HeapBytesInUse(), heap_before + 16 * 1024) << "each load keeps heap memory";
   }
   CoUninitialize();
 }
