@@ -36,10 +36,9 @@ void LearnFaces(const std::wstring& module_path);
 // none or cannot be opened.
 std::optional<std::string> ClipboardFace();
 
-// How many bitmaps ClipboardFace has read in this process. Wine keeps a copy of each bitmap read
-// from the clipboard (its user32 frees the data it rebuilt the bitmap from only with the cache, at
-// an EmptyClipboard of this process; Windows keeps nothing), about 1 KB a 16x16 face, so a long
-// run's memory is judged net of these.
+// How many bitmaps ClipboardFace has read in this process. Wine keeps, of each bitmap read from
+// the clipboard, the data it rebuilt the bitmap from (its user32 never frees it; Windows keeps
+// nothing), about 1 KB a 16x16 face, so a long run's memory is judged net of these.
 std::int64_t ClipboardBitmapsRead();
 
 }  // namespace orvan::sim

@@ -19,7 +19,7 @@ HANDLE_SLACK, PRIVATE_SLACK_KB = 16, 2048
 # growth left is the add-in's and the host's.
 LINE_COST = 15
 # What Wine keeps of each bitmap read from the clipboard (the data it rebuilt the bitmap from,
-# 1 KB for a 16x16 face, until this process empties the clipboard; Windows keeps nothing): the
+# 1 KB for a 16x16 face, never freed; Windows keeps nothing): the
 # host reads each face the add-in pastes. Measured in a small program that sets and reads a
 # bitmap in a loop, and in a heap trace of this soak (four 1024-byte blocks a cycle, nothing else).
 BITMAP_READ_KB = 1
