@@ -126,7 +126,7 @@ ObjectRef CommandBarObjects::Control(const Ctx& ctx, const std::shared_ptr<FakeC
     });
     m.Call("PasteFace", [ctx, c](const Args&) -> Value {
       const auto& clipboard = ctx->world->clipboard_face;
-      std::optional<std::string> face = clipboard ? clipboard() : std::nullopt;
+      std::optional<ButtonFace> face = clipboard ? clipboard() : std::nullopt;
       if (!face) ctx->Failed("PasteFace", "_CommandBarButton");
       c->face = std::move(face);
       return Value();

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/office/fake_object.h"
@@ -38,6 +39,22 @@ inline constexpr std::int32_t kControlPopup = 10;
 
 struct FakeControl;
 
+// A button's face as the host holds it: what it shows, described as the transcript names it, and
+// its pixels (0xRRGGBB, top row first) when the picture came from a real clipboard.
+struct ButtonFace {
+  ButtonFace() = default;
+  // A face known by its description alone, as a test's clipboard gives it.
+  ButtonFace(std::string text) : description(std::move(text)) {}  // NOLINT: implicit on purpose
+  std::string description;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  friend bool operator==(const ButtonFace& face, std::string_view text) {
+    return face.description == text;
+  }
+};
+
 // The controls of a bar or a pop-up in their order; a control's Index is its place here.
 struct ControlList : std::enable_shared_from_this<ControlList> {
   std::vector<std::shared_ptr<FakeControl>> items;
@@ -63,7 +80,7 @@ struct FakeControl {
   bool enabled = true;
   bool visible = true;
   bool temporary = false;
-  std::optional<std::string> face;        // what the last PasteFace took from the clipboard
+  std::optional<ButtonFace> face;         // what the last PasteFace took from the clipboard
   std::shared_ptr<ControlList> controls;  // pop-ups only
   std::weak_ptr<ControlList> parent;
   bool deleted = false;

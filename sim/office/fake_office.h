@@ -75,7 +75,7 @@ class OfficeWorld : public FakeObjectWorld {
   std::function<std::map<std::string, std::string>()> job_settings;
 
   // Describes the picture now on the clipboard, nullopt when there is none; PasteFace takes it.
-  std::function<std::optional<std::string>()> clipboard_face;
+  std::function<std::optional<ButtonFace>()> clipboard_face;
 
   // The installed printer of that name (any letter case), or nullptr.
   const Printer* FindPrinter(const std::string& name) const;

@@ -139,14 +139,22 @@ namespace {
 std::int64_t bitmaps_read = 0;
 }  // namespace
 
-std::int64_t ClipboardBitmapsRead() { return bitmaps_read; }
+std::int64_t ClipboardBitmapsRead() {
+  return bitmaps_read;
+}
 
-std::optional<std::string> ClipboardFace() {
+std::optional<ButtonFace> ClipboardFace() {
   if (!OpenClipboard(nullptr)) return std::nullopt;
-  std::optional<std::string> seen;
+  std::optional<ButtonFace> seen;
   if (const auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
     ++bitmaps_read;
-    seen = DescribeFace(LookAt(bitmap));
+    BitmapLook look = LookAt(bitmap);
+    seen = ButtonFace(DescribeFace(look));
+    if (look.valid) {
+      seen->width = look.width;
+      seen->height = look.height;
+      seen->pixels = std::move(look.pixels);
+    }
   }
   CloseClipboard();
   return seen;

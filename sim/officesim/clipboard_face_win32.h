@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/win32.h"
+#include "sim/office/fake_command_bars.h"
 
 namespace orvan::sim {
 
@@ -32,9 +33,9 @@ std::string DescribeFace(const BitmapLook& look);
 // magenta mapped to the button-face colour of the moment, as CreateMappedBitmap maps them.
 void LearnFaces(const std::wstring& module_path);
 
-// The bitmap on the clipboard described as DescribeFace does; nullopt when the clipboard holds
-// none or cannot be opened.
-std::optional<std::string> ClipboardFace();
+// The bitmap on the clipboard, described as DescribeFace does, with its pixels; nullopt when the
+// clipboard holds none or cannot be opened.
+std::optional<ButtonFace> ClipboardFace();
 
 // How many bitmaps ClipboardFace has read in this process. Wine keeps, of each bitmap read from
 // the clipboard, the data it rebuilt the bitmap from (its user32 never frees it; Windows keeps

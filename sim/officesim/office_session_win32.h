@@ -40,6 +40,9 @@ struct SessionOptions {
   // a close (and a restart) is a new process, as Office's own start is. officesim.exe names it
   // for the host programs it runs; empty: the host cannot start twice.
   std::string carry_file;
+  // Where `show window FILE.png` writes a picture whose name is not a full path; empty: the
+  // current folder.
+  std::string picture_folder;
 };
 
 // The exit code of a host process that handed the scenario on to the next one.
@@ -90,6 +93,7 @@ class OfficeSession {
   void User(const ScenarioStep& step);
   void Clipboard(const ScenarioStep& step);
   void Show(const ScenarioStep& step);
+  void ShowWindowPicture(const ScenarioStep& step, const std::string& file);
   void JobApi(const ScenarioStep& step);
   void Fail(const ScenarioStep& step);
   void Returns(const ScenarioStep& step);

@@ -40,6 +40,8 @@ constexpr const char* kHelp =
     "                     (default: C:\\PDF)\n"
     "  --state DIR        keep the host's command bars in DIR between runs, and its add-ins'\n"
     "                     registry values (default: each run is a new installation)\n"
+    "  --pictures DIR     where `show window FILE.png` writes pictures named without a full\n"
+    "                     path (default: the transcript's folder, else the current one)\n"
     "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
     "  --free-unused      after each close free unused COM libraries, as Office does when\n"
     "                     idle, and write whether the add-ins' DLLs left (\"module\" lines)\n"
@@ -193,6 +195,8 @@ int Main(const std::vector<std::string>& args) {
       options.session.verbose = true;
     } else if (arg == "--free-unused") {
       options.session.free_unused = true;
+    } else if (arg == "--pictures") {
+      options.session.picture_folder = value();
     } else if (arg == "--carry") {
       options.session.carry_file = value();
     } else if (arg.rfind("--", 0) == 0 || !options.scenario.empty()) {
@@ -202,6 +206,10 @@ int Main(const std::vector<std::string>& args) {
     }
   }
   if (options.install_only) return InstallHosts(options.office) ? 0 : 2;
+  if (options.session.picture_folder.empty() && !options.transcript.empty()) {
+    options.session.picture_folder = options.transcript.substr(
+        0, options.transcript.size() - FileName(options.transcript).size());
+  }
   if (options.scenario.empty()) throw std::invalid_argument("no scenario file given");
 
   std::ifstream file(std::filesystem::path(win32::Widen(options.scenario)), std::ios::binary);

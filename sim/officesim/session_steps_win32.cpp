@@ -3,12 +3,15 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <utility>
 
 #include "platform/win32/wide_text_win32.h"
 #include "platform/win32/win32.h"
+#include "sim/officesim/host_picture_win32.h"
 #include "sim/officesim/host_system_win32.h"
 #include "sim/officesim/office_session_win32.h"
+#include "sim/officesim/png_writer.h"
 #include "sim/officesim/user_clipboard_win32.h"
 #include "support/ansi_text.h"
 #include "support/utf8.h"
@@ -200,7 +203,7 @@ void OfficeSession::Clipboard(const ScenarioStep& step) {
 
 void OfficeSession::Show(const ScenarioStep& step) {
   const std::string& what =
-      Argument(step, 1, "show: bars, registry, clipboard, printer, addins or resources");
+      Argument(step, 1, "show: bars, registry, clipboard, printer, addins, resources or window");
   if (what == "bars") {
     show_bars_ = true;  // written by Collect, changed or not
   } else if (what == "registry") {
@@ -226,10 +229,39 @@ void OfficeSession::Show(const ScenarioStep& step) {
     Event("resources-change", resources_shown_ ? DescribeResourceChange(*resources_shown_, now)
                                                : std::string("(first: nothing to compare with)"));
     resources_shown_ = now;
+  } else if (what == "window") {
+    ShowWindowPicture(step, Argument(step, 2, "show window: the picture's file, FILE.png"));
   } else {
-    Refuse(step,
-           "show: bars, registry, clipboard, printer, addins or resources, not '" + what + "'");
+    Refuse(step, "show: bars, registry, clipboard, printer, addins, resources or window, not '" +
+                     what + "'");
   }
+}
+
+void OfficeSession::ShowWindowPicture(const ScenarioStep& step, const std::string& file) {
+  const auto& store = world_->command_bars(host_.type);
+  // The add-in's menu is shown open: the first of its pop-ups on the visible menu bar.
+  const FakeControl* open = nullptr;
+  for (const FakeBar* bar : store->Bars()) {
+    if (bar->deleted || !bar->visible || bar->type != mso::kBarTypeMenuBar) continue;
+    for (const auto& control : bar->controls->items) {
+      if (!open && control->controls && control->visible &&
+          utf8::TextEquals(std::string_view(control->tag).substr(0, 5), "Orvan"))
+        open = control.get();
+    }
+  }
+  char title[256] = "";
+  GetWindowTextA(reinterpret_cast<HWND>(window_), title, sizeof title);
+  const HostPicture picture = DrawHostWindow(*store, AnsiToUtf8(title), open);
+  std::filesystem::path path(win32::Widen(file));
+  if (path.is_relative() && !options_.picture_folder.empty())
+    path = std::filesystem::path(win32::Widen(options_.picture_folder)) / path;
+  std::error_code ignored;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
+  std::ofstream out(path, std::ios::binary);
+  out << EncodePng(picture.width, picture.height, picture.pixels);
+  if (!out.flush())
+    Refuse(step, "cannot write the picture " + Quote(win32::Narrow(path.wstring())));
+  Event("picture", Quote(file));
 }
 
 void OfficeSession::Trace(const ScenarioStep& step) {

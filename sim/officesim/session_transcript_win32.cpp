@@ -32,7 +32,7 @@ void DescribeControls(const ControlList& list, const std::string& where,
       std::string line = Quote(where) + " " + std::to_string(control->Index()) + " " +
                          (control->controls ? "popup" : "button") + " tag " + Quote(control->tag) +
                          " caption " + Quote(control->caption);
-      if (control->face) line += " face " + Quote(*control->face);
+      if (control->face) line += " face " + Quote(control->face->description);
       if (!control->enabled) line += " disabled";
       if (!control->visible) line += " hidden";
       if (control->begin_group) line += " group";

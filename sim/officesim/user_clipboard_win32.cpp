@@ -176,7 +176,7 @@ std::string DescribeClipboard() {
   auto add = [&](const std::string& word, const std::string& text) {
     line += (line.empty() ? "" : " ") + word + " " + text;
   };
-  if (const auto face = ClipboardFace()) add("picture", Quote(*face));
+  if (const auto face = ClipboardFace()) add("picture", Quote(face->description));
   if (!OpenClipboard(nullptr)) return line.empty() ? "cannot be opened" : line;
   if (const auto text = Block(CF_TEXT)) add("text", Quote(Escaped(AnsiToUtf8(UpToZero(*text)))));
   if (const auto text = Block(CF_UNICODETEXT))

@@ -123,7 +123,7 @@ TEST_F(CommandBarsTest, WhatCannotBeLoadedOrEmptiedStopsNothingAndAMenuBarThatIs
   FakeOfficeHost word(HostType::kWord, fakes_.office);
   EXPECT_EQ(StartUp(word).size(), 2u);
   EXPECT_EQ(Store().Bar(kToolbarName)->controls->Captions(), (Lines{"", ""}));
-  EXPECT_EQ(Store().Bar(kToolbarName)->controls->items[0]->face, "icon 101");
+  EXPECT_EQ(Store().Bar(kToolbarName)->controls->items[0]->face->description, "icon 101");
 
   fakes_.office->Returns("CommandBars(\"Nirgends\")", Value(ObjectRef()));
   fakes_.files.kept.clear();

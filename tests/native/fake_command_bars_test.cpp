@@ -138,7 +138,7 @@ TEST_F(FakeCommandBars, PasteFaceNeedsAClipboardPictureAndDeletedPartsRefuseEver
   EXPECT_EQ(ErrorNumberOf([&] { Call(button, "PasteFace"); }), kMethodFailed);
   clipboard = "bitmap 101";
   Call(button, "PasteFace");
-  EXPECT_EQ(Store().Bar("T")->controls->Find("b")->face, "bitmap 101");
+  EXPECT_EQ(Store().Bar("T")->controls->Find("b")->face->description, "bitmap 101");
 
   Call(bar, "Delete");
   for (const auto& access : std::vector<std::function<void()>>{[&] { Get(bar, "Name"); },
@@ -157,7 +157,10 @@ TEST(FakeCommandBarStore, ASavedStoreLoadsBackWithoutItsTemporaryParts) {
   sim::FakeControl& popup = store.UserAddsControl(*store.Bar("Menu Bar")->controls,
                                                   sim::mso::kControlPopup, "Orvan", "Add-&In");
   store.UserAddsControl(*popup.controls, sim::mso::kControlButton, "Start \"1\"", "&Start");
-  popup.face = "16x16 #F5F5F5";
+  popup.face = sim::ButtonFace("2x1 digest");
+  popup.face->width = 2;
+  popup.face->height = 1;
+  popup.face->pixels = {0x123456, 0xABCDEF};  // kept to the pixel
 
   sim::CommandBarStore loaded(sim::HostType::kWord);
   loaded.Load(store.Save());
