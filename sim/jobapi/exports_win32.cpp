@@ -1,13 +1,14 @@
 // The stand-in job API library's exports. Each call reads the state from the file named by
 // ORVAN_JOBAPI_STATE, runs, writes the state back and appends its log line to the log file beside
 // it, so that a test and the process using the library see the same printer, jobs and calls.
-// Without the variable the state lives in memory.
+// Without the variable the state lives in memory; with ORVAN_JOBAPI_IN_MEMORY too, after a first
+// read of the file.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
 #include <mutex>
 
+#include "platform/win32/win32.h"
 #include "sim/jobapi/job_api_logic.h"
 #include "support/trace.h"
 
@@ -21,8 +22,13 @@ std::int32_t Run(const char* name, std::initializer_list<std::intptr_t> argument
   static JobApiState memory_state;
   const std::lock_guard<std::mutex> lock(mutex);
   const std::span<const std::intptr_t> args(arguments.begin(), arguments.size());
+  static bool memory_loaded = false;
   const char* path = std::getenv(kStateFileVariable);
-  if (path == nullptr || *path == '\0') {
+  const char* in_memory = std::getenv(kInMemoryVariable);
+  const bool from_file = path != nullptr && *path != '\0';
+  if (!from_file || (in_memory != nullptr && *in_memory != '\0')) {
+    if (from_file && !memory_loaded) memory_state = ReadStateFile(path);
+    memory_loaded = true;
     memory_state.log.clear();  // nobody reads it
     return CallExport(memory_state, name, args);
   }
@@ -32,9 +38,12 @@ std::int32_t Run(const char* name, std::initializer_list<std::intptr_t> argument
   // Where the caller's trace stood at this call, so that a reader can place the call among it.
   std::int64_t trace_size = -1;
   if (const char* trace = std::getenv(orvan::kTraceVariable); trace != nullptr && *trace) {
-    std::error_code absent;
-    const auto size = std::filesystem::file_size(trace, absent);
-    trace_size = absent ? 0 : static_cast<std::int64_t>(size);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    trace_size =
+        GetFileAttributesExA(trace, GetFileExInfoStandard, &data)
+            ? static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                        data.nFileSizeLow)
+            : 0;
   }
   AppendLogFile(path, state.log, trace_size);
   return result;

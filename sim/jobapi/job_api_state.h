@@ -16,6 +16,9 @@
 namespace orvan::sim {
 
 inline constexpr const char* kStateFileVariable = "ORVAN_JOBAPI_STATE";
+// Set (to anything), the library reads the state file once, at its first call, and from then on
+// keeps its state in memory, writing nothing: as the real library costs, for benchmarks.
+inline constexpr const char* kInMemoryVariable = "ORVAN_JOBAPI_IN_MEMORY";
 inline constexpr std::int32_t kErrorPrinterNotFound = 512;
 
 // A failure the library plays for one export (or for its calls with one text argument, see

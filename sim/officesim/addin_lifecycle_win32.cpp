@@ -1,6 +1,7 @@
 // The host's COM add-ins from connection to disconnection, as Office drives them: at start-up
 // with its resiliency notes, at shut-down, and from File > Options > COM Add-ins while it runs.
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/win32/win32.h"
 #include "sim/officesim/clipboard_face_win32.h"
@@ -14,9 +15,11 @@ namespace {
 constexpr int kStartupLimitMs = 1000;  // what Office allows an add-in's OnConnection
 constexpr int kShutdownLimitMs = 500;  // and its OnDisconnection
 
-std::string Timing(const std::string& prog_id, const char* event, int ms, int limit) {
-  return prog_id + " " + event + " " + std::to_string(ms) + " ms (Office allows " +
-         std::to_string(limit) + " ms)" + (ms > limit ? " too slow" : "");
+std::string Timing(const std::string& prog_id, const char* event, double ms, int limit) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", ms);
+  return prog_id + " " + event + " " + text + " ms (Office allows " + std::to_string(limit) +
+         " ms)" + (ms > limit ? " too slow" : "");
 }
 
 bool ValueExists(const std::string& key, const std::string& name) {
@@ -76,8 +79,8 @@ bool OfficeSession::ConnectAddin(const AddinRecord& record, ext_ConnectMode mode
   QueryPerformanceCounter(&before);
   auto addin = ConnectedAddin::Connect(record, application_.get(), world_, mode, hr);
   QueryPerformanceCounter(&after);
-  Event("timing", Timing(record.prog_id, "OnConnection",
-                         static_cast<int>(Milliseconds(before, after)), kStartupLimitMs));
+  Event("timing",
+        Timing(record.prog_id, "OnConnection", Milliseconds(before, after), kStartupLimitMs));
   if (!addin) return false;
   addins_.push_back(std::move(addin));
   return true;
@@ -88,8 +91,8 @@ void OfficeSession::DisconnectAddin(ConnectedAddin& addin, ext_DisconnectMode mo
   QueryPerformanceCounter(&before);
   const HRESULT hr = addin.Disconnect(mode);
   QueryPerformanceCounter(&after);
-  Event("timing", Timing(addin.record().prog_id, "OnDisconnection",
-                         static_cast<int>(Milliseconds(before, after)), kShutdownLimitMs));
+  Event("timing", Timing(addin.record().prog_id, "OnDisconnection", Milliseconds(before, after),
+                         kShutdownLimitMs));
   Event("unload", addin.record().prog_id +
                       (SUCCEEDED(hr) ? std::string(" disconnected") : " failed " + Hresult(hr)));
 }

@@ -42,6 +42,9 @@ constexpr const char* kHelp =
     "                     registry values (default: each run is a new installation)\n"
     "  --pictures DIR     where `show window FILE.png` writes pictures named without a full\n"
     "                     path (default: the transcript's folder, else the current one)\n"
+    "  --jobapi-in-memory the stand-in job API library reads the state the scenario set up\n"
+    "                     once and keeps it in memory, as benchmarks want it; its calls and\n"
+    "                     what the scenario sets later are then not seen\n"
     "  --verbose          write every call of an add-in on the host as a \"call\" line\n"
     "  --free-unused      after each close free unused COM libraries, as Office does when\n"
     "                     idle, and write whether the add-ins' DLLs left (\"module\" lines)\n"
@@ -195,6 +198,8 @@ int Main(const std::vector<std::string>& args) {
       options.session.verbose = true;
     } else if (arg == "--free-unused") {
       options.session.free_unused = true;
+    } else if (arg == "--jobapi-in-memory") {
+      _putenv("ORVAN_JOBAPI_IN_MEMORY=1");  // the host processes inherit it
     } else if (arg == "--pictures") {
       options.session.picture_folder = value();
     } else if (arg == "--carry") {

@@ -20,6 +20,24 @@ bool OursByName(const std::string& name) {
   return utf8::TextEquals(std::string_view(name).substr(0, 5), "Orvan");
 }
 
+// Whether the file holds more than `read` bytes. One attribute query: a host access before which
+// nothing was traced or logged opens no file.
+bool Grew(const std::string& path, std::uint64_t read) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  return ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > read;
+}
+
+bool EnvironmentSet(const char* name) {
+  char first[2];
+  return GetEnvironmentVariableA(name, first, sizeof first) > 0;
+}
+
+// The add-in traces while the switch names a file; a step that turns it off drains the rest.
+bool Tracing() {
+  return EnvironmentSet("ORVAN_PDFVTADDINTRACE");
+}
+
 std::string YesNo(bool value) {
   return value ? "True" : "False";
 }
@@ -55,14 +73,14 @@ void OfficeSession::Drain() {
   // Each host access drains first (the world's hook), so at most the last access is pending, and
   // its print: both came before any trace line or job API call not yet written down.
   if (options_.verbose) {
-    for (const std::string& call : world_->journal) transcript_.Add("call", call);
+    for (const std::string& call : world_->journal)
+      transcript_.Add("call", call);
   }
   // Written down or not wanted: the journal is let go, so that a long run does not grow with it.
   world_->journal.clear();
   // Prints likewise: written down and saved as PDFs, then let go.
   std::string pdf_printer;
-  if (!world_->prints.empty())
-    pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);
+  if (!world_->prints.empty()) pdf_printer = AnsiToUtf8(ReadStateFile(job_api_state_).printer_name);
   for (const PrintRecord& print : world_->prints) {
     transcript_.Add("print", print.host + " " + Quote(print.document) + " printer " +
                                  Quote(print.printer) + " " + print.arguments +
@@ -77,7 +95,8 @@ void OfficeSession::Drain() {
   world_->prints.clear();
   // The trace's new lines, without their time stamps, with where each ends in the file.
   std::vector<std::pair<std::uint64_t, std::string>> traced;
-  std::ifstream trace(trace_file_, std::ios::binary);
+  std::ifstream trace;
+  if (Tracing() && Grew(trace_file_, trace_read_)) trace.open(trace_file_, std::ios::binary);
   if (trace) {
     trace.seekg(static_cast<std::streamoff>(trace_read_));
     std::string line;
@@ -92,7 +111,11 @@ void OfficeSession::Drain() {
   }
   // Each job API call after the trace lines written before it.
   std::size_t next = 0;
-  for (const LoggedCall& call : ReadLoggedCalls(job_api_state_, &job_log_read_)) {
+  const std::vector<LoggedCall> calls =
+      !EnvironmentSet(kInMemoryVariable) && Grew(LogFilePath(job_api_state_), job_log_read_)
+          ? ReadLoggedCalls(job_api_state_, &job_log_read_)
+          : std::vector<LoggedCall>();
+  for (const LoggedCall& call : calls) {
     for (; next < traced.size() && static_cast<std::int64_t>(traced[next].first) <= call.trace_size;
          ++next) {
       transcript_.Add("trace", traced[next].second);

@@ -2,6 +2,7 @@
 
 #include "hosts/document_checks.h"
 #include "printjob/print_job.h"
+#include "support/profile.h"
 #include "support/utf8.h"
 
 namespace orvan {
@@ -68,9 +69,11 @@ void AddinDesigner::AddinInstance_Initialize() {
 void AddinDesigner::IDTExtensibility2_OnConnection(const ObjectRef& application,
                                                    const Value& connect_mode,
                                                    const ObjectRef& addin_inst) {
+  const profile::Event event("OnConnection");
   const std::shared_ptr<HostController> controller = Controller();
   controller->DoInit(application, connect_mode, addin_inst);
   if (g_bAutomationMode) return;  // the automation client delivers the clicks
+  const profile::Phase phase("hooking");
   // Hooking runs step by step with errors ignored; a controller without buttons hooks nothing.
   ErrorsIgnored ignored;
   const auto hook = [&](EventSink& sink, const ObjectRef& control) {
@@ -90,6 +93,7 @@ void AddinDesigner::IDTExtensibility2_OnConnection(const ObjectRef& application,
 }
 
 void AddinDesigner::IDTExtensibility2_OnDisconnection(const Value& remove_mode) {
+  const profile::Event event("OnDisconnection");
   Controller()->DoDeInit(remove_mode);
 }
 
@@ -100,11 +104,13 @@ void AddinDesigner::IDTExtensibility2_OnStartupComplete() {
 }
 
 void AddinDesigner::p_mctlBtnEvents_Click(const ObjectRef& ctrl, bool& cancel_default) {
+  const profile::Event event("Start click");
   const std::shared_ptr<HostController> controller = Controller();
   RunCommand([&] { controller->BtnEvents_Click(ctrl, cancel_default); });
 }
 
 void AddinDesigner::p_mctlBtnEvents2_Click(const ObjectRef& /*ctrl*/, bool& /*cancel_default*/) {
+  const profile::Event event("Config click");
   const std::shared_ptr<HostController> controller = Controller();
   RunCommand([&] {
     const ObjectRef application = controller->AppInstance();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "support/profile.h"
 #include "support/trace.h"
 
 namespace orvan {
@@ -24,6 +25,7 @@ PictureRef CreatePictureFromBitmap(Graphics::Bitmap bitmap, Graphics::Palette pa
 }
 
 bool PasteIconOnCommandbarButton(std::int16_t bitmap_id, const ObjectRef& button) noexcept {
+  const profile::Phase phase("faces");
   WriteTrace("PasteIconOnCommandbarButton start");
   SystemClipboard().Clear();  // a clipboard that cannot be emptied does not stop the paste
   try {

@@ -1,5 +1,7 @@
 #include "hosts/host_controller.h"
 
+#include <optional>
+
 #include "commandbars/menu.h"
 #include "commandbars/toolbar.h"
 #include "hosts/document_checks.h"
@@ -10,6 +12,7 @@
 #include "support/message_box.h"
 #include "support/mod_window.h"
 #include "support/platform.h"
+#include "support/profile.h"
 #include "support/registry_functions.h"
 #include "support/utf8.h"
 
@@ -131,24 +134,35 @@ void HostController::DoInit(const ObjectRef& application, const Value& connect_m
                             const Value& addin_inst) noexcept {
   try {
     app_instance_ = application;
-    if (!LoadVatnerAPI(GetAddinFolder() + "OrvanpdfVtAPI.dll") ||
-        !CheckIfVatnerIsAvailable(app_instance_)) {
+    if (![&] {
+          const profile::Phase phase("jobapi-check");
+          return LoadVatnerAPI(GetAddinFolder() + "OrvanpdfVtAPI.dll") &&
+                 CheckIfVatnerIsAvailable(app_instance_);
+        }()) {
       DoDeInit(kUserClosed);
       return;
     }
+    std::optional<profile::Phase> phase(std::in_place, "registry");
     for (const char* key : kPerHostKeys) {
       // Without the host's file name the key would name every host's settings.
       const std::string host_module = GetHostModuleName(false);
       if (host_module.empty()) continue;
       DeleteRegistryKeyTree(reg::kHkeyCurrentUser, kProductKey + (key + host_module));
     }
-    if (traits_.has_print_button) {
-      const ObjectRef standard = AsObject(GetItem(app_instance_, "CommandBars", "Standard"));
-      print_button_ =
-          AsButton(orvan::Call(standard, "FindControl", Args::Named("Id", kPrintControlId)));
+    {
+      // The faces' clipboard operations share one opener window.
+      const ClipboardBatch clipboard_batch(*CurrentPlatform().clipboard);
+      phase.emplace("toolbar");
+      if (traits_.has_print_button) {
+        const ObjectRef standard = AsObject(GetItem(app_instance_, "CommandBars", "Standard"));
+        print_button_ =
+            AsButton(orvan::Call(standard, "FindControl", Args::Named("Id", kPrintControlId)));
+      }
+      toolbar_buttons_ = CreateAddInCommandBarButton(application, connect_mode, addin_inst);
+      phase.emplace("menu");
+      menubar_buttons_ = CreateAddInCommandBarMenu(application, connect_mode, addin_inst, menubar_);
     }
-    toolbar_buttons_ = CreateAddInCommandBarButton(application, connect_mode, addin_inst);
-    menubar_buttons_ = CreateAddInCommandBarMenu(application, connect_mode, addin_inst, menubar_);
+    phase.emplace("settings");
     if (!ApplyApplicationDevmodeStartup()) {
       registry_not_usable_ = true;
       RemoveVatnerPropertiesCommandButtons(shared_from_this());
@@ -221,6 +235,7 @@ void HostController::PrintActiveDocument(std::string& old_printer, std::int32_t&
 }
 
 void HostController::PrintOut() {
+  const profile::Phase phase("print");
   switch (traits_.host) {
     case AppKind::kWord:
       orvan::Call(ObjectMember(app_instance_, "ActiveDocument"), "PrintOut",

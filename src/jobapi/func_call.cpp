@@ -6,6 +6,7 @@
 #include "jobapi/call_code.h"
 #include "support/message_box.h"
 #include "support/platform.h"
+#include "support/profile.h"
 #include "support/trace.h"
 
 namespace orvan {
@@ -28,18 +29,21 @@ cFuncCall::~cFuncCall() {
 }
 
 void cFuncCall::LibraryName(const std::string& name) {
+  const profile::Spend spend(profile::Where::kJobApi);
   if (library_handle_ != 0) Native().Free(library_handle_);
   library_handle_ = Native().Load(name);
   if (library_handle_ == 0) WriteTrace("Can not find library :" + name);
 }
 
 void cFuncCall::FunctionName(const std::string& name) {
+  const profile::Spend spend(profile::Where::kJobApi);
   function_address_ = Native().Resolve(library_handle_, name);
   if (function_address_ == 0) ReportMissingFunction(name);
 }
 
 std::int32_t cFuncCall::CallFunction(std::span<const std::intptr_t> arguments) {
   if (function_address_ == 0) return 0;
+  const profile::Spend spend(profile::Where::kJobApi);
   const std::uintptr_t target = function_address_;
   std::int32_t result = 0;
   if (architecture_ == Architecture::kX86) {

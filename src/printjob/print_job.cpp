@@ -2,6 +2,7 @@
 
 #include "jobapi/vatner_api.h"
 #include "support/message_box.h"
+#include "support/profile.h"
 #include "support/trace.h"
 
 namespace orvan {
@@ -190,7 +191,11 @@ void OpenPrinterConfiguration(const ObjectRef& application, const ObjectRef& doc
       result = OrvanPdfVtJobSaveDevModeProperty(job, kSaveMode, quiet);
       if (!quiet && result != 1) return;
       std::int32_t outcome = 0;
-      if (OrvanPdfVtJobShowDevModeProperty(job, outcome, false) != 1) return;
+      const bool shown = [&] {
+        const profile::Phase dialog("dialog");
+        return OrvanPdfVtJobShowDevModeProperty(job, outcome, false) == 1;
+      }();
+      if (!shown) return;
       // Cancelled: the job gets its former document information back.
       if (outcome != 1) SetPrivateDocInfos(job, old);
       OrvanPdfVtJobSaveDevModeProperty(job, kSaveMode, quiet);

@@ -32,6 +32,9 @@ class Clock {
   virtual std::string ShortDate(const LocalTime& t) const = 0;
   virtual std::string TimeOfDay(const LocalTime& t) const = 0;
   virtual std::string DecimalSeparator() const = 0;
+  // A steady counter for measuring durations, and its ticks per second (0: none).
+  virtual std::int64_t Ticks() const { return 0; }
+  virtual std::int64_t TicksPerSecond() const { return 0; }
 };
 
 class TextFiles {
@@ -182,6 +185,23 @@ class Clipboard {
   virtual bool SetPicture(const Picture& picture) = 0;
   // Adds the text to what the clipboard holds.
   virtual bool SetText(const std::string& text) = 0;
+  // Between BeginBatch and EndBatch the operations share what opening the clipboard takes (on
+  // Windows the window that opens it), each still opening and closing the clipboard itself, so
+  // that others read it in between as before. Nested batches count as one.
+  virtual void BeginBatch() {}
+  virtual void EndBatch() {}
+};
+
+// A batch of clipboard operations for as long as it lives.
+class ClipboardBatch {
+ public:
+  explicit ClipboardBatch(Clipboard& clipboard) : clipboard_(clipboard) { clipboard_.BeginBatch(); }
+  ~ClipboardBatch() { clipboard_.EndBatch(); }
+  ClipboardBatch(const ClipboardBatch&) = delete;
+  ClipboardBatch& operator=(const ClipboardBatch&) = delete;
+
+ private:
+  Clipboard& clipboard_;
 };
 
 class RegistryApi;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "doubles/office_fixture.h"
+#include "support/profile.h"
 #include "support/trace.h"
 
 namespace orvan::testing {
@@ -28,6 +31,29 @@ TEST_F(TraceTest, EveryTextIsTracedAndTheFractionFollowsTheSinglePrecisionTimer)
   fakes_.clock.decimal = ".";
   At(23, 5, 12, 500);
   EXPECT_EQ(TraceTimeStamp(fakes_.clock), "04.12.2026 23:05:12.5");
+}
+
+// The profile: one line an event, nested phases and calls kept apart, nothing without the switch.
+TEST_F(TraceTest, ProfileLinesSplitAnEventByPhaseAndCallsOnlyWhenSwitchedOn) {
+  auto event = [] {
+    const profile::Event outer("OnConnection");
+    const profile::Event inner("Start click");  // inside a running event: part of it
+    const profile::Phase toolbar("toolbar");
+    { const profile::Spend host(profile::Where::kHost); }
+    const profile::Phase faces("faces");
+    const profile::Spend clipboard(profile::Where::kClipboard);
+    const profile::Spend again(profile::Where::kClipboard);  // one call, not two
+    const profile::Spend host(profile::Where::kHost);
+  };
+  event();
+  EXPECT_TRUE(fakes_.files.kept.empty());
+  fakes_.environment.Set(profile::kProfileVariable, "profile.log");
+  event();
+  const std::regex line(
+      "OnConnection [0-9.]+ ms \\| phases rest [0-9.]+ toolbar [0-9.]+ faces [0-9.]+ \\| own "
+      "[0-9.]+ host [0-9.]+/2 clipboard [0-9.]+/1 jobapi 0.000/0\r\n");
+  EXPECT_TRUE(std::regex_match(fakes_.files.kept["profile.log"], line))
+      << fakes_.files.kept["profile.log"];
 }
 
 }  // namespace

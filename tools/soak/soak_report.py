@@ -55,14 +55,14 @@ def block_size(cycles):
 def report(cycles, path):
     timings, shown = [], []  # OnConnection ms per cycle; (resources, transcript cost) per show
     cost = 0
-    timing = re.compile(r"timing " + re.escape(PROG_ID) + r" OnConnection (\d+) ms")
+    timing = re.compile(r"timing " + re.escape(PROG_ID) + r" OnConnection ([\d.]+) ms")
     res = re.compile(r"resources gdi (-?\d+) user (-?\d+) handles (-?\d+) private-kb (-?\d+)"
                      r" bitmaps-read (\d+)")
     with open(path, encoding="utf-8", errors="replace") as transcript:
         for line in transcript:
             cost += len(line) + LINE_COST
             if m := timing.search(line):
-                timings.append(int(m.group(1)))
+                timings.append(float(m.group(1)))
             elif m := res.search(line):
                 numbers = tuple(int(g) for g in m.groups())
                 shown.append((numbers[:4], cost // 1024 + numbers[4] * BITMAP_READ_KB))

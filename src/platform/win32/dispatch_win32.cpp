@@ -11,6 +11,7 @@
 #include "platform/win32/event_point_win32.h"
 #include "platform/win32/typed_faces_win32.h"
 #include "support/never_destroyed.h"
+#include "support/profile.h"
 
 namespace orvan::win32 {
 
@@ -114,6 +115,7 @@ class DispatchObject final : public Object {
   }
 
   std::unique_ptr<EventConnection> Connect(EventInterface which, EventHandler handler) override {
+    const profile::Spend spend(profile::Where::kHost);
     return ConnectPoint(dispatch_.get(), which, std::move(handler));
   }
   bool RaisesEvents(EventInterface which) const override {
@@ -124,6 +126,7 @@ class DispatchObject final : public Object {
 
  private:
   Value Invoke(const std::string& member, WORD flags, const Args& args, const Value* put_value) {
+    const profile::Spend spend(profile::Where::kHost);
     // Member and named arguments in one lookup; the default member is DISPID_VALUE.
     std::vector<std::wstring> names;
     names.push_back(Widen(member));

@@ -90,6 +90,18 @@ std::string Win32Clock::DecimalSeparator() const {
   return AnsiToUtf8(buffer);
 }
 
+std::int64_t Win32Clock::Ticks() const {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+std::int64_t Win32Clock::TicksPerSecond() const {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart;
+}
+
 bool Win32TextFiles::Append(const std::string& path, std::string_view bytes) {
   const std::string ansi_path = Utf8ToAnsi(path);
   ScopedHandle file(CreateFileA(ansi_path.c_str(), FILE_APPEND_DATA,

@@ -30,6 +30,8 @@ class Win32Clock : public Clock {
   std::string ShortDate(const LocalTime& t) const override;
   std::string TimeOfDay(const LocalTime& t) const override;
   std::string DecimalSeparator() const override;
+  std::int64_t Ticks() const override;
+  std::int64_t TicksPerSecond() const override;
 
  private:
   LCID locale_;
@@ -115,6 +117,16 @@ class Win32Clipboard final : public Clipboard {
   std::string GetText() override;
   bool SetPicture(const Picture& picture) override;
   bool SetText(const std::string& text) override;
+  void BeginBatch() override;
+  void EndBatch() override;
+
+ private:
+  // The running batch's opener, made at its start and destroyed at its end, and the thread whose
+  // batch it is (the host's user-interface thread); other threads open with windows of their own.
+  HWND BatchWindow() const;
+  HWND batch_window_ = nullptr;
+  DWORD batch_thread_ = 0;
+  int batch_depth_ = 0;
 };
 
 class Win32Registry final : public RegistryApi {

@@ -1,0 +1,96 @@
+// The floor under the add-in's start-up under this system: what the clipboard operations, a
+// window for opening the clipboard and loading the job API library cost by themselves, without
+// the add-in. scripts/bench runs it beside the add-in's measurements.
+//
+//   orvan_bench_floor.exe [RUNS] [JOBAPI.dll]
+//
+// Prints one line per operation: "floor NAME MEDIAN_MS MIN_MS MAX_MS".
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void Measure(const char* name, int runs, const std::function<bool()>& operation) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const double before = Now();
+    if (!operation()) {
+      std::printf("floor %s failed\n", name);
+      return;
+    }
+    times.push_back(Now() - before);
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("floor %s %.3f %.3f %.3f\n", name, times[times.size() / 2], times.front(),
+              times.back());
+}
+
+HWND MessageWindow() {
+  return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+}
+
+HBITMAP Face() {
+  const HDC screen = GetDC(nullptr);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+  Measure("window-create-destroy", runs, [] {
+    const HWND window = MessageWindow();
+    return window != nullptr && DestroyWindow(window);
+  });
+  const HWND window = MessageWindow();
+  Measure("clipboard-open-close", runs, [&] { return OpenClipboard(window) && CloseClipboard(); });
+  Measure("clipboard-empty", runs,
+          [&] { return OpenClipboard(window) && EmptyClipboard() && CloseClipboard(); });
+  Measure("clipboard-put-bitmap", runs, [&] {
+    if (!OpenClipboard(window)) return false;
+    EmptyClipboard();
+    const bool put = SetClipboardData(CF_BITMAP, Face()) != nullptr;
+    return CloseClipboard() && put;
+  });
+  Measure("clipboard-read-bitmap", runs, [&] {
+    if (!OpenClipboard(window)) return false;
+    const bool got = GetClipboardData(CF_BITMAP) != nullptr;
+    return CloseClipboard() && got;
+  });
+  Measure("clipboard-put-bitmap-and-text", runs, [&] {
+    if (!OpenClipboard(window)) return false;
+    EmptyClipboard();
+    bool put = SetClipboardData(CF_BITMAP, Face()) != nullptr;
+    const HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, sizeof(wchar_t));
+    if (void* data = GlobalLock(text)) {
+      *static_cast<wchar_t*>(data) = L'\0';
+      GlobalUnlock(text);
+    }
+    put = put && SetClipboardData(CF_UNICODETEXT, text) != nullptr;
+    return CloseClipboard() && put;
+  });
+  DestroyWindow(window);
+  if (argc > 2) {
+    const std::string library = argv[2];
+    Measure("jobapi-load-free", runs, [&] {
+      const HMODULE module = LoadLibraryA(library.c_str());
+      return module != nullptr && FreeLibrary(module);
+    });
+  }
+  return 0;
+}
