@@ -160,6 +160,7 @@ def report(out, runs, folders):
         info = dict(line.split(": ", 1) for line in (folder / "info.txt").read_text().splitlines()
                     if ": " in line)
         build = info.get("build", folder.name)
+        info["folder"] = str(folder)
         sections.append((build, info, {(h, c): Case(folder, h, c, runs) for h in HOSTS
                                        for c in CASES}))
     first_info = sections[0][1] if sections else {}
@@ -248,6 +249,23 @@ def report(out, runs, folders):
             summary.append(f"{build}: {what}: worst host median {worst:.1f} ms (target {limit:g} ms)"
                            f" {'met' if worst <= limit else 'NOT met'}")
         md.append(f"| {what} | {limit:g} ms | " + " | ".join(cells) + " |")
+    md += ["", "## The floor under Wine", "",
+           "What the operations cost by themselves in a small program (`orvan_bench_floor.exe`),"
+           " without the add-in: an add-in that pastes four faces opens the clipboard for each"
+           " face twice (emptying it, putting the bitmap), the host reads it once per face, and"
+           " the job API library is loaded once per start-up.", "",
+           "| build | operation | median | lowest-highest |", "|---|---|---|---|"]
+    for build, info, cases in sections:
+        floor = Path(info["folder"]) / "floor.txt"
+        for line in (floor.read_text().splitlines() if floor.exists() else []):
+            words = line.split()
+            if len(words) == 5 and words[0] == "floor":
+                md.append(f"| {build} | {words[1]} | {float(words[2]):.2f} ms"
+                          f" | {float(words[3]):.2f}-{float(words[4]):.2f} ms |")
+    missing = [b for b in ("win64", "win32") if b not in [s[0] for s in sections]]
+    if missing:
+        md += ["", f"Not measured here: {', '.join(missing)} (this machine cannot run 32-bit code"
+               " under Wine; `scripts/bench` skips it with a note)."]
     md += ["", "## DLL sizes", "", "| build | OrvanpdfVtAddin.dll | limit |", "|---|---|---|"]
     for build, info, cases in sections:
         size = int(info.get("addin-bytes", "0"))
