@@ -1,18 +1,23 @@
 // The floor under the add-in's start-up under this system: what the clipboard operations, a
-// window for opening the clipboard and loading the job API library cost by themselves, without
-// the add-in. scripts/bench runs it beside the add-in's measurements.
+// window for opening the clipboard, loading the job API library and a call of the simulated
+// host's objects through IDispatch cost by themselves, without the add-in. scripts/bench runs it
+// beside the add-in's measurements.
 //
 //   orvan_bench_floor.exe [RUNS] [JOBAPI.dll]
 //
-// Prints one line per operation: "floor NAME MEDIAN_MS MIN_MS MAX_MS".
+// Prints one line per operation: "floor NAME MEDIAN_MS MIN_MS MAX_MS" (a host call: the mean of
+// a hundred).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/dispatch_win32.h"
 #include "platform/win32/win32.h"
+#include "sim/office/fake_office.h"
 
 namespace {
 
@@ -23,15 +28,17 @@ double Now() {
   return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-void Measure(const char* name, int runs, const std::function<bool()>& operation) {
+void Measure(const char* name, int runs, const std::function<bool()>& operation, int per = 1) {
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
     const double before = Now();
-    if (!operation()) {
-      std::printf("floor %s failed\n", name);
-      return;
+    for (int j = 0; j < per; ++j) {
+      if (!operation()) {
+        std::printf("floor %s failed\n", name);
+        return;
+      }
     }
-    times.push_back(Now() - before);
+    times.push_back((Now() - before) / per);
   }
   std::sort(times.begin(), times.end());
   std::printf("floor %s %.3f %.3f %.3f\n", name, times[times.size() / 2], times.front(),
@@ -85,6 +92,37 @@ int main(int argc, char** argv) {
     return CloseClipboard() && put;
   });
   DestroyWindow(window);
+  {
+    // Reads of the simulated Word's ActivePrinter and CommandBars through IDispatch, as the add-in
+    // reads host members: the object model's own cost, without officesim's transcript.
+    using namespace orvan;
+    CoInitialize(nullptr);
+    auto world = std::make_shared<sim::OfficeWorld>();
+    {
+      sim::FakeOfficeHost host(sim::HostType::kWord, world);
+      IDispatch* exposed = win32::ExposeObject(host.application());
+      const ObjectRef application = win32::WrapDispatch(exposed);
+      exposed->Release();
+      Measure(
+          "host-call", runs,
+          [&] {
+            application->Get("ActivePrinter");
+            world->journal.clear();
+            return true;
+          },
+          100);
+      // A read that gives an object, which both sides wrap and let go again.
+      Measure(
+          "host-call-object", runs,
+          [&] {
+            const bool got = AsObject(application->Get("CommandBars")) != nullptr;
+            world->journal.clear();
+            return got;
+          },
+          100);
+    }
+    CoUninitialize();
+  }
   if (argc > 2) {
     const std::string library = argv[2];
     Measure("jobapi-load-free", runs, [&] {

@@ -1,12 +1,13 @@
 // The system clipboard's bitmap and Unicode text.
 //
-// Every operation opens the clipboard with a message-only window created for it and destroyed
-// right after the clipboard is closed, or in a batch with the batch's window, destroyed at its
-// end (a window costs about a millisecond to make under Wine, the clipboard operation a tenth).
-// Opening with a window rather than with none makes this window the owner when the clipboard is
-// emptied, so that data can be put afterwards; keeping the window only for the operation or the
-// batch means that no other program ever sends clipboard messages to a window of ours that
-// nobody serves for long. What was put stays on the clipboard when the window and the process
+// An operation that changes the clipboard opens it with a message-only window created for it and
+// destroyed right after the clipboard is closed, or in a batch with the batch's window, made at
+// the batch's first change and destroyed at its end (a window costs a millisecond or more to make
+// under Wine, the clipboard operation a tenth). Opening with a window rather than with none makes
+// this window the owner when the clipboard is emptied, so that data can be put afterwards; reading
+// needs no owner and opens with none. Keeping the window only for the operation or the batch
+// means that no other program ever sends clipboard messages to a window of ours that nobody
+// serves for long. What was put stays on the clipboard when the window and the process
 // are gone: the system keeps its own copy of the text and of the bitmap.
 #include <cstring>
 #include <utility>
@@ -58,13 +59,18 @@ HWND MessageWindow() {
   return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
-// The clipboard open for one operation, with the batch's window as the opener, else a hidden
-// window of its own.
+// Whether an operation changes the clipboard (and needs an owner window) or only reads it.
+enum class Access { kRead, kChange };
+
+// The clipboard open for one operation: to change it with the batch's window as the opener, else
+// a hidden window of its own; to read it with none.
 class ClipboardSession {
  public:
-  explicit ClipboardSession(HWND batch_window)
-      : own_window_(batch_window ? nullptr : MessageWindow()),
-        window_(batch_window ? batch_window : own_window_.get()) {
+  ClipboardSession(Access access, HWND batch_window)
+      : own_window_(access == Access::kChange && !batch_window ? MessageWindow() : nullptr),
+        window_(access == Access::kRead ? nullptr
+                : batch_window          ? batch_window
+                                        : own_window_.get()) {
     // Another program may hold the clipboard for a moment (viewers read it after each change).
     constexpr int kAttempts = 5;
     constexpr DWORD kPauseMs = 20;
@@ -98,13 +104,13 @@ HBITMAP CopyBitmap(HANDLE bitmap) {
 
 bool Win32Clipboard::Clear() {
   const profile::Spend spend(profile::Where::kClipboard);
-  const ClipboardSession session(BatchWindow());
+  const ClipboardSession session(Access::kChange, BatchWindow());
   return session.open() && EmptyClipboard();
 }
 
 PictureRef Win32Clipboard::GetPicture() {
   const profile::Spend spend(profile::Where::kClipboard);
-  const ClipboardSession session(BatchWindow());
+  const ClipboardSession session(Access::kRead, nullptr);
   if (!session.open()) return nullptr;
   const HANDLE bitmap = GetClipboardData(CF_BITMAP);
   if (bitmap == nullptr) return nullptr;
@@ -117,7 +123,7 @@ PictureRef Win32Clipboard::GetPicture() {
 
 std::string Win32Clipboard::GetText() {
   const profile::Spend spend(profile::Where::kClipboard);
-  const ClipboardSession session(BatchWindow());
+  const ClipboardSession session(Access::kRead, nullptr);
   if (!session.open()) return {};
   const HANDLE text = GetClipboardData(CF_UNICODETEXT);
   if (text == nullptr) return {};
@@ -143,7 +149,7 @@ bool Win32Clipboard::SetPicture(const Picture& picture) {
   // OLE hands out GDI handles as 32-bit values; widened as the system widens handles.
   ScopedBitmap copy(CopyBitmap(LongToHandle(static_cast<LONG>(handle))));
   if (copy.get() == nullptr) return false;
-  const ClipboardSession session(BatchWindow());
+  const ClipboardSession session(Access::kChange, BatchWindow());
   if (!session.open() || SetClipboardData(CF_BITMAP, copy.get()) == nullptr) return false;
   copy.Release();  // the clipboard owns it now
   return true;
@@ -160,21 +166,22 @@ bool Win32Clipboard::SetText(const std::string& text) {
     if (lock.data() == nullptr) return false;
     std::memcpy(lock.data(), wide.c_str(), bytes);
   }
-  const ClipboardSession session(BatchWindow());
+  const ClipboardSession session(Access::kChange, BatchWindow());
   if (!session.open() || SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) return false;
   memory.Release();  // the clipboard owns it now
   return true;
 }
 
-HWND Win32Clipboard::BatchWindow() const {
-  return batch_depth_ > 0 && batch_thread_ == GetCurrentThreadId() ? batch_window_ : nullptr;
+HWND Win32Clipboard::BatchWindow() {
+  if (batch_depth_ == 0 || batch_thread_ != GetCurrentThreadId()) return nullptr;
+  if (!batch_window_) batch_window_ = MessageWindow();  // at the batch's first change
+  return batch_window_;
 }
 
 void Win32Clipboard::BeginBatch() {
   if (batch_depth_ > 0 && batch_thread_ != GetCurrentThreadId()) return;  // another's batch
   if (batch_depth_++ > 0) return;
   batch_thread_ = GetCurrentThreadId();
-  batch_window_ = MessageWindow();
 }
 
 void Win32Clipboard::EndBatch() {

@@ -121,9 +121,10 @@ class Win32Clipboard final : public Clipboard {
   void EndBatch() override;
 
  private:
-  // The running batch's opener, made at its start and destroyed at its end, and the thread whose
-  // batch it is (the host's user-interface thread); other threads open with windows of their own.
-  HWND BatchWindow() const;
+  // The running batch's opener, made at its first change and destroyed at its end, and the thread
+  // whose batch it is (the host's user-interface thread); other threads open with windows of
+  // their own. Null outside a batch of this thread.
+  HWND BatchWindow();
   HWND batch_window_ = nullptr;
   DWORD batch_thread_ = 0;
   int batch_depth_ = 0;
