@@ -26,8 +26,8 @@ struct Recorder {
   int phase_count = 0;
   int phase = 0;  // 0: the event's own stretch outside named phases
   int where = 0;
-  std::int64_t where_time[4] = {};
-  std::int64_t where_calls[4] = {};
+  std::int64_t where_time[kWhereCount] = {};
+  std::int64_t where_calls[kWhereCount] = {};
 
   // The time since the last switch goes to the phase and the place running until now.
   void Switch() {
@@ -90,7 +90,7 @@ Event::~Event() {
   for (int i = 0; i < recorder.phase_count; ++i)
     measured.phases[i] = {recorder.phase_names[i], Ms(recorder.phase_time[i])};
   measured.phase_count = recorder.phase_count;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kWhereCount; ++i) {
     measured.where_ms[i] = Ms(recorder.where_time[i]);
     measured.where_calls[i] = recorder.where_calls[i];
   }
@@ -132,12 +132,12 @@ Spend::~Spend() {
 }
 
 std::string FormatLine(const Measured& measured) {
-  static const char* const kWhere[] = {"own", "host", "clipboard", "jobapi"};
+  static const char* const kWhere[kWhereCount] = {"own", "host", "clipboard", "jobapi", "spooler"};
   std::string line = measured.event + " " + Fixed(measured.total_ms) + " ms | phases";
   for (int i = 0; i < measured.phase_count; ++i)
     line += " " + measured.phases[i].name + " " + Fixed(measured.phases[i].ms);
   line += " |";
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kWhereCount; ++i) {
     line += std::string(" ") + kWhere[i] + " " + Fixed(measured.where_ms[i]);
     if (i > 0) line += "/" + std::to_string(measured.where_calls[i]);
   }

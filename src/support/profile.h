@@ -2,7 +2,8 @@
 // ORVAN_PDFVTADDINPROFILE names a file, each connection, disconnection and command appends one
 // line to it: the whole time, the time of each phase (exclusive of the phases inside it) and the
 // time and number of calls by where it went: the add-in's own code, the host's objects, the
-// clipboard and the job API library. Unset, a phase or call costs one test of a flag.
+// clipboard, the job API library and the print spooler. Unset, a phase or call costs one test of a
+// flag.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,8 @@ namespace orvan::profile {
 
 inline constexpr const char* kProfileVariable = "ORVAN_PDFVTADDINPROFILE";
 
-enum class Where { kOwn, kHost, kClipboard, kJobApi };
+enum class Where { kOwn, kHost, kClipboard, kJobApi, kSpooler };
+inline constexpr int kWhereCount = 5;
 
 // One event measured from construction to destruction: "OnConnection", "Start click". An event
 // inside a running one counts as part of it.
@@ -52,7 +54,8 @@ class Spend {
 };
 
 // The line an event's measurements make (exposed for tests): "NAME TOTAL ms | phases NAME MS ...
-// | own MS host MS/CALLS clipboard MS/CALLS jobapi MS/CALLS", milliseconds with three decimals.
+// | own MS host MS/CALLS clipboard MS/CALLS jobapi MS/CALLS spooler MS/CALLS", milliseconds with
+// three decimals.
 struct Measured {
   std::string event;
   double total_ms = 0;
@@ -62,8 +65,8 @@ struct Measured {
   };
   Part phases[12];
   int phase_count = 0;
-  double where_ms[4] = {};
-  std::int64_t where_calls[4] = {};
+  double where_ms[kWhereCount] = {};
+  std::int64_t where_calls[kWhereCount] = {};
 };
 std::string FormatLine(const Measured& measured);
 

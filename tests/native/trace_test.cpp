@@ -51,7 +51,7 @@ TEST_F(TraceTest, ProfileLinesSplitAnEventByPhaseAndCallsOnlyWhenSwitchedOn) {
   event();
   const std::regex line(
       "OnConnection [0-9.]+ ms \\| phases rest [0-9.]+ toolbar [0-9.]+ faces [0-9.]+ \\| own "
-      "[0-9.]+ host [0-9.]+/2 clipboard [0-9.]+/1 jobapi 0.000/0\r\n");
+      "[0-9.]+ host [0-9.]+/2 clipboard [0-9.]+/1 jobapi 0.000/0 spooler 0.000/0\r\n");
   EXPECT_TRUE(std::regex_match(fakes_.files.kept["profile.log"], line))
       << fakes_.files.kept["profile.log"];
 }

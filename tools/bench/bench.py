@@ -30,7 +30,7 @@ CASES = {
     "clicks": "Start and Config clicks",
 }
 PHASES = ("jobapi-check", "registry", "toolbar", "faces", "menu", "settings", "hooking", "rest")
-WHERE = ("own", "host", "clipboard", "jobapi")
+WHERE = ("own", "host", "clipboard", "jobapi", "spooler")
 DOCUMENTS = {
     "word": 'open "Bench.docx" folder "C:\\Bench" title "Bench"',
     "excel": 'open "Bench.xlsx" folder "C:\\Bench" title "Bench"',
@@ -66,7 +66,7 @@ def scenario(host, case, runs):
 
 PROFILE = re.compile(r"^(OnConnection|OnDisconnection|Start click|Config click) ([\d.]+) ms"
                      r" \| phases (.*) \| own ([\d.]+) host ([\d.]+)/(\d+) clipboard ([\d.]+)/(\d+)"
-                     r" jobapi ([\d.]+)/(\d+)$")
+                     r" jobapi ([\d.]+)/(\d+) spooler ([\d.]+)/(\d+)$")
 TIMING = re.compile(r"^timing (\S+) (OnConnection|OnDisconnection) ([\d.]+) ms")
 
 
@@ -82,8 +82,8 @@ def read_profile(path):
             continue
         words = m.group(3).split()
         phases = {words[i]: float(words[i + 1]) for i in range(0, len(words) - 1, 2)}
-        where = dict(zip(WHERE, (float(m.group(i)) for i in (4, 5, 7, 9))))
-        calls = dict(zip(WHERE[1:], (int(m.group(i)) for i in (6, 8, 10))))
+        where = dict(zip(WHERE, (float(m.group(i)) for i in (4, 5, 7, 9, 11))))
+        calls = dict(zip(WHERE[1:], (int(m.group(i)) for i in (6, 8, 10, 12))))
         events.append({"event": m.group(1), "total": float(m.group(2)), "phases": phases,
                        "where": where, "calls": calls})
     return events
@@ -165,26 +165,34 @@ def read_floor(folder):
 def floor_of(c, floor_ms, measure):
     """What the case's medians cost at least under this system: the no-op add-in's load (for a
     start-up), loading the job API library, the host calls counted by the journal and the add-in's
-    clipboard operations at their cost in the floor program, one opener window when it changed
-    the clipboard; None when the floor program did not run."""
-    needed = ("host-call", "host-call-object", "clipboard-empty", "clipboard-put-bitmap", "clipboard-read-bitmap",
+    clipboard, job API and spooler calls at their cost in the floor program, one opener window
+    when it changed the clipboard; None when the floor program did not run."""
+    needed = ("host-call", "host-call-object", "jobapi-call", "spooler-open-printer",
+              "clipboard-empty", "clipboard-put-bitmap", "clipboard-read-bitmap",
               "window-create-destroy", "jobapi-load-free")
     if any(k not in floor_ms for k in needed):
         return None
     floor = dict(floor_ms)
     floor["host-call"] = (floor_ms["host-call"] + floor_ms["host-call-object"]) / 2
+    def calls(events, where):
+        return median([e["calls"][where] for e in events]) if events else 0
+
+    def system(events):  # the job API library's and the spooler's calls
+        return (calls(events, "jobapi") * floor["jobapi-call"]
+                + calls(events, "spooler") * floor["spooler-open-printer"])
+
     if measure == "connect":
         events = c.ours("OnConnection")
-        clip = median([e["calls"]["clipboard"] for e in events]) if events else 0
+        clip = calls(events, "clipboard")
         per_clip = (floor["clipboard-empty"] + floor["clipboard-put-bitmap"]
                     + floor["clipboard-read-bitmap"]) / 3
         return (median(c.host_ms(NOOP, "OnConnection")) + floor["jobapi-load-free"]
                 + median(c.calls("start")) * floor["host-call"] + clip * per_clip
-                + (floor["window-create-destroy"] if clip > 2 else 0.0))
+                + (floor["window-create-destroy"] if clip > 2 else 0.0) + system(events))
     if measure == "disconnect":
-        return median(c.calls("close")) * floor["host-call"]
+        return median(c.calls("close")) * floor["host-call"] + system(c.ours("OnDisconnection"))
     events = c.ours(measure)
-    return median([e["calls"]["host"] for e in events]) * floor["host-call"] if events else None
+    return calls(events, "host") * floor["host-call"] + system(events) if events else None
 
 
 def report(out, runs, folders):
@@ -240,8 +248,8 @@ def report(out, runs, folders):
     md += ["", "## Clicks", "",
            "The click's own overhead is its whole time without the host's `PrintOut` (phase print)"
            " and without the property dialog (phase dialog).", "",
-           "| build | host | click | whole | print | dialog | own overhead | host | clipboard | job API | host calls |",
-           "|---|---|---|---|---|---|---|---|---|---|---|"]
+           "| build | host | click | whole | print | dialog | own overhead | host | job API | spooler | own code | host calls |",
+           "|---|---|---|---|---|---|---|---|---|---|---|---|"]
     overheads = {}
     for build, info, cases in sections:
         for host in HOSTS:
@@ -260,8 +268,9 @@ def report(out, runs, folders):
                           f" | {spread([e['phases'].get('dialog', 0) for e in events])}"
                           f" | {spread(own)}"
                           f" | {median([e['where']['host'] for e in events]):.2f}"
-                          f" | {median([e['where']['clipboard'] for e in events]):.2f}"
                           f" | {median([e['where']['jobapi'] for e in events]):.2f}"
+                          f" | {median([e['where']['spooler'] for e in events]):.2f}"
+                          f" | {median([e['where']['own'] for e in events]):.2f}"
                           f" | {median(calls):.0f} |")
     md += ["", "## Targets", "",
            "Medians under Wine on this machine, the slowest host of each build, and the floor of"

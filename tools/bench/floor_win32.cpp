@@ -8,6 +8,7 @@
 // Prints one line per operation: "floor NAME MEDIAN_MS MIN_MS MAX_MS" (a host call: the mean of
 // a hundred).
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -123,12 +124,36 @@ int main(int argc, char** argv) {
     }
     CoUninitialize();
   }
+  Measure("spooler-open-printer", runs, [] {
+    // The PDF printer as the add-in looks it up; under officesim Wine's spooler does not know it.
+    char name[] = "Orvan pdf vatner";
+    HANDLE printer = nullptr;
+    if (OpenPrinterA(name, &printer, nullptr)) ClosePrinter(printer);
+    return true;
+  });
   if (argc > 2) {
     const std::string library = argv[2];
     Measure("jobapi-load-free", runs, [&] {
       const HMODULE module = LoadLibraryA(library.c_str());
       return module != nullptr && FreeLibrary(module);
     });
+    // One export called directly, as a caller that resolved it once would call it.
+    if (const HMODULE module = LoadLibraryA(library.c_str())) {
+      using FirstPrinter = std::int32_t(__stdcall*)(char*, std::int32_t);
+      const auto call = reinterpret_cast<FirstPrinter>(
+          reinterpret_cast<void*>(GetProcAddress(module, "OrvanPdfVtAPIGetFirstPrinterA")));
+      char name[256];
+      if (call) {
+        Measure(
+            "jobapi-call", runs,
+            [&] {
+              call(name, sizeof name);
+              return true;
+            },
+            100);
+      }
+      FreeLibrary(module);
+    }
   }
   return 0;
 }

@@ -1,9 +1,11 @@
 // The print spooler through winspool's ANSI functions.
 #include "platform/win32/platform_win32.h"
+#include "support/profile.h"
 
 namespace orvan::win32 {
 
 Spooler::Handle Win32Spooler::Open(const std::string& ansi_name) {
+  const profile::Spend spend(profile::Where::kSpooler);
   HANDLE printer = nullptr;
   std::string name = ansi_name;
   if (!OpenPrinterA(name.data(), &printer, nullptr)) return 0;
@@ -12,6 +14,7 @@ Spooler::Handle Win32Spooler::Open(const std::string& ansi_name) {
 
 bool Win32Spooler::GetPrinter2(Handle printer, std::uint8_t* buffer, std::uint32_t size,
                                std::uint32_t* needed) {
+  const profile::Spend spend(profile::Where::kSpooler);
   DWORD bytes = 0;
   const BOOL ok = GetPrinterA(reinterpret_cast<HANDLE>(printer), 2, buffer, size, &bytes);
   *needed = bytes;
@@ -38,6 +41,7 @@ Spooler::Level2 Win32Spooler::Record(const std::uint8_t* buffer) {
 }
 
 void Win32Spooler::Close(Handle printer) {
+  const profile::Spend spend(profile::Where::kSpooler);
   ClosePrinter(reinterpret_cast<HANDLE>(printer));
 }
 
