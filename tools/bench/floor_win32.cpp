@@ -3,7 +3,7 @@
 // host's objects through IDispatch cost by themselves, without the add-in. scripts/bench runs it
 // beside the add-in's measurements.
 //
-//   orvan_bench_floor.exe [RUNS] [JOBAPI.dll]
+//   orvan_bench_floor.exe [RUNS] [JOBAPI.dll [LIBRARY.dll...]]
 //
 // Prints one line per operation: "floor NAME MEDIAN_MS MIN_MS MAX_MS" (a host call: the mean of
 // a hundred).
@@ -131,6 +131,15 @@ int main(int argc, char** argv) {
     if (OpenPrinterA(name, &printer, nullptr)) ClosePrinter(printer);
     return true;
   });
+  for (int i = 3; i < argc; ++i) {
+    // Further libraries (the add-in, the no-op test add-in): what loading each costs.
+    const std::string path = argv[i];
+    const std::string name = "load-" + path.substr(path.find_last_of("\\/") + 1);
+    Measure(name.c_str(), runs, [&] {
+      const HMODULE module = LoadLibraryA(path.c_str());
+      return module != nullptr && FreeLibrary(module);
+    });
+  }
   if (argc > 2) {
     const std::string library = argv[2];
     Measure("jobapi-load-free", runs, [&] {
