@@ -202,11 +202,15 @@ def report(out, runs, folders):
     sections = []
     summary = []
     targets = []
+    unmeasured = []  # builds this machine could not run: their sizes alone
     for folder in map(Path, folders):
         info = dict(line.split(": ", 1) for line in (folder / "info.txt").read_text().splitlines()
                     if ": " in line)
         build = info.get("build", folder.name)
         info["folder"] = str(folder)
+        if "skipped" in info:
+            unmeasured.append((build, info))
+            continue
         sections.append((build, info, {(h, c): Case(folder, h, c, runs) for h in HOSTS
                                        for c in CASES}))
     first_info = sections[0][1] if sections else {}
@@ -317,12 +321,10 @@ def report(out, runs, folders):
             if len(words) == 5 and words[0] == "floor":
                 md.append(f"| {build} | {words[1]} | {float(words[2]):.3f} ms"
                           f" | {float(words[3]):.3f}-{float(words[4]):.3f} ms |")
-    missing = [b for b in ("win64", "win32") if b not in [s[0] for s in sections]]
-    if missing:
-        md += ["", f"Not measured here: {', '.join(missing)} (this machine cannot run 32-bit code"
-               " under Wine; `scripts/bench` skips it with a note)."]
+    for build, info in unmeasured:
+        md += ["", f"Not measured here: {build} ({info['skipped']})."]
     md += ["", "## DLL sizes", "", "| build | OrvanpdfVtAddin.dll | limit |", "|---|---|---|"]
-    for build, info, cases in sections:
+    for build, info in [(b, i) for b, i, _ in sections] + unmeasured:
         size = int(info.get("addin-bytes", "0"))
         md.append(f"| {build} | {size} bytes | 1048576 bytes: {'within' if size <= 1 << 20 else 'ABOVE'} |")
         summary.append(f"{build}: OrvanpdfVtAddin.dll {size} bytes"
