@@ -197,6 +197,7 @@ class Painter {
     if (!canvas || bits == nullptr) throw std::runtime_error("no bitmap for the host's picture");
     const HGDIOBJ before = SelectObject(dc_.get(), canvas.get());
     width_ = width;
+    height_ = height;
     bits_ = static_cast<std::uint32_t*>(bits);
 
     Fill({0, 0, width, height}, kDockColour);
@@ -276,11 +277,10 @@ class Painter {
     if (c.face && !c.face->pixels.empty()) faces_.emplace_back(at, &*c.face);
   }
   void PutFace(POINT at, const ButtonFace& face) {
-    const int height = static_cast<int>(bits_ ? face.height : 0);
-    for (int y = 0; y < height * kScale; ++y) {
+    for (int y = 0; y < face.height * kScale; ++y) {
       for (int x = 0; x < face.width * kScale; ++x) {
         const int px = at.x + x, py = at.y + y;
-        if (px < 0 || px >= width_ || py < 0) continue;
+        if (px < 0 || px >= width_ || py < 0 || py >= height_) continue;
         bits_[static_cast<std::size_t>(py) * width_ + px] =
             face.pixels[static_cast<std::size_t>(y / kScale) * face.width + x / kScale];
       }
@@ -388,6 +388,7 @@ class Painter {
   std::vector<std::pair<POINT, const ButtonFace*>> faces_;
   std::uint32_t* bits_ = nullptr;
   int width_ = 0;
+  int height_ = 0;
 };
 
 }  // namespace
