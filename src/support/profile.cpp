@@ -84,17 +84,17 @@ Event::~Event() {
   if (!owner_) return;
   recorder.Switch();
   recorder.on = false;
-  Measured measured;
-  measured.event = recorder.event;
-  measured.total_ms = Ms(recorder.last - recorder.started);
-  for (int i = 0; i < recorder.phase_count; ++i)
-    measured.phases[i] = {recorder.phase_names[i], Ms(recorder.phase_time[i])};
-  measured.phase_count = recorder.phase_count;
-  for (int i = 0; i < kWhereCount; ++i) {
-    measured.where_ms[i] = Ms(recorder.where_time[i]);
-    measured.where_calls[i] = recorder.where_calls[i];
-  }
   try {
+    Measured measured;
+    measured.event = recorder.event;
+    measured.total_ms = Ms(recorder.last - recorder.started);
+    for (int i = 0; i < recorder.phase_count; ++i)
+      measured.phases[i] = {recorder.phase_names[i], Ms(recorder.phase_time[i])};
+    measured.phase_count = recorder.phase_count;
+    for (int i = 0; i < kWhereCount; ++i) {
+      measured.where_ms[i] = Ms(recorder.where_time[i]);
+      measured.where_calls[i] = recorder.where_calls[i];
+    }
     const Platform& platform = CurrentPlatform();
     platform.files->Append(platform.environment->Get(kProfileVariable),
                            FormatLine(measured) + "\r\n");

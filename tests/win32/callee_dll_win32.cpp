@@ -30,4 +30,12 @@ __declspec(dllexport) std::int32_t WINAPI CallerProtection() {
   return static_cast<std::int32_t>(info.Protect);
 }
 
+// Calls back into the caller with value and returns its answer plus one: a library that calls
+// its caller back while the caller's call is still running.
+__declspec(dllexport) std::int32_t WINAPI CallsBack(std::intptr_t callback, std::intptr_t value) {
+  return reinterpret_cast<std::int32_t (*)(std::int32_t)>(callback)(
+             static_cast<std::int32_t>(value)) +
+         1;
+}
+
 }  // extern "C"

@@ -89,6 +89,20 @@ TEST_F(FuncCallWin32, HandlersBeyondTheCallCodeSeeWhatTheCalleeRaisesWhilePagesA
   }
 }
 
+// A call made while another runs (the library calling back into the caller, which calls again)
+// runs from pages of its own: the outer call's code is still there when the inner one returns.
+TEST_F(FuncCallWin32, ACallMadeWhileAnotherRunsLeavesTheOuterCallsCodeAlone) {
+  static cFuncCall* inner = nullptr;
+  cFuncCall nested;
+  nested.LibraryName(ORVAN_CALLEE_DLL_PATH);
+  inner = &nested;
+  const auto callback = +[](std::int32_t value) -> std::int32_t {
+    inner->FunctionName("CallerProtection");
+    return inner->CallFunction({}) == PAGE_EXECUTE_READ ? value * 2 : -1;
+  };
+  EXPECT_EQ(Call("CallsBack", {reinterpret_cast<std::intptr_t>(callback), 20}), 41);
+}
+
 // A library named by its full path gets its companion library from its own folder, not the one
 // of the same name in the current directory (often the document's folder).
 TEST_F(FuncCallWin32, ALibrarysCompanionComesFromItsFolderNotTheCurrentDirectory) {

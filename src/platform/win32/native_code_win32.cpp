@@ -66,11 +66,12 @@ class CodePages {
     // A page of the pool was left executable by its last call: writable again, and cleared so
     // that nothing of that call remains.
     DWORD old = 0;
-    if (base_ != nullptr && pooled_ && !VirtualProtect(base_, size_, PAGE_READWRITE, &old)) {
+    if (base_ != nullptr && pooled_ &&
+        !VirtualProtect(base_, CodePagePool::kPageSize, PAGE_READWRITE, &old)) {
       VirtualFree(base_, 0, MEM_RELEASE);
       base_ = nullptr;
     }
-    if (base_ != nullptr) std::memset(base_, 0, size_);
+    if (base_ != nullptr) std::memset(base_, 0, pooled_ ? CodePagePool::kPageSize : size_);
   }
   ~CodePages() {
     if (base_ == nullptr) return;
