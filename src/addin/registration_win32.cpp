@@ -1,177 +1,122 @@
-// Self-registration of the COM server: DllRegisterServer and DllUnregisterServer.
+// Self-registration of the COM server: DllRegisterServer, DllUnregisterServer and DllInstall.
 //
-// Everything goes below HKEY_LOCAL_MACHINE in the registry view of the DLL's own bitness (the
-// win32 DLL for 32-bit Office lands in the 32-bit view, the win64 DLL in the 64-bit one):
-// - the embedded type library, registered with the DLL's full path (RegisterTypeLib also writes
-//   the Interface entries of the library's own dual interfaces, never those of the imported
-//   Office and add-in designer libraries);
-// - per class Software\Classes\CLSID\{clsid} (default value the ProgID; InprocServer32 with the
-//   full path and ThreadingModel "Apartment"; ProgID; TypeLib; Version "1.0") and the ProgID
-//   Software\Classes\OrvanpdfVtAddIn.<class> (default value the ProgID; CLSID);
-// - per designer the Office add-in record Software\Microsoft\Office\<host>\Addins\<ProgID> with
-//   FriendlyName, Description and LoadBehavior 3 (load at start-up).
-// Unregistering removes exactly these keys. The Office keys above a record (Addins, <host>,
+// What is written is the registration table (classes, ProgIDs, the type library with the
+// interface entries of its dual interfaces, the Office add-in records), in the registry view of
+// the DLL's own bitness: the win32 DLL for 32-bit Office lands in the 32-bit view, the win64 DLL
+// in the 64-bit one. DllRegisterServer writes below HKEY_LOCAL_MACHINE; DllInstall with the
+// command line "user" (regsvr32 /n /i:user) writes the same table below HKEY_CURRENT_USER, which
+// needs no administrator rights, and DllInstall without a command line does what
+// DllRegisterServer and DllUnregisterServer do.
+//
+// Before anything is written the embedded type library is loaded and checked to hold no
+// interface but the table's own: an outside interface's entry would take over Office's
+// registration of it, and unregistering would remove it.
+//
+// Unregistering removes exactly the table's keys. The Office keys above a record (Addins, <host>,
 // Office) are removed only when nothing else is left in them, as happens when registration
-// created them on a machine without Office; an installed Office keeps them.
+// created them on a machine without Office; an installed Office keeps them. The type library's
+// version key and the interface entries are shared with a registration of the other bitness
+// (one key for both views on Windows) and stay while that one is registered.
 //
 // Results: S_OK; the Win32 error as an HRESULT when a key or value cannot be written or removed
 // (E_ACCESSDENIED without administrator rights); SELFREG_E_TYPELIB when the type library cannot
-// be loaded, registered or unregistered. Registration stops at its first failure; unregistration
-// goes on and removes what it can, reporting the first failure.
+// be loaded or holds an outside interface; E_INVALIDARG for a DllInstall command line other than
+// "user". Registration stops at its first failure; unregistration goes on and removes what it
+// can, reporting the first failure.
 #include <array>
 #include <new>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "OrvanpdfVtAddin.h"
+#include "addin/registration_table.h"
 #include "platform/win32/com_win32.h"
 #include "platform/win32/platform_win32.h"
+#include "platform/win32/wide_text_win32.h"
 #include "platform/win32/win32.h"
 
 namespace orvan::win32 {
 namespace {
 
-// An Office add-in record: the host's key and what the host lists in its add-in dialog.
-struct OfficeAddin {
-  const wchar_t* host;
-  const wchar_t* friendly_name;
-  const wchar_t* description;
-};
+namespace table = orvan::registration;
 
-constexpr OfficeAddin kExcel{L"Excel", L"Orvan Pdf vatner Add-in",
-                             L"Orvan Pdf vatner Add-in for Excel"};  // "Pdf" in Excel's texts
-constexpr OfficeAddin kPowerPoint{L"PowerPoint", L"Orvan pdf vatner Add-in",
-                                  L"Orvan pdf vatner Add-in for Powerpoint"};
-constexpr OfficeAddin kWord{L"Word", L"Orvan pdf vatner Add-in",
-                            L"Orvan pdf vatner Add-in for Word"};
-
-// The seven classes; the three designers also carry their host's add-in record.
-struct ClassEntry {
-  const wchar_t* name;
-  const CLSID* clsid;
-  const IID* default_iid;
-  const OfficeAddin* office;  // nullptr: no Office add-in record
-};
-
-constexpr std::array<ClassEntry, 7> kClasses{{
-    {L"Addin", &CLSID_Addin, &IID__Addin, nullptr},
-    {L"dsrPdfVtAddinExcel", &CLSID_dsrPdfVtAddinExcel, &IID__dsrPdfVtAddinExcel, &kExcel},
-    {L"dsrPdfVtAddinPowerpoint", &CLSID_dsrPdfVtAddinPowerpoint, &IID__dsrPdfVtAddinPowerpoint,
-     &kPowerPoint},
-    {L"dsrPdfVtAddinWord", &CLSID_dsrPdfVtAddinWord, &IID__dsrPdfVtAddinWord, &kWord},
-    {L"ExcelDesigner", &CLSID_ExcelDesigner, &IID__ExcelDesigner, nullptr},
-    {L"PowerPointDesigner", &CLSID_PowerPointDesigner, &IID__PowerPointDesigner, nullptr},
-    {L"WordDesigner", &CLSID_WordDesigner, &IID__WordDesigner, nullptr},
-}};
-
-constexpr wchar_t kProgIdPrefix[] = L"OrvanpdfVtAddIn.";
-constexpr wchar_t kClassesKey[] = L"Software\\Classes\\";
-constexpr wchar_t kOfficeKey[] = L"Software\\Microsoft\\Office";
-constexpr DWORD kLoadAtStartup = 3;
-constexpr WORD kLibraryMajor = 1;
-constexpr WORD kLibraryMinor = 0;
-constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+constexpr table::Bitness kBitness =
+    sizeof(void*) == 8 ? table::Bitness::k64 : table::Bitness::k32;
 
 HRESULT FromWin32(LONG rc) {
   return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(rc));
 }
 
-std::wstring GuidText(const GUID& guid) {
-  std::array<wchar_t, 40> text{};
-  StringFromGUID2(guid, text.data(), static_cast<int>(text.size()));
-  return text.data();
-}
-
-std::wstring ProgId(const ClassEntry& entry) {
-  return std::wstring(kProgIdPrefix) + entry.name;
-}
-
-std::wstring OfficeAddinsKey(const wchar_t* host) {
-  return std::wstring(kOfficeKey) + L"\\" + host + L"\\Addins";
-}
-
-// An open registry key, closed with its owner.
-class Key {
+// The registry below one root (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER).
+class Hive {
  public:
-  // Opens or creates path below HKEY_LOCAL_MACHINE with its missing parents.
-  LONG Create(const std::wstring& path) {
-    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_READ | KEY_WRITE, nullptr, key_.Receive(), nullptr);
-  }
-  LONG Open(const std::wstring& path) {
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key_.Receive());
+  explicit Hive(HKEY root) : root_(root) {}
+
+  HRESULT Write(const table::RegistryKey& entry) const {
+    ScopedKey key;
+    LONG rc = RegCreateKeyExW(root_, Widen(entry.path).c_str(), 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
+                              key.Receive(), nullptr);
+    for (const table::RegistryValue& value : entry.values) {
+      if (rc != ERROR_SUCCESS) break;
+      const std::wstring name = Widen(value.name);
+      if (value.kind == table::RegistryValue::Kind::kNumber) {
+        const DWORD number = value.number;
+        rc = RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&number), sizeof number);
+      } else {
+        const std::wstring text = Widen(value.text);
+        rc = RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+      }
+    }
+    return FromWin32(rc);
   }
 
-  // A text value; an empty name sets the key's default value.
-  LONG SetText(const wchar_t* name, const std::wstring& text) {
-    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          bytes);
-  }
-  LONG SetNumber(const wchar_t* name, DWORD number) {
-    return RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                          sizeof(number));
+  bool Exists(const std::string& path) const {
+    ScopedKey key;
+    return Open(path, &key) == ERROR_SUCCESS;
   }
 
-  bool Empty() const {
-    DWORD sub_keys = 0;
-    DWORD values = 0;
-    return RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr,
-                            &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-           sub_keys == 0 && values == 0;
+  // Removes a key with everything below it; a key that is not there is no failure.
+  HRESULT RemoveTree(const std::string& path) const {
+    const std::wstring wide = Widen(path);
+    LONG rc = RegDeleteTreeW(root_, wide.c_str());
+    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyW(root_, wide.c_str());
+    return rc == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(rc);
+  }
+
+  // Removes path and then each of its parents down to (not including) stop while they hold
+  // nothing.
+  HRESULT RemoveIfEmpty(std::string path, const std::string& stop) const {
+    while (path.size() > stop.size()) {
+      {
+        ScopedKey key;
+        const LONG rc = Open(path, &key);
+        if (rc == ERROR_FILE_NOT_FOUND) return S_OK;
+        if (rc != ERROR_SUCCESS) return FromWin32(rc);
+        DWORD sub_keys = 0;
+        DWORD values = 0;
+        if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            sub_keys != 0 || values != 0) {
+          return S_OK;
+        }
+      }
+      const LONG rc = RegDeleteKeyW(root_, Widen(path).c_str());
+      if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return FromWin32(rc);
+      path.resize(path.rfind('\\'));
+    }
+    return S_OK;
   }
 
  private:
-  ScopedKey key_;
+  LONG Open(const std::string& path, ScopedKey* key) const {
+    return RegOpenKeyExW(root_, Widen(path).c_str(), 0, KEY_READ, key->Receive());
+  }
+
+  HKEY root_;
 };
-
-// One key below HKEY_LOCAL_MACHINE and its values, written by one statement.
-struct Entry {
-  std::wstring path;
-  std::wstring default_value;
-  std::vector<std::pair<const wchar_t*, std::wstring>> texts = {};
-  std::vector<std::pair<const wchar_t*, DWORD>> numbers = {};
-};
-
-HRESULT Write(const Entry& entry) {
-  Key key;
-  LONG rc = key.Create(entry.path);
-  if (rc == ERROR_SUCCESS && !entry.default_value.empty()) {
-    rc = key.SetText(nullptr, entry.default_value);
-  }
-  for (const auto& [name, text] : entry.texts) {
-    if (rc == ERROR_SUCCESS) rc = key.SetText(name, text);
-  }
-  for (const auto& [name, number] : entry.numbers) {
-    if (rc == ERROR_SUCCESS) rc = key.SetNumber(name, number);
-  }
-  return FromWin32(rc);
-}
-
-// Removes a key with everything below it; a key that is not there is no failure.
-HRESULT RemoveTree(const std::wstring& path) {
-  LONG rc = RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());
-  if (rc == ERROR_SUCCESS) rc = RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
-  return rc == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(rc);
-}
-
-// Removes path and then each of its parents up to (not including) stop while they hold nothing.
-HRESULT RemoveIfEmpty(std::wstring path, const std::wstring& stop) {
-  while (path.size() > stop.size()) {
-    {
-      Key key;
-      const LONG rc = key.Open(path);
-      if (rc == ERROR_FILE_NOT_FOUND) return S_OK;
-      if (rc != ERROR_SUCCESS) return FromWin32(rc);
-      if (!key.Empty()) return S_OK;
-    }
-    const LONG rc = RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return FromWin32(rc);
-    path.resize(path.rfind(L'\\'));
-  }
-  return S_OK;
-}
 
 // The full path of this DLL.
 HRESULT ModulePath(std::wstring* path) {
@@ -188,107 +133,81 @@ HRESULT ModulePath(std::wstring* path) {
   }
 }
 
-bool IsOwnInterface(const IID& iid) {
-  for (const ClassEntry& entry : kClasses) {
-    if (IsEqualIID(iid, *entry.default_iid)) return true;
+bool IsOwnInterface(const GUID& iid) {
+  for (const table::ComClass& com_class : table::kClasses) {
+    GUID own{};
+    const std::wstring text = Widen(com_class.interface_id);
+    if (SUCCEEDED(IIDFromString(text.c_str(), &own)) && IsEqualGUID(iid, own)) return true;
   }
   return false;
 }
 
-// RegisterTypeLib writes an Interface entry, pointing at this library, for every interface the
-// library itself holds. A copy of an outside interface in it (widl copies one that a coclass
-// lists instead of referring to its importlib) would take over Office's registration of that
-// interface, and unregistering would remove it: refuse such a library.
-bool HoldsOnlyOwnInterfaces(ITypeLib* library) {
+// The embedded type library loads and holds no interface but the table's own (widl copies an
+// outside interface that a coclass lists instead of referring to its importlib).
+HRESULT CheckTypeLibrary(const std::wstring& module_path) {
+  ComPtr<ITypeLib> library;
+  if (FAILED(LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, library.Receive()))) {
+    return SELFREG_E_TYPELIB;
+  }
   for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
     ComPtr<ITypeInfo> info;
     TYPEATTR* attributes = nullptr;
     if (FAILED(library->GetTypeInfo(i, info.Receive())) || FAILED(info->GetTypeAttr(&attributes))) {
-      return false;
+      return SELFREG_E_TYPELIB;
     }
     const bool own =
         (attributes->typekind != TKIND_INTERFACE && attributes->typekind != TKIND_DISPATCH) ||
         IsOwnInterface(attributes->guid);
     info->ReleaseTypeAttr(attributes);
-    if (!own) return false;
+    if (!own) return SELFREG_E_TYPELIB;
   }
-  return true;
+  return S_OK;
 }
 
-HRESULT RegisterTypeLibrary(const std::wstring& module_path) {
-  ComPtr<ITypeLib> library;
-  if (FAILED(LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, library.Receive())) ||
-      !HoldsOnlyOwnInterfaces(library.get())) {
-    return SELFREG_E_TYPELIB;
-  }
-  // RegisterTypeLib wants a writable path; it records it as the library's location.
-  std::wstring path = module_path;
-  return FAILED(RegisterTypeLib(library.get(), path.data(), nullptr)) ? SELFREG_E_TYPELIB : S_OK;
-}
-
-HRESULT UnregisterTypeLibrary() {
-  // Nothing registered for this bitness (never registered, or already removed) is no failure.
-  const std::wstring path = std::wstring(kClassesKey) + L"TypeLib\\" +
-                            GuidText(LIBID_OrvanpdfVtAddIn) + L"\\1.0\\0\\" +
-                            (kSysKind == SYS_WIN64 ? L"win64" : L"win32");
-  Key key;
-  const LONG rc = key.Open(path);
-  if (rc == ERROR_FILE_NOT_FOUND) return S_OK;
-  if (rc != ERROR_SUCCESS) return FromWin32(rc);
-  return FAILED(UnRegisterTypeLib(LIBID_OrvanpdfVtAddIn, kLibraryMajor, kLibraryMinor, 0, kSysKind))
-             ? SELFREG_E_TYPELIB
-             : S_OK;
-}
-
-std::vector<Entry> ClassEntries(const ClassEntry& entry, const std::wstring& module_path) {
-  const std::wstring prog_id = ProgId(entry);
-  const std::wstring clsid = GuidText(*entry.clsid);
-  const std::wstring class_key = std::wstring(kClassesKey) + L"CLSID\\" + clsid;
-  return {
-      {class_key, prog_id},
-      {class_key + L"\\InprocServer32", module_path, {{L"ThreadingModel", L"Apartment"}}},
-      {class_key + L"\\ProgID", prog_id},
-      {class_key + L"\\TypeLib", GuidText(LIBID_OrvanpdfVtAddIn)},
-      {class_key + L"\\Version", L"1.0"},
-      {std::wstring(kClassesKey) + prog_id, prog_id},
-      {std::wstring(kClassesKey) + prog_id + L"\\CLSID", clsid},
-  };
-}
-
-HRESULT Register() {
+std::vector<table::RegistryKey> TableForThisModule(HRESULT* hr) {
   std::wstring module_path;
-  HRESULT hr = ModulePath(&module_path);
-  if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module_path);
-  for (const ClassEntry& entry : kClasses) {
-    for (const Entry& key : ClassEntries(entry, module_path)) {
-      if (SUCCEEDED(hr)) hr = Write(key);
-    }
-    if (entry.office != nullptr && SUCCEEDED(hr)) {
-      hr = Write({OfficeAddinsKey(entry.office->host) + L"\\" + ProgId(entry),
-                  L"",
-                  {{L"FriendlyName", entry.office->friendly_name},
-                   {L"Description", entry.office->description}},
-                  {{L"LoadBehavior", kLoadAtStartup}}});
-    }
+  *hr = ModulePath(&module_path);
+  if (FAILED(*hr)) return {};
+  *hr = CheckTypeLibrary(module_path);
+  if (FAILED(*hr)) return {};
+  const std::string path = Narrow(module_path);
+  return table::Entries(kBitness, path, path.substr(0, path.rfind('\\') + 1));
+}
+
+HRESULT Register(HKEY root) {
+  HRESULT hr = S_OK;
+  const std::vector<table::RegistryKey> keys = TableForThisModule(&hr);
+  const Hive hive(root);
+  for (const table::RegistryKey& key : keys) {
+    if (SUCCEEDED(hr)) hr = hive.Write(key);
   }
   return hr;
 }
 
-HRESULT Unregister() {
+HRESULT Unregister(HKEY root) {
+  // The paths do not depend on where the DLL lies: no type library check needed to remove them.
+  const std::vector<table::RegistryKey> keys = table::Entries(kBitness, {}, {});
+  const Hive hive(root);
   HRESULT first_failure = S_OK;
   const auto keep = [&first_failure](HRESULT hr) {
     if (FAILED(hr) && SUCCEEDED(first_failure)) first_failure = hr;
   };
-  for (const ClassEntry& entry : kClasses) {
-    if (entry.office != nullptr) {
-      const std::wstring addins = OfficeAddinsKey(entry.office->host);
-      keep(RemoveTree(addins + L"\\" + ProgId(entry)));
-      keep(RemoveIfEmpty(addins, L"Software\\Microsoft"));
-    }
-    keep(RemoveTree(std::wstring(kClassesKey) + ProgId(entry)));
-    keep(RemoveTree(std::wstring(kClassesKey) + L"CLSID\\" + GuidText(*entry.clsid)));
+  for (const table::RegistryKey& key : keys) {
+    if (key.removal != table::Removal::kTree) continue;
+    keep(hive.RemoveTree(key.path));
+    keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
   }
-  keep(UnregisterTypeLibrary());
+  // The shared keys go with the last platform of the type library.
+  const std::string platforms =
+      table::TypeLibraryPlatformKey(kBitness).substr(
+          0, table::TypeLibraryPlatformKey(kBitness).rfind('\\'));
+  if (!hive.Exists(platforms)) {
+    for (const table::RegistryKey& key : keys) {
+      if (key.removal != table::Removal::kShared) continue;
+      keep(hive.RemoveTree(key.path));
+      keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
+    }
+  }
   return first_failure;
 }
 
@@ -309,11 +228,26 @@ HRESULT Guarded(Action action) noexcept {
 extern "C" {
 
 STDAPI DllRegisterServer() {
-  return orvan::win32::Guarded(orvan::win32::Register);
+  return orvan::win32::Guarded([] { return orvan::win32::Register(HKEY_LOCAL_MACHINE); });
 }
 
 STDAPI DllUnregisterServer() {
-  return orvan::win32::Guarded(orvan::win32::Unregister);
+  return orvan::win32::Guarded([] { return orvan::win32::Unregister(HKEY_LOCAL_MACHINE); });
+}
+
+// regsvr32 /n /i:user registers for the current user only, regsvr32 /u /n /i:user removes that;
+// without a command line it registers for the machine like DllRegisterServer.
+STDAPI DllInstall(BOOL install, LPCWSTR command_line) {
+  HKEY root = HKEY_LOCAL_MACHINE;
+  if (command_line != nullptr && *command_line != L'\0') {
+    if (CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) != CSTR_EQUAL) {
+      return E_INVALIDARG;
+    }
+    root = HKEY_CURRENT_USER;
+  }
+  return orvan::win32::Guarded([install, root] {
+    return install ? orvan::win32::Register(root) : orvan::win32::Unregister(root);
+  });
 }
 
 }  // extern "C"

@@ -1,0 +1,4 @@
+// Placeholder until the doctor's checks land.
+int main() {
+  return 0;
+}
