@@ -91,10 +91,10 @@ std::vector<RegistryKey> Entries(Bitness bitness, const std::string& module_path
 
   // The type library: version key with its name, flags and help folder, the file per platform.
   const std::string version = TypeLibraryKey() + "\\" + std::string(kLibraryVersion);
-  add(version,
-      {Text("", std::string(kLibraryHelpString)),
-       Text("FLAGS", std::to_string(kLibraryFlags)), Text("HELPDIR", module_folder)},
-      Removal::kShared, Join(kClassesKey, "TypeLib"));
+  add(version, {Text("", std::string(kLibraryHelpString))}, Removal::kShared,
+      Join(kClassesKey, "TypeLib"));
+  add(version + "\\FLAGS", {Text("", std::to_string(kLibraryFlags))});
+  add(version + "\\HELPDIR", {Text("", module_folder)});
   add(TypeLibraryPlatformKey(bitness), {Text("", module_path)}, Removal::kTree, version);
 
   for (const ComClass& com_class : kClasses) {

@@ -97,10 +97,10 @@ void Collect(HKEY parent, const std::wstring& name, const std::wstring& path, Sn
 const wchar_t* const kRoots[] = {L"Software\\Classes", L"Software\\Microsoft\\Office",
                                  L"Software\\Wow6432Node\\Microsoft\\Office"};
 
-Snapshot Take() {
+Snapshot Take(HKEY hive = HKEY_LOCAL_MACHINE) {
   Snapshot s;
   for (const wchar_t* root : kRoots)
-    Collect(HKEY_LOCAL_MACHINE, root, root, &s);
+    Collect(hive, root, root, &s);
   return s;
 }
 
@@ -127,9 +127,10 @@ std::string Minus(const Snapshot& a, const Snapshot& b) {
 }
 
 // What registration writes, as "key|value name|data" rows (a key alone when it has no values),
-// with the {placeholders} filled in: {bits} is the DLL's view (classes and Office records); the
-// ProgIDs are shared by both views; Wine's RegisterTypeLib writes the library and its interfaces
-// into both views ({view}), the library's file below its platform's key ({platform}).
+// with the {placeholders} filled in: {bits} is the DLL's view (classes, interfaces and Office
+// records); the ProgIDs are shared by both views, and so is the type library, which Wine shows
+// in both ({view}) as Windows does; the library's file lies below its platform's key
+// ({platform}), its help folder is the DLL's ({dir}, with a closing backslash).
 const char* const kClassRows[] = {
     R"(Software\Classes\{bits}CLSID\{clsid}||OrvanpdfVtAddIn.{name})",
     R"(Software\Classes\{bits}CLSID\{clsid}\InprocServer32||{dll})",
@@ -141,18 +142,18 @@ const char* const kClassRows[] = {
     R"(Software\Classes\OrvanpdfVtAddIn.{name}\CLSID||{clsid})",
 };
 const char* const kInterfaceRows[] = {
-    R"(Software\Classes\{view}Interface\{iid}||_{name})",
-    R"(Software\Classes\{view}Interface\{iid}\ProxyStubClsid||{00020424-0000-0000-C000-000000000046})",
-    R"(Software\Classes\{view}Interface\{iid}\ProxyStubClsid32||{00020424-0000-0000-C000-000000000046})",
-    R"(Software\Classes\{view}Interface\{iid}\TypeLib||{lib})",
-    R"(Software\Classes\{view}Interface\{iid}\TypeLib|Version|1.0)",
+    R"(Software\Classes\{bits}Interface\{iid}||_{name})",
+    R"(Software\Classes\{bits}Interface\{iid}\ProxyStubClsid||{00020424-0000-0000-C000-000000000046})",
+    R"(Software\Classes\{bits}Interface\{iid}\ProxyStubClsid32||{00020424-0000-0000-C000-000000000046})",
+    R"(Software\Classes\{bits}Interface\{iid}\TypeLib||{lib})",
+    R"(Software\Classes\{bits}Interface\{iid}\TypeLib|Version|1.0)",
 };
 const char* const kLibraryRows[] = {
     R"(Software\Classes\{view}TypeLib\{lib}\1.0||Orvan pdf Vatner COM AddIn Project)",
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\FLAGS||8)",  // LIBFLAG_FHASDISKIMAGE, from widl
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\0)",
     R"(Software\Classes\{view}TypeLib\{lib}\1.0\0\{platform}||{dll})",
-    R"(Software\Classes\{view}TypeLib\{lib}\1.0\HELPDIR||{dir})",
+    R"(Software\Classes\{view}TypeLib\{lib}\1.0\HELPDIR||{dir}\)",
 };
 const char* const kAddinRows[] = {
     R"(Software\{bits}Microsoft\Office\{host}\Addins\OrvanpdfVtAddIn.{name})",
@@ -169,8 +170,7 @@ const std::map<std::string, std::pair<std::string, std::string>> kAddinTexts = {
 
 // Adds the rows to the snapshot, the placeholders replaced.
 void AddRows(std::span<const char* const> rows, std::map<std::string, std::string> fill,
-             Snapshot* out) {
-  const std::string dll = ORVAN_ADDIN_DLL_PATH;
+             const std::string& dll, Snapshot* out) {
   fill.insert({{"{lib}", "{DFD137AC-C0B2-4F02-B885-D3BEFA7C60D4}"},
                {"{bits}", kBitsView},
                {"{platform}", kDll32 ? "win32" : "win64"},
@@ -190,16 +190,19 @@ void AddRows(std::span<const char* const> rows, std::map<std::string, std::strin
   }
 }
 
-// Everything registration writes, with the parent keys it had to create.
-Snapshot Expected(const Snapshot& before) {
+// Everything registration of the DLL at dll writes, with the parent keys it had to create.
+// The type library shows in both views below HKEY_LOCAL_MACHINE, in the DLL's own below the
+// current user.
+Snapshot Expected(const Snapshot& before, HKEY hive = HKEY_LOCAL_MACHINE) {
+  const std::string dll = ORVAN_ADDIN_DLL_PATH;
   Snapshot e;
-  for (const char* view : {"", "Wow6432Node\\"}) {
-    AddRows(kLibraryRows, {{"{view}", view}}, &e);
-    for (const ClassCase& c : kClasses)
-      AddRows(kInterfaceRows, {{"{view}", view}, {"{iid}", c.iid}, {"{name}", c.name}}, &e);
+  for (const char* view : {kBitsView, kDll32 ? "" : "Wow6432Node\\"}) {
+    if (hive == HKEY_LOCAL_MACHINE || view == kBitsView)
+      AddRows(kLibraryRows, {{"{view}", view}}, dll, &e);
   }
   for (const ClassCase& c : kClasses) {
-    AddRows(kClassRows, {{"{clsid}", c.clsid}, {"{name}", c.name}}, &e);
+    AddRows(kInterfaceRows, {{"{iid}", c.iid}, {"{name}", c.name}}, dll, &e);
+    AddRows(kClassRows, {{"{clsid}", c.clsid}, {"{name}", c.name}}, dll, &e);
     if (c.host == nullptr) continue;
     const auto& [friendly, description] = kAddinTexts.at(c.host);
     AddRows(kAddinRows,
@@ -207,7 +210,7 @@ Snapshot Expected(const Snapshot& before) {
              {"{name}", c.name},
              {"{friendly}", friendly},
              {"{description}", description}},
-            &e);
+            dll, &e);
   }
   // Parent keys (below the roots) that did not exist before come with registration.
   for (const std::string& line : Snapshot(e)) {
@@ -248,6 +251,99 @@ void CheckRegisterTwiceAndUnregister() {
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
   const Snapshot after = Take();
   EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "unregistration left these changed";
+}
+
+// regsvr32 /n /i:user registers below HKEY_CURRENT_USER exactly what the machine's registration
+// writes below HKEY_LOCAL_MACHINE, leaves the machine's keys alone, and /u takes all of it back.
+// The comparison leaves the registry view aside (Wine and Windows differ in which of the
+// current user's keys they redirect for a 32-bit process).
+TEST(RegistrationWin32, PerUserRegistrationWritesTheListBelowTheCurrentUser) {
+  const auto without_views = [](const Snapshot& snapshot) {
+    Snapshot out;
+    for (std::string line : snapshot) {
+      for (std::size_t at; (at = line.find("wow6432node\\")) != std::string::npos;)
+        line.erase(at, 12);
+      out.insert(line);
+    }
+    return out;
+  };
+  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
+  ASSERT_EQ(Regsvr32(L"/u /s /n /i:user"), 0u);
+  const Snapshot machine = Take();
+  const Snapshot before = Take(HKEY_CURRENT_USER);
+  ASSERT_EQ(Regsvr32(L"/s /n /i:user"), 0u);
+  const Snapshot registered = Take(HKEY_CURRENT_USER);
+  Snapshot added;
+  std::set_difference(registered.begin(), registered.end(), before.begin(), before.end(),
+                      std::inserter(added, added.end()));
+  added = without_views(added);
+  const Snapshot expected = without_views(Expected(before, HKEY_CURRENT_USER));
+  EXPECT_EQ(Minus(added, expected), "") << "written but not expected";
+  EXPECT_EQ(Minus(expected, added), "") << "expected but not written";
+  EXPECT_EQ(Minus(Take(), machine) + Minus(machine, Take()), "") << "the machine's keys changed";
+
+  ASSERT_EQ(Regsvr32(L"/u /s /n /i:user"), 0u);
+  const Snapshot after = Take(HKEY_CURRENT_USER);
+  EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "unregistration left these changed";
+  EXPECT_NE(Regsvr32(L"/s /n /i:everyone"), 0u) << "an unknown command line is refused";
+}
+
+// The installer package of the DLL's bitness installs exactly what regsvr32 writes for the same
+// DLL in the package's folder, key by key; the add-in then loads from there and prints with the
+// printer's job API library beside it; removing the package leaves no key and no file.
+TEST(RegistrationWin32, MsiPackageInstallsWhatRegsvr32WritesAndRemovesAllOfIt) {
+  // Windows Installer's own records of the product are not the add-in's.
+  const auto without_installer = [](const Snapshot& snapshot) {
+    Snapshot out;
+    for (const std::string& line : snapshot) {
+      if (!line.starts_with("software\\classes\\installer") &&
+          !line.starts_with("software\\classes\\wow6432node\\installer")) {
+        out.insert(line);
+      }
+    }
+    return out;
+  };
+  const std::wstring folder = L"C:\\Orvan Msi Test";
+  const std::wstring dll = folder + L"\\OrvanpdfVtAddin.dll";
+  const std::wstring job_api = folder + L"\\OrvanpdfVtAPI.dll";
+  const std::wstring msi = L"\"" + Widen(ORVAN_MSI_PATH) + L"\"";
+  const std::wstring officesim = L"\"" + Widen(ORVAN_OFFICESIM_PATH) + L"\"";
+  // From a machine without the add-in, whatever ran before.
+  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
+  RunProcess(L"msiexec.exe /x " + msi + L" /qn");
+  ASSERT_EQ(RunProcess(officesim + L" --install"), 0u) << "the simulated Office installed first";
+  const Snapshot before = without_installer(Take());
+
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(CopyFileW(kDll.c_str(), dll.c_str(), FALSE));
+  ASSERT_EQ(RunProcess(L"regsvr32.exe /s \"" + dll + L"\""), 0u);
+  const Snapshot by_regsvr32 = without_installer(Take());
+  ASSERT_EQ(RunProcess(L"regsvr32.exe /u /s \"" + dll + L"\""), 0u);
+  ASSERT_TRUE(DeleteFileW(dll.c_str())) << GetLastError();
+  ASSERT_TRUE(RemoveDirectoryW(folder.c_str())) << GetLastError();
+
+  ASSERT_EQ(RunProcess(L"msiexec.exe /i " + msi + L" /qn INSTALLFOLDER=\"" + folder + L"\""), 0u);
+  const Snapshot by_package = without_installer(Take());
+  EXPECT_EQ(Minus(by_package, by_regsvr32), "") << "the package wrote these, regsvr32 did not";
+  EXPECT_EQ(Minus(by_regsvr32, by_package), "") << "regsvr32 wrote these, the package did not";
+  EXPECT_NE(GetFileAttributesW((folder + L"\\OrvanpdfVtAddinDoctor.exe").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  ASSERT_TRUE(CopyFileW(Widen(ORVAN_JOB_API_DLL_PATH).c_str(), job_api.c_str(), FALSE));
+  EXPECT_EQ(RunProcess(officesim + L" \"" + Widen(ORVAN_MSI_SCENARIO_PATH) + L"\""), 0u)
+      << "the installed add-in did not print as the scenario expects";
+  ASSERT_TRUE(DeleteFileW(job_api.c_str()));
+
+  ASSERT_EQ(RunProcess(L"msiexec.exe /x " + msi + L" /qn"), 0u);
+  const Snapshot after = without_installer(Take());
+  EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "the removal left these changed";
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder stays";
+  HKEY remembered = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan software GmbH", 0, KEY_READ,
+                          &remembered),
+            ERROR_FILE_NOT_FOUND)
+      << "the package's record of its folder stays";
+  if (remembered != nullptr) RegCloseKey(remembered);
 }
 
 // Also with Office's libraries registered (as Office's installer would): the add-in's
