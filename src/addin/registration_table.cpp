@@ -113,7 +113,7 @@ std::vector<RegistryKey> Entries(Bitness bitness, const std::string& module_path
     // The interface entry of its default interface, marshalled by OLE Automation.
     const std::string interface_key =
         Join(kClassesKey, "Interface\\") + std::string(com_class.interface_id);
-    add(interface_key, {Text("", InterfaceName(com_class))}, Removal::kShared,
+    add(interface_key, {Text("", InterfaceName(com_class))}, Removal::kTree,
         Join(kClassesKey, "Interface"));
     add(interface_key + "\\ProxyStubClsid", {Text("", std::string(kOleAutomationProxy))});
     add(interface_key + "\\ProxyStubClsid32", {Text("", std::string(kOleAutomationProxy))});

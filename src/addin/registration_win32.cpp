@@ -15,8 +15,8 @@
 // Unregistering removes exactly the table's keys. The Office keys above a record (Addins, <host>,
 // Office) are removed only when nothing else is left in them, as happens when registration
 // created them on a machine without Office; an installed Office keeps them. The type library's
-// version key and the interface entries are shared with a registration of the other bitness
-// (one key for both views on Windows) and stay while that one is registered.
+// version key is shared with a registration of the other bitness (one key for both registry
+// views) and stays while that one is registered.
 //
 // Results: S_OK; the Win32 error as an HRESULT when a key or value cannot be written or removed
 // (E_ACCESSDENIED without administrator rights); SELFREG_E_TYPELIB when the type library cannot

@@ -357,6 +357,33 @@ TEST(RegistrationWin32, RegsvrWritesTheListAndUnregisteringRemovesAllOfIt) {
   CheckRegisterTwiceAndUnregister();
 }
 
+// The type library's keys are one for both registry views: unregistering keeps the version key
+// while the DLL of the other bitness has its file registered there.
+TEST(RegistrationWin32, UnregisteringKeepsTheLibraryTheOtherBitnessRegistered) {
+  const std::wstring version =
+      L"Software\\Classes\\TypeLib\\{DFD137AC-C0B2-4F02-B885-D3BEFA7C60D4}\\1.0";
+  const std::wstring other = version + (kDll32 ? L"\\0\\win64" : L"\\0\\win32");
+  const auto exists = [](const std::wstring& path) {
+    HKEY key = nullptr;
+    const bool found =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (found) RegCloseKey(key);
+    return found;
+  };
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, other.c_str(), nullptr, REG_SZ, L"other.dll", 20),
+            ERROR_SUCCESS);
+  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
+  EXPECT_TRUE(exists(version)) << "removed with the other bitness's registration in it";
+  EXPECT_TRUE(exists(other));
+  EXPECT_FALSE(exists(version + (kDll32 ? L"\\0\\win32" : L"\\0\\win64")));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, version.substr(0, version.rfind(L'\\')).c_str());
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, version.substr(0, version.rfind(L'\\')).c_str());
+  ASSERT_EQ(Regsvr32(L"/s"), 0u);
+  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
+  EXPECT_FALSE(exists(version)) << "the last registration's removal leaves the version key";
+}
+
 // A key that cannot be written fails registration with the system's error; unregistration then
 // removes what was written. A volatile class key refuses the lasting subkeys below it.
 TEST(RegistrationWin32, AFailedWriteIsReportedAndUnregisteringCleansUp) {
