@@ -39,8 +39,7 @@ namespace {
 
 namespace table = orvan::registration;
 
-constexpr table::Bitness kBitness =
-    sizeof(void*) == 8 ? table::Bitness::k64 : table::Bitness::k32;
+constexpr table::Bitness kBitness = sizeof(void*) == 8 ? table::Bitness::k64 : table::Bitness::k32;
 
 HRESULT FromWin32(LONG rc) {
   return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(rc));
@@ -53,9 +52,8 @@ class Hive {
 
   HRESULT Write(const table::RegistryKey& entry) const {
     ScopedKey key;
-    LONG rc = RegCreateKeyExW(root_, Widen(entry.path).c_str(), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                              key.Receive(), nullptr);
+    LONG rc = RegCreateKeyExW(root_, Widen(entry.path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_READ | KEY_WRITE, nullptr, key.Receive(), nullptr);
     for (const table::RegistryValue& value : entry.values) {
       if (rc != ERROR_SUCCESS) break;
       const std::wstring name = Widen(value.name);
@@ -198,9 +196,8 @@ HRESULT Unregister(HKEY root) {
     keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
   }
   // The shared keys go with the last platform of the type library.
-  const std::string platforms =
-      table::TypeLibraryPlatformKey(kBitness).substr(
-          0, table::TypeLibraryPlatformKey(kBitness).rfind('\\'));
+  const std::string platforms = table::TypeLibraryPlatformKey(kBitness).substr(
+      0, table::TypeLibraryPlatformKey(kBitness).rfind('\\'));
   if (!hive.Exists(platforms)) {
     for (const table::RegistryKey& key : keys) {
       if (key.removal != table::Removal::kShared) continue;

@@ -339,9 +339,9 @@ TEST(RegistrationWin32, MsiPackageInstallsWhatRegsvr32WritesAndRemovesAllOfIt) {
   EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "the removal left these changed";
   EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder stays";
   HKEY remembered = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan software GmbH", 0, KEY_READ,
-                          &remembered),
-            ERROR_FILE_NOT_FOUND)
+  EXPECT_EQ(
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan software GmbH", 0, KEY_READ, &remembered),
+      ERROR_FILE_NOT_FOUND)
       << "the package's record of its folder stays";
   if (remembered != nullptr) RegCloseKey(remembered);
 }
