@@ -73,8 +73,35 @@ std::string FileName(const std::string& path) {
   return path.substr(path.find_last_of("\\/") + 1);
 }
 
-// Copies this program as the three hosts and registers the type libraries it carries (1 the
-// Office library, 2 the add-in designer library), as Office's installer would.
+// The hosts' App Paths entries as Office's installer writes them (in this program's registry
+// view), by which programs find a host and its bitness: the full path and its folder.
+bool WriteAppPaths(const std::wstring& folder) {
+  bool ok = true;
+  for (const HostProgram& host : kHostPrograms) {
+    const std::wstring key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + win32::Widen(host.program);
+    const std::wstring path = folder + L"\\" + win32::Widen(host.program);
+    win32::ScopedKey opened;
+    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_SET_VALUE, nullptr, opened.Receive(), nullptr);
+    for (const auto& [name, text] : {std::pair{L"", &path}, std::pair{L"Path", &folder}}) {
+      if (rc != ERROR_SUCCESS) break;
+      rc = RegSetValueExW(opened.get(), name, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text->c_str()),
+                          static_cast<DWORD>((text->size() + 1) * sizeof(wchar_t)));
+    }
+    if (rc != ERROR_SUCCESS) {
+      std::fprintf(stderr, "officesim: cannot write the App Paths entry of %s (error %ld)\n",
+                   host.program, rc);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+// Copies this program as the three hosts, writes their App Paths entries and registers the type
+// libraries it carries (1 the Office library, 2 the add-in designer library), as Office's
+// installer would.
 bool InstallHosts(const std::string& office) {
   const std::wstring folder = win32::Widen(office);
   for (std::size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos;
@@ -93,6 +120,7 @@ bool InstallHosts(const std::string& office) {
       ok = false;
     }
   }
+  if (!WriteAppPaths(folder)) ok = false;
   const std::wstring word = folder + L"\\WINWORD.EXE";
   for (const wchar_t* index : {L"\\1", L"\\2"}) {
     std::wstring resource = word + index;

@@ -136,7 +136,7 @@ void HostController::DoInit(const ObjectRef& application, const Value& connect_m
     app_instance_ = application;
     if (![&] {
           const profile::Phase phase("jobapi-check");
-          return LoadVatnerAPI(GetAddinFolder() + "OrvanpdfVtAPI.dll") &&
+          return LoadVatnerAPI(GetAddinFolder() + kJobApiFileName) &&
                  CheckIfVatnerIsAvailable(app_instance_);
         }()) {
       DoDeInit(kUserClosed);

@@ -11,6 +11,19 @@
 namespace orvan {
 
 inline constexpr const char* kPrinterProductName = "Orvan pdf vatner";
+// Every function of the library the wrappers below call.
+inline constexpr const char* kJobApiFunctions[] = {"OrvanPdfVtJobCreate",
+                                                   "OrvanPdfVtJobFree",
+                                                   "OrvanPdfVtJobSetPropertyA",
+                                                   "OrvanPdfVtJobGetPropertyA",
+                                                   "OrvanPdfVtJobGetError",
+                                                   "OrvanPdfVtJobGetErrorTextA",
+                                                   "OrvanPdfVtJobInitDevModeProperty",
+                                                   "OrvanPdfVtJobShowDevModeProperty",
+                                                   "OrvanPdfVtJobSaveDevModeProperty",
+                                                   "OrvanPdfVtAPIGetFirstPrinterA"};
+// The library's file, beside the add-in's DLL.
+inline constexpr const char* kJobApiFileName = "OrvanpdfVtAPI.dll";
 
 // This thread's caller of job API functions, created (as a cFuncCall) on first use.
 FunctionCaller& JobApiCaller();
