@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "support/error.h"
 
@@ -21,6 +22,15 @@ inline std::optional<VbError> RaisedBy(const std::function<void()>& code) {
 inline std::int32_t ErrorNumberOf(const std::function<void()>& code) {
   const std::optional<VbError> error = RaisedBy(code);
   return error ? error->number() : 0;
+}
+
+// What the code gives, or "error N" for the run-time error it raises.
+inline std::string OutcomeOf(const std::function<std::string()>& code) {
+  try {
+    return code();
+  } catch (const VbError& e) {
+    return "error " + std::to_string(e.number());
+  }
 }
 
 }  // namespace orvan::testing

@@ -12,6 +12,7 @@
 #include "commandbars/command_bar_names.h"
 #include "commandbars/toolbar.h"
 #include "doubles/office_fixture.h"
+#include "doubles/raised_error.h"
 #include "hosts/document_checks.h"
 #include "printjob/print_job.h"
 #include "support/language.h"
@@ -25,15 +26,6 @@ using sim::HostType;
 
 constexpr std::uint32_t kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kMultiSz = 7, kQword = 11;
 const std::string k64KiB(65536, '9');
-
-// What the reader gives, or the run-time error it raises.
-std::string Outcome(const std::function<std::string()>& read) {
-  try {
-    return read();
-  } catch (const VbError& e) {
-    return "error " + std::to_string(e.number());
-  }
-}
 
 // --- The add-in's stored values, as other programs may have left them (value name: the host's
 // path). Each row starts the toolbar in a new Word and says what became of the value.
@@ -266,7 +258,7 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
     InstallJobApiCaller(std::move(owned));
     Boxes().clear();
     const std::string reader = row.reader;
-    const std::string outcome = Outcome([&]() -> std::string {
+    const std::string outcome = OutcomeOf([&]() -> std::string {
       if (reader == "language") return std::to_string(GetLanguageId());
       if (reader == "printer") {
         LoadVatnerAPI("OrvanpdfVtAPI.dll");
@@ -335,7 +327,7 @@ TEST_F(BadInputsTest, HostValuesOfWrongTypesGiveBasicsValueOrError) {
       fakes_.office->Returns("Documents", Value(ObjectRef()));  // no document is an object
     Boxes().clear();
     const std::string reader = row.reader;
-    const std::string outcome = Outcome([&]() -> std::string {
+    const std::string outcome = OutcomeOf([&]() -> std::string {
       if (reader == "open") {
         if (IsDocumentOpen(word->application())) return "open";
         return Boxes().empty() ? "unusable" : "none open";
