@@ -10,27 +10,22 @@ namespace {
 
 using ModWindowTest = PlatformTest;
 
-TEST_F(ModWindowTest, HostModuleNameIsThePathCutToTheBufferOrItsUpperCaseFileName) {
-  fakes_.modules.executable = "C:\\Office\\winword.exe";
-  EXPECT_EQ(GetHostModuleName(true), "C:\\Office\\winword.exe");
-  EXPECT_EQ(GetHostModuleName(false), "WINWORD.EXE");
-  fakes_.modules.executable = "excel.exe";  // no folder at all
-  EXPECT_EQ(GetHostModuleName(false), "EXCEL.EXE");
-  fakes_.modules.executable = "C:\\Programme\\Präsentation\\powerpnt.exe";
-  EXPECT_EQ(GetHostModuleName(false), "POWERPNT.EXE");
-  // Longer paths are cut to the buffer's 254 characters (the bad inputs' host paths).
-  fakes_.modules.executable = "C:\\" + std::string(245, 'g') + "\\x.exe";  // exactly 254
-  EXPECT_EQ(GetHostModuleName(true), fakes_.modules.executable);
-}
-
-TEST_F(ModWindowTest, FailedLookupsGiveEmptyNameButRaiseForTheFolder) {
+// The path cut to the buffer's 254 characters (longer ones: the bad inputs' host paths) or its
+// upper-case file name; a failed lookup gives empty names but raises for the add-in's folder.
+TEST_F(ModWindowTest, HostModuleNameIsThePathOrItsUpperCaseFileNameAndEmptyWhenTheLookupFails) {
+  const std::string longest = "C:\\" + std::string(245, 'g') + "\\x.exe";
+  const std::pair<std::string, const char*> cases[] = {
+      {"C:\\Office\\winword.exe", "WINWORD.EXE"}, {longest, "X.EXE"}, {"excel.exe", "EXCEL.EXE"}};
+  for (const auto& [path, name] : cases) {
+    fakes_.modules.executable = path;
+    EXPECT_EQ(GetHostModuleName(true), path);
+    EXPECT_EQ(GetHostModuleName(false), name);
+  }
+  EXPECT_EQ(GetAddinFolder(), "");  // the last: a name without a folder
   fakes_.modules.fail = true;
   EXPECT_EQ(GetHostModuleName(true), "");
   EXPECT_EQ(GetHostModuleName(false), "");
   EXPECT_EQ(ErrorNumberOf([] { GetAddinFolder(); }), vberr::kInvalidProcedureCall);
-  fakes_.modules.fail = false;
-  fakes_.modules.executable = "WINWORD.EXE";
-  EXPECT_EQ(GetAddinFolder(), "");
 }
 
 }  // namespace
