@@ -139,15 +139,14 @@ class FakePicture final : public Picture {
 };
 
 // Bitmap resources 101 to 104 of the add-in module, mapped bitmaps as live handles, pictures as
-// FakePicture, and system colours by index (button face: Windows' default light grey).
+// FakePicture, and the button face's system colour (Windows' default light grey).
 class FakeGraphics final : public Graphics {
  public:
-  std::uint32_t SysColor(int index) override { return colors.count(index) ? colors.at(index) : 0; }
+  std::uint32_t SysColor(int index) override { return index == 15 ? 0x00F0F0F0 : 0; }
   Bitmap CreateMappedBitmap(std::int32_t resource_id, unsigned flags,
                             std::span<const ColorMap> map) override;
   PictureRef CreatePictureFromBitmap(Bitmap bitmap, Palette palette, bool own) override;
 
-  std::map<int, std::uint32_t> colors = {{15, 0x00F0F0F0}};
   std::map<Bitmap, std::int32_t> live;  // bitmaps not deleted: handle -> resource
 
  private:
