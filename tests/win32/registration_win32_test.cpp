@@ -11,6 +11,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -229,62 +230,56 @@ DWORD Regsvr32(const std::wstring& arguments) {
   return RunProcess(L"regsvr32.exe " + arguments + L" \"" + kDll + L"\"");
 }
 
-void CheckRegisterTwiceAndUnregister() {
+// The lines with the registry views left aside: Wine and Windows differ in which of the current
+// user's keys they redirect for a 32-bit process.
+Snapshot WithoutViews(const Snapshot& snapshot) {
+  Snapshot out;
+  for (std::string line : snapshot) {
+    for (std::size_t at; (at = line.find("wow6432node\\")) != std::string::npos;)
+      line.erase(at, 12);
+    out.insert(line);
+  }
+  return out;
+}
+
+// regsvr32 with the options registers (below hive) exactly the list, a second time changes
+// nothing, unregistering restores the hive as it was; the other hive stays untouched throughout.
+void CheckRegisterTwiceAndUnregister(HKEY hive = HKEY_LOCAL_MACHINE,
+                                     const std::wstring& options = L"") {
+  const bool per_user = hive == HKEY_CURRENT_USER;
+  const HKEY other_hive = per_user ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   // From a registry without the add-in, whatever ran before.
-  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
-  const Snapshot before = Take();
-  ASSERT_EQ(Regsvr32(L"/s"), 0u);
-  const Snapshot registered = Take();
-  const Snapshot expected = Expected(before);
+  ASSERT_EQ(Regsvr32(L"/u /s" + options), 0u);
+  const Snapshot other = Take(other_hive);
+  const Snapshot before = Take(hive);
+  ASSERT_EQ(Regsvr32(L"/s" + options), 0u);
+  const Snapshot registered = Take(hive);
   Snapshot added;
   std::set_difference(registered.begin(), registered.end(), before.begin(), before.end(),
                       std::inserter(added, added.end()));
+  Snapshot expected = Expected(before, hive);
+  if (per_user) std::tie(added, expected) = std::pair(WithoutViews(added), WithoutViews(expected));
   EXPECT_EQ(Minus(added, expected), "") << "written but not expected";
   EXPECT_EQ(Minus(expected, added), "") << "expected but not written";
   EXPECT_EQ(Minus(before, registered), "") << "registration changed or removed these";
 
-  ASSERT_EQ(Regsvr32(L"/s"), 0u);
-  const Snapshot again = Take();
+  ASSERT_EQ(Regsvr32(L"/s" + options), 0u);
+  const Snapshot again = Take(hive);
   EXPECT_EQ(Minus(again, registered) + Minus(registered, again), "")
       << "the second registration changed these";
 
-  ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
-  const Snapshot after = Take();
+  ASSERT_EQ(Regsvr32(L"/u /s" + options), 0u);
+  const Snapshot after = Take(hive);
   EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "unregistration left these changed";
+  const Snapshot other_after = Take(other_hive);
+  EXPECT_EQ(Minus(other_after, other) + Minus(other, other_after), "") << "the other hive changed";
 }
 
 // regsvr32 /n /i:user registers below HKEY_CURRENT_USER exactly what the machine's registration
-// writes below HKEY_LOCAL_MACHINE, leaves the machine's keys alone, and /u takes all of it back.
-// The comparison leaves the registry view aside (Wine and Windows differ in which of the
-// current user's keys they redirect for a 32-bit process).
+// writes below HKEY_LOCAL_MACHINE, and /u takes all of it back.
 TEST(RegistrationWin32, PerUserRegistrationWritesTheListBelowTheCurrentUser) {
-  const auto without_views = [](const Snapshot& snapshot) {
-    Snapshot out;
-    for (std::string line : snapshot) {
-      for (std::size_t at; (at = line.find("wow6432node\\")) != std::string::npos;)
-        line.erase(at, 12);
-      out.insert(line);
-    }
-    return out;
-  };
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
-  ASSERT_EQ(Regsvr32(L"/u /s /n /i:user"), 0u);
-  const Snapshot machine = Take();
-  const Snapshot before = Take(HKEY_CURRENT_USER);
-  ASSERT_EQ(Regsvr32(L"/s /n /i:user"), 0u);
-  const Snapshot registered = Take(HKEY_CURRENT_USER);
-  Snapshot added;
-  std::set_difference(registered.begin(), registered.end(), before.begin(), before.end(),
-                      std::inserter(added, added.end()));
-  added = without_views(added);
-  const Snapshot expected = without_views(Expected(before, HKEY_CURRENT_USER));
-  EXPECT_EQ(Minus(added, expected), "") << "written but not expected";
-  EXPECT_EQ(Minus(expected, added), "") << "expected but not written";
-  EXPECT_EQ(Minus(Take(), machine) + Minus(machine, Take()), "") << "the machine's keys changed";
-
-  ASSERT_EQ(Regsvr32(L"/u /s /n /i:user"), 0u);
-  const Snapshot after = Take(HKEY_CURRENT_USER);
-  EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "unregistration left these changed";
+  CheckRegisterTwiceAndUnregister(HKEY_CURRENT_USER, L" /n /i:user");
   EXPECT_NE(Regsvr32(L"/s /n /i:everyone"), 0u) << "an unknown command line is refused";
 }
 
