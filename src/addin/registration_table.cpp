@@ -85,45 +85,49 @@ std::vector<RegistryKey> Entries(Bitness bitness, const std::string& module_path
                                  const std::string& module_folder) {
   std::vector<RegistryKey> keys;
   const auto add = [&keys](std::string path, std::vector<RegistryValue> values,
-                           Removal removal = Removal::kWithParent) {
-    keys.push_back({std::move(path), std::move(values), removal});
+                           Removal removal = Removal::kWithParent, std::string stop = {}) {
+    keys.push_back({std::move(path), std::move(values), removal, std::move(stop)});
   };
 
   // The type library: version key with its name, flags and help folder, the file per platform.
   const std::string version = TypeLibraryKey() + "\\" + std::string(kLibraryVersion);
-  add(version, {Text("", std::string(kLibraryHelpString))}, Removal::kShared);
+  add(version, {Text("", std::string(kLibraryHelpString))}, Removal::kShared,
+      Join(kClassesKey, "TypeLib"));
   add(version + "\\FLAGS", {Text("", std::to_string(kLibraryFlags))});
   add(version + "\\HELPDIR", {Text("", module_folder)});
-  add(TypeLibraryPlatformKey(bitness), {Text("", module_path)}, Removal::kTree);
+  add(TypeLibraryPlatformKey(bitness), {Text("", module_path)}, Removal::kTree, version);
 
   for (const ComClass& com_class : kClasses) {
     const std::string prog_id = ProgId(com_class);
     const std::string class_key = ClassKey(com_class);
-    add(class_key, {Text("", prog_id)}, Removal::kTree);
+    add(class_key, {Text("", prog_id)}, Removal::kTree, Join(kClassesKey, "CLSID"));
     add(class_key + "\\InprocServer32",
         {Text("", module_path), Text("ThreadingModel", "Apartment")});
     add(class_key + "\\ProgID", {Text("", prog_id)});
     add(class_key + "\\TypeLib", {Text("", std::string(kLibraryId))});
     add(class_key + "\\Version", {Text("", std::string(kLibraryVersion))});
-    add(Join(kClassesKey, prog_id), {Text("", prog_id)}, Removal::kTree);
+    add(Join(kClassesKey, prog_id), {Text("", prog_id)}, Removal::kTree,
+        std::string(kClassesKey.substr(0, kClassesKey.size() - 1)));
     add(Join(kClassesKey, prog_id) + "\\CLSID", {Text("", std::string(com_class.clsid))});
 
     // The interface entry of its default interface, marshalled by OLE Automation.
     const std::string interface_key =
         Join(kClassesKey, "Interface\\") + std::string(com_class.interface_id);
-    add(interface_key, {Text("", InterfaceName(com_class))}, Removal::kTree);
+    add(interface_key, {Text("", InterfaceName(com_class))}, Removal::kTree,
+        Join(kClassesKey, "Interface"));
     add(interface_key + "\\ProxyStubClsid", {Text("", std::string(kOleAutomationProxy))});
     add(interface_key + "\\ProxyStubClsid32", {Text("", std::string(kOleAutomationProxy))});
     add(interface_key + "\\TypeLib",
         {Text("", std::string(kLibraryId)), Text("Version", std::string(kLibraryVersion))});
 
-    // Office's add-in record.
+    // Office's add-in record; the keys above it go when nothing else is left in them, as on a
+    // machine where registration made them.
     if (com_class.office != nullptr) {
       add(OfficeAddinRecordKey(com_class),
           {Text("FriendlyName", std::string(com_class.office->friendly_name)),
            Text("Description", std::string(com_class.office->description)),
            Number("LoadBehavior", kLoadAtStartup)},
-          Removal::kTree);
+          Removal::kTree, "Software\\Microsoft");
     }
   }
   return keys;

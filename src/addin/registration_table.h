@@ -22,14 +22,13 @@ struct RegistryValue {
   std::uint32_t number = 0;
 };
 
-// How unregistering treats a key. A removed key's parents below Software go too when nothing
-// else is left in them, as where registration made them (Office's keys on a machine without
-// Office, the current user's Software\Classes\CLSID in a new profile).
+// How unregistering treats a key.
 enum class Removal {
   kWithParent,  // goes with an enclosing key that is removed whole
-  kTree,        // removed with everything below it
-  kShared,      // removed only when no platform of the type library is left registered: both
-                // registry views share the type library's keys
+  kTree,        // removed with everything below it, then its parents while empty, up to prune_stop
+  kShared,      // removed (with its parents while empty, up to prune_stop) only when no platform
+                // of the type library is left registered: both registry views share the type
+                // library's keys
 };
 
 // A key below the registry root (HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for a registration
@@ -38,6 +37,7 @@ struct RegistryKey {
   std::string path;
   std::vector<RegistryValue> values;
   Removal removal = Removal::kWithParent;
+  std::string prune_stop = {};  // for kTree and kShared: the ancestor where pruning stops
 };
 
 // The fixed identifiers.

@@ -12,10 +12,9 @@
 // interface but the table's own: an outside interface's entry would take over Office's
 // registration of it, and unregistering would remove it.
 //
-// Unregistering removes exactly the table's keys. The keys above them (Office's Addins, <host>
-// and Office, the current user's Software\Classes\CLSID) are removed only when nothing else is
-// left in them, as happens when registration created them on a machine without Office or in a
-// new user profile; an installed Office keeps them. The type library's
+// Unregistering removes exactly the table's keys. The Office keys above a record (Addins, <host>,
+// Office) are removed only when nothing else is left in them, as happens when registration
+// created them on a machine without Office; an installed Office keeps them. The type library's
 // version key is shared with a registration of the other bitness (one key for both registry
 // views) and stays while that one is registered.
 //
@@ -194,7 +193,7 @@ HRESULT Unregister(HKEY root) {
   for (const table::RegistryKey& key : keys) {
     if (key.removal != table::Removal::kTree) continue;
     keep(hive.RemoveTree(key.path));
-    keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), "Software"));
+    keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
   }
   // The shared keys go with the last platform of the type library.
   const std::string platforms = table::TypeLibraryPlatformKey(kBitness).substr(
@@ -203,7 +202,7 @@ HRESULT Unregister(HKEY root) {
     for (const table::RegistryKey& key : keys) {
       if (key.removal != table::Removal::kShared) continue;
       keep(hive.RemoveTree(key.path));
-      keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), "Software"));
+      keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
     }
   }
   return first_failure;
