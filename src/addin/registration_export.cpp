@@ -15,9 +15,30 @@ namespace {
 
 namespace table = orvan::registration;
 
-// How the package names the DLL's full path and its folder in formatted text.
+// How the package names the DLL's full path and its folder in formatted text, and the marks
+// that stand for them in the table until the text is formatted.
 constexpr std::string_view kModulePath = "[#OrvanpdfVtAddin.dll]";
 constexpr std::string_view kModuleFolder = "[INSTALLFOLDER]";
+constexpr char kModulePathMark = '\x01';
+constexpr char kModuleFolderMark = '\x02';
+
+// The table's text as Windows Installer's formatted text that gives it back: brackets escaped,
+// the marks replaced by the install-time names.
+std::string Formatted(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '[' || c == ']') {
+      out += std::string("[\\") + c + "]";
+    } else if (c == kModulePathMark) {
+      out += kModulePath;
+    } else if (c == kModuleFolderMark) {
+      out += kModuleFolder;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 std::string Xml(std::string_view text) {
   std::string out;
@@ -45,7 +66,7 @@ std::string Xml(std::string_view text) {
 // A value as the MSI Registry table holds it: "#n" for a DWORD, the text otherwise.
 std::string TableValue(const table::RegistryValue& value) {
   if (value.kind == table::RegistryValue::Kind::kNumber) return "#" + std::to_string(value.number);
-  return value.text;
+  return Formatted(value.text);
 }
 
 }  // namespace
@@ -56,8 +77,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool win64 = std::string_view(argv[1]) == "win64";
-  const auto keys = table::Entries(win64 ? table::Bitness::k64 : table::Bitness::k32,
-                                   std::string(kModulePath), std::string(kModuleFolder));
+  const auto keys =
+      table::Entries(win64 ? table::Bitness::k64 : table::Bitness::k32,
+                     std::string(1, kModulePathMark), std::string(1, kModuleFolderMark));
+  for (const table::RegistryKey& key : keys) {
+    for (const table::RegistryValue& value : key.values) {
+      // A leading '#' makes the Registry table read a number; no text of the table has one.
+      if (value.kind == table::RegistryValue::Kind::kText && value.text.starts_with('#')) {
+        std::fprintf(stderr, "registration_export: %s: a text starting with '#'\n",
+                     key.path.c_str());
+        return 1;
+      }
+    }
+  }
 
   std::ofstream wxs(argv[2], std::ios::binary);
   std::ofstream listing(argv[3], std::ios::binary);
@@ -65,15 +97,16 @@ int main(int argc, char** argv) {
          "<!-- Generated from the add-in's registration table; do not edit. -->\n"
          "<Include>\n";
   for (const table::RegistryKey& key : keys) {
-    wxs << "  <RegistryKey Root=\"HKLM\" Key=\"" << Xml(key.path) << "\">\n";
+    wxs << "  <RegistryKey Root=\"HKLM\" Key=\"" << Xml(Formatted(key.path)) << "\">\n";
     for (const table::RegistryValue& value : key.values) {
       const bool number = value.kind == table::RegistryValue::Kind::kNumber;
       wxs << "    <RegistryValue";
-      if (!value.name.empty()) wxs << " Name=\"" << Xml(value.name) << "\"";
+      if (!value.name.empty()) wxs << " Name=\"" << Xml(Formatted(value.name)) << "\"";
       wxs << " Type=\"" << (number ? "integer" : "string") << "\" Value=\""
-          << Xml(number ? std::to_string(value.number) : value.text) << "\"/>\n";
+          << Xml(number ? std::to_string(value.number) : Formatted(value.text)) << "\"/>\n";
       // Root 2 is HKEY_LOCAL_MACHINE in the Registry table.
-      listing << "2\t" << key.path << "\t" << value.name << "\t" << TableValue(value) << "\n";
+      listing << "2\t" << Formatted(key.path) << "\t" << Formatted(value.name) << "\t"
+              << TableValue(value) << "\n";
     }
     wxs << "  </RegistryKey>\n";
   }

@@ -106,7 +106,7 @@ std::vector<RegistryKey> Entries(Bitness bitness, const std::string& module_path
     add(class_key + "\\ProgID", {Text("", prog_id)});
     add(class_key + "\\TypeLib", {Text("", std::string(kLibraryId))});
     add(class_key + "\\Version", {Text("", std::string(kLibraryVersion))});
-    add(Join(kClassesKey, prog_id), {Text("", prog_id)}, Removal::kTree,
+    add(Join(kClassesKey, prog_id), {Text("", prog_id)}, Removal::kShared,
         std::string(kClassesKey.substr(0, kClassesKey.size() - 1)));
     add(Join(kClassesKey, prog_id) + "\\CLSID", {Text("", std::string(com_class.clsid))});
 

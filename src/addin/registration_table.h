@@ -27,8 +27,8 @@ enum class Removal {
   kWithParent,  // goes with an enclosing key that is removed whole
   kTree,        // removed with everything below it, then its parents while empty, up to prune_stop
   kShared,      // removed (with its parents while empty, up to prune_stop) only when no platform
-                // of the type library is left registered: both registry views share the type
-                // library's keys
+                // of the type library is left registered: both registry views share these keys
+                // (the type library's version key, the ProgIDs)
 };
 
 // A key below the registry root (HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for a registration

@@ -15,8 +15,8 @@
 // Unregistering removes exactly the table's keys. The Office keys above a record (Addins, <host>,
 // Office) are removed only when nothing else is left in them, as happens when registration
 // created them on a machine without Office; an installed Office keeps them. The type library's
-// version key is shared with a registration of the other bitness (one key for both registry
-// views) and stays while that one is registered.
+// version key and the ProgIDs are shared with a registration of the other bitness (one key for
+// both registry views) and stay while that one is registered.
 //
 // Results: S_OK; the Win32 error as an HRESULT when a key or value cannot be written or removed
 // (E_ACCESSDENIED without administrator rights); SELFREG_E_TYPELIB when the type library cannot
@@ -195,7 +195,7 @@ HRESULT Unregister(HKEY root) {
     keep(hive.RemoveTree(key.path));
     keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
   }
-  // The shared keys go with the last platform of the type library.
+  // The shared keys go with the last platform of the type library, the other bitness's witness.
   const std::string platforms = table::TypeLibraryPlatformKey(kBitness).substr(
       0, table::TypeLibraryPlatformKey(kBitness).rfind('\\'));
   if (!hive.Exists(platforms)) {

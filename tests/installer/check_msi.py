@@ -39,9 +39,14 @@ def main():
     if f"Template: {template}" not in suminfo:
         problems.append(f"platform: summary information lacks Template: {template}")
 
+    expect("SecureCustomProperties", properties.get("SecureCustomProperties"),
+           "INSTALLFOLDER;OLDERVERSIONBEINGUPGRADED;NEWERVERSIONDETECTED")
+    # Every build of this version and older ones below the next third field are replaced.
+    major, minor, build = version.split(".")[:3]
+    below = f"{major}.{minor}.{int(build) + 1}"
     upgrade = sorted((row[1], row[2], row[4], row[6]) for row in table(msi, "Upgrade"))
     expect("Upgrade rows", upgrade,
-           sorted([("0.0.0", version, "256", "OLDERVERSIONBEINGUPGRADED"),
+           sorted([("0.0.0", below, "256", "OLDERVERSIONBEINGUPGRADED"),
                    (version, "", "2", "NEWERVERSIONDETECTED")]))
     expect("launch conditions", [row[0] for row in table(msi, "LaunchCondition")],
            ["NOT NEWERVERSIONDETECTED"])

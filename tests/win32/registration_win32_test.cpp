@@ -47,10 +47,22 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   ASSERT_NE(translation, nullptr);
   wchar_t prefix[64];
   swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-  const auto* name = static_cast<const wchar_t*>(query(prefix + std::wstring(L"ProductName")));
-  EXPECT_EQ(name ? std::wstring(name) : L"(missing)",
-            L"Orvan pdf vatner COM Add-In f\u00fcr Word, Excel und Powerpoint");
-  EXPECT_NE(query(prefix + std::wstring(L"OLESelfRegister")), nullptr);
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 35u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 35u);
+  const std::pair<const wchar_t*, std::wstring> entries[] = {
+      {L"ProductName", L"Orvan pdf vatner COM Add-In f\u00fcr Word, Excel und Powerpoint"},
+      {L"FileVersion", L"1.00.0035"},
+      {L"ProductVersion", L"1.00.0035"},
+      {L"InternalName", L"OrvanpdfVtAddin"},
+      {L"OriginalFilename", L"OrvanpdfVtAddin.dll"},
+      {L"OLESelfRegister", L""},
+  };
+  for (const auto& [entry, expected] : entries) {
+    const auto* text = static_cast<const wchar_t*>(query(prefix + std::wstring(entry)));
+    EXPECT_EQ(text ? std::wstring(text) : L"(missing)", expected) << Narrow(entry);
+  }
 }
 
 // Every key ("path") and value ("path|name|data") below the roots, sorted. Key paths and value
@@ -276,11 +288,25 @@ void CheckRegisterTwiceAndUnregister(HKEY hive = HKEY_LOCAL_MACHINE,
 }
 
 // regsvr32 /n /i:user registers below HKEY_CURRENT_USER exactly what the machine's registration
-// writes below HKEY_LOCAL_MACHINE, and /u takes all of it back.
-TEST(RegistrationWin32, PerUserRegistrationWritesTheListBelowTheCurrentUser) {
+// writes below HKEY_LOCAL_MACHINE, and /u takes all of it back; DllInstall without a command line
+// registers for the machine.
+TEST(RegistrationWin32, DllInstallRegistersPerUserAndWithoutCommandLineForTheMachine) {
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
+  // The class containers a Windows profile has (a new Wine profile lacks some); unregistering
+  // leaves them, as every COM server does.
+  for (const wchar_t* container : {L"CLSID", L"Interface", L"TypeLib"}) {
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
+                                (std::wstring(L"Software\\Classes\\") + view + container).c_str(),
+                                0, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
+  }
   CheckRegisterTwiceAndUnregister(HKEY_CURRENT_USER, L" /n /i:user");
   EXPECT_NE(Regsvr32(L"/s /n /i:everyone"), 0u) << "an unknown command line is refused";
+  CheckRegisterTwiceAndUnregister(HKEY_LOCAL_MACHINE, L" /n /i");
 }
 
 // The installer package of the DLL's bitness installs exactly what regsvr32 writes for the same
@@ -306,6 +332,10 @@ TEST(RegistrationWin32, MsiPackageInstallsWhatRegsvr32WritesAndRemovesAllOfIt) {
   // From a machine without the add-in, whatever ran before.
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
   RunProcess(L"msiexec.exe /x " + msi + L" /qn");
+  for (const wchar_t* left :
+       {L"OrvanpdfVtAddin.dll", L"OrvanpdfVtAddinDoctor.exe", L"OrvanpdfVtAPI.dll"})
+    DeleteFileW((folder + L"\\" + left).c_str());
+  RemoveDirectoryW(folder.c_str());
   ASSERT_EQ(RunProcess(officesim + L" --install"), 0u) << "the simulated Office installed first";
   const Snapshot before = without_installer(Take());
 
@@ -352,8 +382,8 @@ TEST(RegistrationWin32, RegsvrWritesTheListAndUnregisteringRemovesAllOfIt) {
   CheckRegisterTwiceAndUnregister();
 }
 
-// The type library's keys are one for both registry views: unregistering keeps the version key
-// while the DLL of the other bitness has its file registered there.
+// The type library's keys and the ProgIDs are one for both registry views: unregistering keeps
+// them while the DLL of the other bitness has its file registered there.
 TEST(RegistrationWin32, UnregisteringKeepsTheLibraryTheOtherBitnessRegistered) {
   const std::wstring version =
       L"Software\\Classes\\TypeLib\\{DFD137AC-C0B2-4F02-B885-D3BEFA7C60D4}\\1.0";
@@ -370,6 +400,7 @@ TEST(RegistrationWin32, UnregisteringKeepsTheLibraryTheOtherBitnessRegistered) {
             ERROR_SUCCESS);
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
   EXPECT_TRUE(exists(version)) << "removed with the other bitness's registration in it";
+  EXPECT_TRUE(exists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin")) << "the shared ProgID went";
   EXPECT_TRUE(exists(other));
   EXPECT_FALSE(exists(version + (kDll32 ? L"\\0\\win32" : L"\\0\\win64")));
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, version.substr(0, version.rfind(L'\\')).c_str());
@@ -377,6 +408,7 @@ TEST(RegistrationWin32, UnregisteringKeepsTheLibraryTheOtherBitnessRegistered) {
   ASSERT_EQ(Regsvr32(L"/s"), 0u);
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
   EXPECT_FALSE(exists(version)) << "the last registration's removal leaves the version key";
+  EXPECT_FALSE(exists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin"));
 }
 
 // A key that cannot be written fails registration with the system's error; unregistration then
