@@ -23,11 +23,8 @@ Args Arguments(std::vector<Value> positional, std::vector<NamedArgument> named) 
   return args;
 }
 
-class DispatchForeign : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
-  void TearDown() override { CoUninitialize(); }
-};
+// COM initialised, the add-in loaded and unloadable at the end.
+using DispatchForeign = ComServerTest;
 
 // Named arguments in every order reach the type library's dispatch below (DoInit); here Add(Key,
 // Item) with one positional and one named argument, and a put with an index.

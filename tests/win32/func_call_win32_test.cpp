@@ -54,13 +54,6 @@ class FuncCallWin32 : public ::testing::Test {
     return caller_.CallFunction(args);
   }
 
-  std::int32_t CallBeyondAHandler(const char* function, const std::vector<std::intptr_t>& args) {
-    std::function<std::int32_t()> call = [&] { return Call(function, args); };
-    return RunBeyondAHandler(
-        [](void* context) { return (*static_cast<std::function<std::int32_t()>*>(context))(); },
-        &call);
-  }
-
   cFuncCall caller_;
 };
 
@@ -75,7 +68,11 @@ TEST_F(FuncCallWin32, HandlersBeyondTheCallCodeSeeWhatTheCalleeRaisesWhilePagesA
   for (const std::size_t n : {1u, 12u}) {  // frames of different sizes
     std::vector<std::intptr_t> args(n, 0);
     args[0] = static_cast<std::intptr_t>(kContinuableCode);
-    EXPECT_EQ(CallBeyondAHandler("RaiseContinuable", args), kHandlerAnswer) << n << " arguments";
+    std::function<std::int32_t()> call = [&] { return Call("RaiseContinuable", args); };
+    EXPECT_EQ(
+        RunBeyondAHandler([](void* c) { return (*static_cast<decltype(call)*>(c))(); }, &call),
+        kHandlerAnswer)
+        << n << " arguments";
 #if defined(_WIN64)
     // A handler beyond that unwinds: the frames between, the code's among them, are unwound.
     int thrown = 0;

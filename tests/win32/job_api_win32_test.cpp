@@ -37,9 +37,6 @@ class JobApiWin32 : public ::testing::Test {
   }
 
   sim::JobApiState State() const { return sim::ReadStateFile(state_path_); }
-  void Write(const sim::JobApiState& state) const {
-    ASSERT_TRUE(sim::WriteStateFile(state_path_, state)) << state_path_;
-  }
 
   std::string state_path_;
 };
@@ -54,7 +51,7 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   for (const auto& [id, expected] : kCaptionsByLanguageId) {
     sim::JobApiState state = State();
     state.language_id = id;
-    Write(state);
+    ASSERT_TRUE(sim::WriteStateFile(state_path_, state)) << state_path_;
     SetLanguage(0);
     const Captions captions{LoadLanguageString(0), LoadLanguageString(1)};
     EXPECT_EQ(captions, expected) << "LanguageID " << id;

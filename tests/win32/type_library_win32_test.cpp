@@ -2,14 +2,10 @@
 // class and interface, each member's kind and parameters in slot order, and the outside types
 // resolved through the stand-in add-in designer and Office libraries, registered as Office's
 // installer would.
-#include <gtest/gtest.h>
-
 #include <map>
 #include <set>
-#include <string>
 #include <vector>
 
-#include "platform/win32/com_win32.h"
 #include "platform/win32/win32.h"
 #include "win32/com_client_win32.h"
 

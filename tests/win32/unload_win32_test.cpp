@@ -2,14 +2,9 @@
 // printer's product installs it (beside the job API library), created by ProgID, connected to a
 // host and disconnected. Afterwards CoFreeUnusedLibraries takes the add-in and the job API
 // library out of the process; a host that exits with the add-in still connected ends at once.
-#include <gtest/gtest.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "platform/win32/com_win32.h"
-#include "platform/win32/dispatch_win32.h"
 #include "platform/win32/wide_text_win32.h"
 #include "platform/win32/win32.h"
 #include "sim/office/fake_office.h"
