@@ -190,21 +190,17 @@ HRESULT Unregister(HKEY root) {
   const auto keep = [&first_failure](HRESULT hr) {
     if (FAILED(hr) && SUCCEEDED(first_failure)) first_failure = hr;
   };
-  for (const table::RegistryKey& key : keys) {
-    if (key.removal != table::Removal::kTree) continue;
-    keep(hive.RemoveTree(key.path));
-    keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
-  }
-  // The shared keys go with the last platform of the type library, the other bitness's witness.
-  const std::string platforms = table::TypeLibraryPlatformKey(kBitness).substr(
-      0, table::TypeLibraryPlatformKey(kBitness).rfind('\\'));
-  if (!hive.Exists(platforms)) {
+  const auto remove = [&](table::Removal kind) {
     for (const table::RegistryKey& key : keys) {
-      if (key.removal != table::Removal::kShared) continue;
+      if (key.removal != kind) continue;
       keep(hive.RemoveTree(key.path));
       keep(hive.RemoveIfEmpty(key.path.substr(0, key.path.rfind('\\')), key.prune_stop));
     }
-  }
+  };
+  remove(table::Removal::kTree);
+  // The shared keys go with the last platform of the type library, the other bitness's witness.
+  const std::string platform = table::TypeLibraryPlatformKey(kBitness);
+  if (!hive.Exists(platform.substr(0, platform.rfind('\\')))) remove(table::Removal::kShared);
   return first_failure;
 }
 
