@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <map>
 
@@ -195,7 +194,7 @@ TEST(Doctor, Usage) {
     std::string out, err;
     EXPECT_EQ(doctor::Run(s, arguments, out, err), code) << arguments[0];
     const std::string& text = code == 2 ? err : out;
-    EXPECT_EQ(text.substr(text.size() - std::strlen(kUsage)), kUsage);
+    EXPECT_TRUE(text.ends_with(kUsage)) << text;
   }
   FakeSystem s = Healthy();
   std::string out;

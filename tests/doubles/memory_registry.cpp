@@ -1,7 +1,6 @@
 #include "doubles/memory_registry.h"
 
 #include <algorithm>
-#include <cstring>
 #include <sstream>
 
 #include "support/utf8.h"

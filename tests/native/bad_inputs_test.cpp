@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <new>
 
 #include "commandbars/command_bar_names.h"
@@ -344,19 +343,15 @@ TEST_F(BadInputsTest, HostValuesOfWrongTypesGiveBasicsValueOrError) {
 // name a long or unusual host path stores under (its first 254 characters), and a trace that
 // cannot be written, which changes nothing.
 
-std::string Repeated(const std::string& text, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i)
-    out += text;
-  return out;
-}
-
 TEST_F(BadInputsTest, LongAndForeignTextsReachTheJobAsAnsiAndLongHostPathsAreCut) {
+  std::string euros;
+  for (int i = 0; i < 21846; ++i)
+    euros += "€";
   const std::pair<std::string, std::string> titles[] = {
       {"日本語", "???"},
       {"Ünïcödé € Œ", "\334n\357c\366d\351 \200 \214"},
       {std::string(65536, 'A'), std::string(65536, 'A')},
-      {Repeated("€", 21846), std::string(21846, '\x80')},
+      {euros, std::string(21846, '\x80')},
       {"😀", "?"},
       {"\xED\xA0\x80", "?"},  // a surrogate's code, not a character
       {"\xFF\xFE", "??"},     // bytes that are no UTF-8

@@ -70,11 +70,10 @@ std::vector<std::uint8_t> X86Stub(std::size_t n, bool stdcall) {
   }
   s.push_back(0xB8);  // mov eax, kResult
   Put32(&s, {kResult});
-  if (stdcall) {
+  if (stdcall)
     s.insert(s.end(), {0xC2, static_cast<std::uint8_t>(4 * n), 0x00});  // ret 4n
-  } else {
+  else
     s.push_back(0xC3);
-  }
   return s;
 }
 

@@ -53,12 +53,14 @@ class CommandBarsTest : public OfficeTest {
   }
   ~CommandBarsTest() override { SetLanguage(0); }
 
-  sim::CommandBarStore& Store() { return *fakes_.office->command_bars(HostType::kWord); }
+  sim::CommandBarStore& Store() { return *fakes_.office->command_bars(type_); }
   std::vector<ObjectRef> StartUp(const FakeOfficeHost& host) {
     auto buttons = CreateAddInCommandBarButton(host.application(), {}, {});
     CreateAddInCommandBarMenu(host.application(), {}, {}, "Menu Bar");
     return buttons;
   }
+
+  HostType type_ = HostType::kWord;  // the host whose bars Store() gives
 };
 
 TEST_F(CommandBarsTest, TheTraceOfStartRepairAndShutDownTheButtonsStyleAndTheirFacesBitmaps) {
@@ -153,7 +155,6 @@ class AddinTest : public CommandBarsTest {
     designer_->AddinInstance_Initialize();
     designer_->IDTExtensibility2_OnConnection(host_->application(), 1, nullptr);
   }
-  sim::CommandBarStore& Store() { return *fakes_.office->command_bars(type_); }
   sim::FakeControl* Control(const std::string& tag) {
     for (const std::string& name : Store().BarNames()) {
       sim::FakeControl* found = Store().Bar(name)->controls->Find(tag);
@@ -162,7 +163,6 @@ class AddinTest : public CommandBarsTest {
     return nullptr;
   }
 
-  HostType type_ = HostType::kWord;
   std::unique_ptr<sim::FakeOfficeHost> host_;
   std::shared_ptr<AddinDesigner> designer_;
 };

@@ -16,15 +16,13 @@ namespace {
 
 using namespace std::string_literals;
 
-// (Empty, True, Integer, Single and an object as text: the bad inputs' titles.)
+// (Empty, True, Integer, Single and an object as text: the bad inputs' titles; zero, 0.25 and
+// seven digits as single: the trace's time stamps.)
 TEST(ValueConversion, TextOfValuesAndNumbersAsBasicPrintsThem) {
   EXPECT_EQ(ToText(Value(false)), "False");
   EXPECT_EQ(ToText(Value(std::int32_t{70000})), "70000");
   EXPECT_EQ(ToText(Value(2.5), ","), "2,5");
   EXPECT_EQ(ToText(Value(1.0 / 3)), "0.333333333333333");
-  EXPECT_EQ(FormatSingle(0.25f, ","), "0,25");
-  EXPECT_EQ(FormatSingle(0.0f, ","), "0");
-  EXPECT_EQ(FormatSingle(0.3671875f, "."), "0.3671875");
   EXPECT_EQ(FormatSingle(0.00001f, "."), "1E-05");
   EXPECT_EQ(FormatNumber(1e15, 15, "."), "1E+15");
   EXPECT_EQ(FormatNumber(123456789012345.0, 15, "."), "123456789012345");

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "support/platform.h"
 #include "support/registry_api.h"
 
 namespace orvan::testing {
