@@ -203,6 +203,18 @@ void AddRows(std::span<const char* const> rows, std::map<std::string, std::strin
   }
 }
 
+// The lines with the registry views left aside: Wine and Windows differ in which of the current
+// user's keys they redirect for a 32-bit process.
+Snapshot WithoutViews(const Snapshot& snapshot) {
+  Snapshot out;
+  for (std::string line : snapshot) {
+    for (std::size_t at; (at = line.find("wow6432node\\")) != std::string::npos;)
+      line.erase(at, 12);
+    out.insert(line);
+  }
+  return out;
+}
+
 // Everything registration of the DLL at dll writes, with the parent keys it had to create.
 // The type library shows in both views below HKEY_LOCAL_MACHINE, in the DLL's own below the
 // current user.
@@ -225,13 +237,17 @@ Snapshot Expected(const Snapshot& before, HKEY hive = HKEY_LOCAL_MACHINE) {
              {"{description}", description}},
             dll, &e);
   }
+  // Below the current user the views are left aside (see WithoutViews), also in telling which
+  // parent keys existed before.
+  const Snapshot seen = hive == HKEY_CURRENT_USER ? WithoutViews(before) : before;
+  if (hive == HKEY_CURRENT_USER) e = WithoutViews(e);
   // Parent keys (below the roots) that did not exist before come with registration.
   for (const std::string& line : Snapshot(e)) {
     if (line.find('|') != std::string::npos) continue;
     for (std::string path = line; path.rfind('\\') != std::string::npos;) {
       path.resize(path.rfind('\\'));
       if (!WithinRoots(path)) break;
-      if (!before.contains(path)) e.insert(path);
+      if (!seen.contains(path)) e.insert(path);
     }
   }
   return e;
@@ -240,18 +256,6 @@ Snapshot Expected(const Snapshot& before, HKEY hive = HKEY_LOCAL_MACHINE) {
 // Runs Wine's own regsvr32 (of the test program's bitness) with the arguments on the DLL.
 DWORD Regsvr32(const std::wstring& arguments) {
   return RunProcess(L"regsvr32.exe " + arguments + L" \"" + kDll + L"\"");
-}
-
-// The lines with the registry views left aside: Wine and Windows differ in which of the current
-// user's keys they redirect for a 32-bit process.
-Snapshot WithoutViews(const Snapshot& snapshot) {
-  Snapshot out;
-  for (std::string line : snapshot) {
-    for (std::size_t at; (at = line.find("wow6432node\\")) != std::string::npos;)
-      line.erase(at, 12);
-    out.insert(line);
-  }
-  return out;
 }
 
 // regsvr32 with the options registers (below hive) exactly the list, a second time changes
