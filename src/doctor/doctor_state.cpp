@@ -1,0 +1,172 @@
+// The doctor's checks of what the add-in needs at run time for a host: the job API library
+// beside its DLL, the PDF printer, and the toolbar state the add-in stored.
+#include <algorithm>
+#include <iterator>
+
+#include "commandbars/toolbar.h"
+#include "doctor/examination.h"
+#include "jobapi/vatner_api.h"
+#include "support/error.h"
+#include "support/utf8.h"
+#include "support/value.h"
+
+namespace orvan::doctor::internal {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+  return path.substr(FolderOf(path).size());
+}
+
+}  // namespace
+
+std::optional<std::string> Examination::JobApi(const std::string& dll, Bits dll_bits) {
+  const std::string path = FolderOf(dll) + kJobApiFileName;
+  const std::string prefix = "Job API library " + path;
+  if (!system_.FileExists(path)) {
+    Add(Level::kError, prefix + " is missing: the add-in loads but cannot print and turns " +
+                           "itself off (no toolbar); reinstall the PDF printer");
+    return std::nullopt;
+  }
+  const std::optional<Bits> bits = system_.ProgramBits(path);
+  if (!bits) {
+    Add(Level::kError, prefix + " is no Windows DLL; reinstall the PDF printer");
+    return std::nullopt;
+  }
+  if (*bits != dll_bits) {
+    Add(Level::kError, prefix + " is " + BitsText(*bits) + ", the add-in " + BitsText(dll_bits) +
+                           ": the add-in cannot load it; install the " +
+                           "add-in of the PDF printer's bitness");
+    return std::nullopt;
+  }
+  if (*bits != system_.OwnBits()) {
+    Add(Level::kWarning, prefix + ", " + BitsText(*bits) + "; not tried: run the " +
+                             BitsText(*bits) + " doctor to see whether it loads");
+    return std::nullopt;
+  }
+  const std::vector<std::string> functions(std::begin(kJobApiFunctions),
+                                           std::end(kJobApiFunctions));
+  const LibraryProbe probe = system_.ProbeJobApi(path, functions);
+  if (!probe.loaded) {
+    Add(Level::kError, prefix + " does not load (" + ErrorText(probe.error) +
+                           "): the add-in cannot print and turns itself off");
+    return std::nullopt;
+  }
+  if (!probe.missing.empty()) {
+    std::string names;
+    for (const std::string& name : probe.missing)
+      names += (names.empty() ? "" : ", ") + name;
+    Add(Level::kError, prefix + " lacks functions the add-in calls: " + names +
+                           "; install the PDF printer's current version");
+    return std::nullopt;
+  }
+  Add(Level::kOk, prefix + ", " + BitsText(*bits) + ", loads and exports the " +
+                      std::to_string(functions.size()) + " functions the add-in calls");
+  if (!probe.printer) {
+    Add(Level::kError, "The job API reports no PDF printer (OrvanPdfVtAPIGetFirstPrinterA " +
+                           std::string("fails): the add-in turns itself off at start-up"));
+  }
+  return probe.printer;
+}
+
+void Examination::Printer(const std::optional<std::string>& reported) {
+  const std::string name = reported ? *reported : kPrinterProductName;
+  const std::string source = reported ? "the name the job API reports" : "the product's name";
+  const std::vector<std::string> printers = system_.Printers();
+  const bool installed = std::any_of(printers.begin(), printers.end(),
+                                     [&](const auto& p) { return utf8::TextEquals(p, name); });
+  if (installed) {
+    Add(Level::kOk, "PDF printer " + Quoted(name) + " is installed (" + source + ")");
+  } else {
+    Add(Level::kError, "PDF printer " + Quoted(name) + " (" + source + ") is not installed: " +
+                           "the add-in turns itself off at start-up; reinstall the PDF printer");
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> Examination::HostValues(
+    const table::OfficeHost& host, const char* key) {
+  std::string path(key);
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  std::vector<std::pair<std::string, std::string>> found;
+  for (const RegistryData& value : system_.Values(Root::kCurrentUser, View::k64, path)) {
+    if (utf8::TextEquals(FileNameOf(value.name), host.executable))
+      found.emplace_back(value.name, ValueText(value));
+  }
+  return found;
+}
+
+void Examination::ToolbarState(const table::OfficeHost& host,
+                               const std::optional<HostProgram>& program) {
+  const std::string key_path = "HKEY_CURRENT_USER\\" + std::string(kIsToolBarVisibleKey);
+  bool any = false;
+  for (const auto& [program_path, text] : HostValues(host, kIsToolBarVisibleKey)) {
+    any = true;
+    const std::string where = " (IsToolBarVisible " + Quoted(text) + " for " + program_path + ")";
+    std::optional<std::int32_t> visible;
+    try {
+      visible = ToLong(Value(text));
+    } catch (const VbError&) {
+    }
+    if (!visible) {
+      Add(Level::kError, "Stored toolbar visibility is no number" + where +
+                             ": the add-in's start-up stops at it; delete the value");
+    } else if (*visible == 0) {
+      Add(Level::kWarning, "The toolbar was hidden by the user" + where + ": show it again " +
+                               "through the toolbars list (View > Toolbars, or right-click a " +
+                               "toolbar); the add-in keeps it hidden");
+    } else {
+      Add(Level::kOk, "Toolbar stored as visible" + where);
+    }
+  }
+  for (const auto& [program_path, text] : HostValues(host, kToolBarNotRepairKey)) {
+    any = true;
+    const std::string where = " (ToolBarNotRepair " + Quoted(text) + " for " + program_path + ")";
+    double number = 0;
+    try {
+      number = NumericValue(text);
+    } catch (const VbError&) {
+      number = 1;
+    }
+    if (number != 0) {
+      Add(Level::kWarning, "Repair is off" + where + ": the add-in adds no missing buttons " +
+                               "or menu and leaves the toolbar's visibility as it is");
+    } else {
+      Add(Level::kOk, "Repair is on" + where);
+    }
+  }
+  for (const auto& [program_path, text] : HostValues(host, kToolBarPositionKey)) {
+    any = true;
+    Add(Level::kOk, "Toolbar position " + Quoted(text) + " for " + program_path + ": " +
+                        DescribePosition(text));
+  }
+  if (!any) {
+    Add(Level::kOk, "No stored toolbar state for " +
+                        (program ? program->path : std::string(host.executable)) +
+                        " (the add-in stores it when the host closes)");
+  }
+}
+
+std::string Examination::DescribePosition(const std::string& text) {
+  std::vector<std::string> fields(1);
+  for (const char c : text) {
+    if (c == ';')
+      fields.emplace_back();
+    else
+      fields.back() += c;
+  }
+  fields.resize(5);
+  static const char* const kPositions[] = {"docked left", "docked at the top", "docked right",
+                                           "docked at the bottom", "floating"};
+  const double position = fields[2].empty() ? -1 : NumericValue(fields[2]);
+  std::string words = position >= 0 && position <= 4 ? kPositions[static_cast<int>(position)]
+                                                     : "position " + Quoted(fields[2]);
+  words += ", left " + fields[0] + ", top " + fields[1] + ", row " + fields[3] +
+           ", menu at place " + fields[4];
+  return words;
+}
+
+}  // namespace orvan::doctor::internal
