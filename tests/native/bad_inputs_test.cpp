@@ -87,15 +87,10 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
   const char* const place = kToolBarPositionKey;
   const Stored rows[] = {
       // Visibility: CLng of the text up to its first zero, <> 0.
-      {visible, kSz, "1", "True"},
       {visible, kSz, "0\0"s, "False"},
       {visible, kSz, "", "True, rewritten"},
       {visible, kSz, "\0"s, "failed"},
-      {visible, kSz, "ja", "failed"},
       {visible, kSz, " 12abc", "failed"},
-      {visible, kSz, "1e9", "True"},
-      {visible, kSz, "-0", "False"},
-      {visible, kSz, "0.5", "False"},
       {visible, kSz, "1e400", "failed"},
       {visible, kSz, "-2147483648", "True"},
       {visible, kSz, "2147483648", "failed"},
@@ -108,14 +103,12 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       {visible, kExpandSz, "0\0"s, "True, rewritten"},
       {visible, kMultiSz, "0\0\0"s, "True, rewritten"},
       {visible, kBinary, "0", "True, rewritten"},
-      {visible, kBinary, "", "True, rewritten"},
       {visible, kDword, "\0\0\0\0"s, "False"},
       {visible, kDword, "\xFF\xFF\xFF\xFF", "True"},
       {visible, kDword, "\0\0"s, "False"},
       {visible, kDword, "\1\0\0\0\0\0\0\0"s, "True, rewritten"},  // too long for a DWORD
       {visible, kQword, "\0\0\0\0\0\0\0\0"s, "True, rewritten"},
       // No repair: Val of the text <> 0.
-      {no_repair, kSz, "0\0"s, "2 buttons"},
       {no_repair, kSz, "1\0"s, "0 buttons"},
       {no_repair, kSz, "\0001"s, "2 buttons"},
       {no_repair, kSz, "", "2 buttons"},
@@ -128,10 +121,6 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       {no_repair, kSz, "\xB9", "2 buttons"},  // superscript one
       {no_repair, kSz, "0x1", "2 buttons"},
       {no_repair, kDword, "\7\0\0\0"s, "0 buttons"},
-      {no_repair, kDword, "\0\0\0\0"s, "2 buttons"},
-      {no_repair, kBinary, "1", "2 buttons"},
-      {no_repair, kExpandSz, "1\0"s, "2 buttons"},
-      {no_repair, kMultiSz, "1\0\0"s, "2 buttons"},
       // Place: Left;Top;Position;RowIndex, each field read by Val when it has text; what Word
       // refuses or what overflows is skipped.
       {place, kSz, "0;49;1;2;8\0"s, "0;49;1;2"},
@@ -142,8 +131,6 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       {place, kSz, "1e400;1e400;1;1", "200;200;1;1"},
       {place, kSz, std::string(40000, '1') + ";2;1;1", "200;200;1;4"},
       {place, kSz, " 1 0 ;\t2\t;\n1\n;1 2", "10;2;1;4"},
-      {place, kMultiSz, "0;49;1;2\0\0"s, "200;200;1;4"},
-      {place, kBinary, "0;49;1;2", "200;200;1;4"},
       {place, kDword, "\5\0\0\0"s, "5;200;1;4"},
   };
   for (const Stored& row : rows) {
@@ -213,12 +200,10 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"language", kProperty, {1, "1036"}, "1036"},  // blanks follow
       {"language", kProperty, {1, "0000001031"}, "1031"},
       {"language", kProperty, {1, "1031\0garbage"s}, "1031"},
-      {"language", kProperty, {1, "\0"s}, "error 13"},
       {"language", kProperty, {1, ""}, "error 13"},
       {"language", kProperty, {1, "-1\0"s}, "-1"},
       {"language", kProperty, {1, "9999999999"}, "error 6"},
       {"language", kProperty, {1, "1e9\0"s}, "1000000000"},
-      {"language", kProperty, {1, "\x81\x8D\0"s}, "error 13"},
       {"language", kProperty, {0, "1031\0"s}, "1031"},
       {"language", kCreate, {1, "", -5}, "1031"},
       // The start-up setting: CLng of the 2-character buffer decides.
@@ -227,11 +212,9 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"start-up", kProperty, {1, "1\0"s}, "kept, stored"},
       {"start-up", kProperty, {1, "9"}, "kept, stored"},
       {"start-up", kProperty, {1, "\0"s}, "error 13"},
-      {"start-up", kProperty, {1, "x\0"s}, "error 13"},
       {"start-up", kProperty, {1, "\xA0\0"s}, "error 13"},
       // An error's box: the number's low 16 bits, the text up to its zero.
       {"error box", kError, {1, "", 70000}, "Fehler 4464: "},
-      {"error box", kError, {1, "", 0x7FFFFFFF}, "Fehler -1: "},
       {"error box", kError, {1, "", 0x8000}, "Fehler -32768: "},
       {"error box", kError, {0, ""}, "Fehler konnte nicht ermittelt werden"},
       {"error box", kErrorText, {1, xs}, "Fehler 0: " + xs},
@@ -243,9 +226,7 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"error box", kErrorText, {1, "\x80\x9F\xFF\0"s}, "Fehler 0: €Ÿÿ"},
       {"error box", kErrorText, {0, "ok\0"s}, "Fehler 0: Fehlertext konnte nicht ermittelt werden"},
       // The printer's name: the buffer up to its first zero.
-      {"printer", kPrinter, {1, "PDF\0"s}, "PDF"},
       {"printer", kPrinter, {1, xs}, xs + std::string(7, ' ')},
-      {"printer", kPrinter, {1, "\0"s}, ""},
       {"printer", kPrinter, {1, "Dru\xA8\xE7ker\0"s}, "Dru¨çker"},
   };
   for (const LibraryRow& row : rows) {
@@ -349,7 +330,6 @@ TEST_F(BadInputsTest, LongAndForeignTextsReachTheJobAsAnsiAndLongHostPathsAreCut
     euros += "€";
   const std::pair<std::string, std::string> titles[] = {
       {"日本語", "???"},
-      {"Ünïcödé € Œ", "\334n\357c\366d\351 \200 \214"},
       {std::string(65536, 'A'), std::string(65536, 'A')},
       {euros, std::string(21846, '\x80')},
       {"😀", "?"},
@@ -376,7 +356,6 @@ TEST_F(BadInputsTest, LongAndForeignTextsReachTheJobAsAnsiAndLongHostPathsAreCut
   const std::pair<std::string, std::string> paths[] = {
       {deep, AnsiToUtf8(deep.substr(0, 254))},
       {"C:\\B\xFCr\xF6\\" + std::string(250, 'x'), "C:\\Bürö\\" + std::string(254 - 8, 'x')},
-      {"C:\\Office\\WINWORD.EXE", "C:\\Office\\WINWORD.EXE"},
   };
   for (const auto& [path, name] : paths) {
     fakes_.modules.executable = path;
