@@ -11,9 +11,11 @@
 
 #include "doubles/fake_platform.h"
 #include "jobapi/vatner_api.h"
+#include "shared/captions.h"
 #include "sim/jobapi/stand_in_caller.h"
 #include "sim/office/fake_office.h"
 #include "support/ansi_text.h"
+#include "support/language.h"
 
 namespace orvan::testing {
 
@@ -32,8 +34,15 @@ class OfficeTest : public PlatformTest {
     InstallJobApiCaller(std::make_unique<sim::StandInCaller>(api_));
     EXPECT_TRUE(LoadVatnerAPI("C:\\Programme\\Orvan\\OrvanpdfVtAPI.dll"));
     api_.log.clear();
+    // German captions from the string table; faces pasted from the clipboard double.
+    SetLanguage(1);
+    fakes_.strings.table = {{1000, kGermanCaptions.first}, {1001, kGermanCaptions.second}};
+    fakes_.office->clipboard_face = [this] { return fakes_.clipboard.picture; };
   }
-  ~OfficeTest() override { InstallJobApiCaller(nullptr); }
+  ~OfficeTest() override {
+    InstallJobApiCaller(nullptr);
+    SetLanguage(0);
+  }
 
   // The trace's texts, without their time stamps, back in UTF-8.
   std::vector<std::string> Trace() const {

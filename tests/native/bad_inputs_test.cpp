@@ -14,7 +14,6 @@
 #include "doubles/raised_error.h"
 #include "hosts/document_checks.h"
 #include "printjob/print_job.h"
-#include "support/language.h"
 #include "support/registry_functions.h"
 
 namespace orvan::testing {
@@ -39,12 +38,9 @@ struct Stored {
 // A new Word each time, whose toolbar buttons get their captions and faces.
 class BadInputsTest : public OfficeTest {
  protected:
-  BadInputsTest() { SetLanguage(1); }
-  ~BadInputsTest() override { SetLanguage(0); }
   std::unique_ptr<sim::FakeOfficeHost> NewWord() {
     fakes_.office = std::make_shared<sim::OfficeWorld>();
     fakes_.office->clipboard_face = [this] { return fakes_.clipboard.picture; };
-    fakes_.strings.table = {{1000, "Start"}, {1001, "Config"}};
     return std::make_unique<sim::FakeOfficeHost>(HostType::kWord, fakes_.office);
   }
 };
