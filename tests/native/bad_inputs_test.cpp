@@ -140,40 +140,33 @@ TEST_F(StoredValuesTest, EveryTypeAndShapeGivesBasicsValueOrError) {
 // --- The job API library's outputs: text buffers with or without their zero, numbers of any
 // size, bytes the code page does not define.
 
-class ScriptedLibrary final : public FunctionCaller {
- public:
-  struct Export {
-    std::int32_t result = 1;
-    std::string bytes;        // written into the caller's buffer, as they are
-    std::int32_t number = 0;  // the handle, error number or "found" it reports
-  };
-  std::map<std::string, Export> exports;
-  std::vector<std::string> set;  // "Name=value" of each property set
-
-  void LibraryName(const std::string&) override {}
-  bool LibraryLoaded() const override { return true; }
-  void FunctionName(const std::string& name) override { name_ = name; }
-  void CallType(std::int32_t) override {}
-  std::int32_t CallFunction(std::span<const std::intptr_t> a) override {
-    const Export& out = exports[name_];
-    const auto text = [&](std::size_t i) { return reinterpret_cast<const char*>(a[i]); };
-    if (name_ == "OrvanPdfVtJobCreate") *reinterpret_cast<std::int32_t*>(a[0]) = out.number;
-    if (name_ == "OrvanPdfVtJobGetError") *reinterpret_cast<std::int32_t*>(a[1]) = out.number;
-    if (name_ == "OrvanPdfVtJobInitDevModeProperty")
-      *reinterpret_cast<std::int32_t*>(a[2]) = out.number;
-    if (name_ == "OrvanPdfVtJobSetPropertyA") set.push_back(text(1) + "="s + text(2));
-    if (name_.ends_with("TextA") || name_.ends_with("GetPropertyA") ||
-        name_.ends_with("PrinterA")) {
-      const auto size = static_cast<std::size_t>(a.back());
-      std::memcpy(reinterpret_cast<char*>(a[a.size() - 2]), out.bytes.data(),
-                  std::min(size, out.bytes.size()));
-    }
-    return out.result;
-  }
-
- private:
-  std::string name_;
+// What an export does: its result, the bytes it writes into the caller's buffer, as they are,
+// and the handle, error number or "found" it reports.
+struct Export {
+  std::int32_t result = 1;
+  std::string bytes;
+  std::int32_t number = 0;
 };
+
+// A library whose every export does as given (Export{} when not), noting "Name=value" of each
+// property set.
+std::unique_ptr<ScriptedCaller> Library(std::map<std::string, Export> exports,
+                                        std::vector<std::string>& set) {
+  auto library = std::make_unique<ScriptedCaller>();
+  for (const std::string name : kJobApiFunctions) {
+    library->functions[name] = [name, out = exports[name], &set](auto a) {
+      if (name == "OrvanPdfVtJobCreate") Int(a[0]) = out.number;
+      if (name == "OrvanPdfVtJobGetError") Int(a[1]) = out.number;
+      if (name == "OrvanPdfVtJobInitDevModeProperty") Int(a[2]) = out.number;
+      if (name == "OrvanPdfVtJobSetPropertyA") set.push_back(Text(a[1]) + "="s + Text(a[2]));
+      if (name.ends_with("TextA") || name.ends_with("GetPropertyA") || name.ends_with("PrinterA"))
+        std::memcpy(Text(a[a.size() - 2]), out.bytes.data(),
+                    std::min(static_cast<std::size_t>(a.back()), out.bytes.size()));
+      return out.result;
+    };
+  }
+  return library;
+}
 
 constexpr const char *kProperty = "OrvanPdfVtJobGetPropertyA", *kError = "OrvanPdfVtJobGetError",
                      *kErrorText = "OrvanPdfVtJobGetErrorTextA",
@@ -182,7 +175,7 @@ constexpr const char *kProperty = "OrvanPdfVtJobGetPropertyA", *kError = "OrvanP
 struct LibraryRow {
   const char* reader;
   const char* export_name;
-  ScriptedLibrary::Export output;
+  Export output;
   std::string outcome;
 };
 
@@ -217,16 +210,15 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
        "Fehler 0: \u0081\u008D\u008F\u0090\u009D"},
       {"error box", kErrorText, {1, "\x80\x9F\xFF\0"s}, "Fehler 0: €Ÿÿ"},
       {"error box", kErrorText, {0, "ok\0"s}, "Fehler 0: Fehlertext konnte nicht ermittelt werden"},
-      // The printer's name: the buffer up to its first zero.
+      // The printer's name filling the size named: the blanks offered beyond it follow.
       {"printer", kPrinter, {1, xs}, xs + std::string(7, ' ')},
   };
+  std::vector<std::string> set;
   for (const LibraryRow& row : rows) {
-    auto owned = std::make_unique<ScriptedLibrary>();
-    ScriptedLibrary& library = *owned;
-    library.exports["OrvanPdfVtJobGetPropertyA"] = {1, "1031\0"s};
-    library.exports["OrvanPdfVtJobGetErrorTextA"] = {1, "\0"s};
-    library.exports[row.export_name] = row.output;
-    InstallJobApiCaller(std::move(owned));
+    std::map<std::string, Export> exports = {{kProperty, {1, "1031\0"s}}, {kErrorText, {1, "\0"s}}};
+    exports[row.export_name] = row.output;
+    set.clear();
+    InstallJobApiCaller(Library(exports, set));
     Boxes().clear();
     const std::string reader = row.reader;
     const std::string outcome = OutcomeOf([&]() -> std::string {
@@ -240,8 +232,8 @@ TEST_F(BadInputsTest, JobApiOutputsGiveBasicsValueOrError) {
         return Boxes().at(0).text;
       }
       const bool stored = ApplyApplicationDevmodeStartup();
-      const bool two = std::find(library.set.begin(), library.set.end(),
-                                 "ApplicationDevmodeStartup=2") != library.set.end();
+      const bool two =
+          std::find(set.begin(), set.end(), "ApplicationDevmodeStartup=2") != set.end();
       return (two ? "set 2"s : "kept"s) + (stored ? ", stored" : ", not stored");
     });
     EXPECT_EQ(outcome.substr(0, 200), row.outcome.substr(0, 200))
