@@ -1,4 +1,4 @@
-// What only the double can show: handles left open, message turns, keys that refuse deletion.
+// What only the double can show: message turns, keys that refuse deletion or enumeration.
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
