@@ -15,8 +15,6 @@
 #include "commandbars/menu.h"
 #include "commandbars/toolbar.h"
 #include "doubles/office_fixture.h"
-#include "shared/captions.h"
-#include "support/language.h"
 
 namespace orvan::testing {
 namespace {
@@ -46,13 +44,6 @@ Lines AddedTrace(const std::string& tag, const std::string& caption) {
 
 class CommandBarsTest : public OfficeTest {
  protected:
-  CommandBarsTest() {
-    SetLanguage(1);
-    fakes_.strings.table = {{1000, kGermanCaptions.first}, {1001, kGermanCaptions.second}};
-    fakes_.office->clipboard_face = [this] { return fakes_.clipboard.picture; };
-  }
-  ~CommandBarsTest() override { SetLanguage(0); }
-
   sim::CommandBarStore& Store() { return *fakes_.office->command_bars(type_); }
   std::vector<ObjectRef> StartUp(const FakeOfficeHost& host) {
     auto buttons = CreateAddInCommandBarButton(host.application(), {}, {});

@@ -3,19 +3,13 @@
 
 #include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
-#include "shared/captions.h"
-#include "support/language.h"
 
 namespace orvan::testing {
 namespace {
 
 class LanguageTest : public OfficeTest {
  protected:
-  LanguageTest() {
-    SetLanguage(0);
-    fakes_.strings.table = {{1000, kGermanCaptions.first}, {1001, kGermanCaptions.second}};
-  }
-  ~LanguageTest() override { SetLanguage(0); }
+  LanguageTest() { SetLanguage(0); }
 };
 
 // A job that cannot be created is not read or freed; a failed read frees its job. Both are

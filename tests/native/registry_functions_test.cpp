@@ -1,4 +1,4 @@
-// What only the double can show: handles left open, message turns, keys that refuse deletion.
+// What only the double can show: message turns, keys that refuse deletion or enumeration.
 #include <gtest/gtest.h>
 
 #include "doubles/office_fixture.h"
@@ -10,11 +10,8 @@ namespace {
 constexpr std::int32_t kHkcu = reg::kHkeyCurrentUser;
 const std::string kKey = "Software\\Orvan software GmbH\\Orvan pdf vatner\\Application DevMode\\";
 
-// Every operation closes the keys it opens (the shared behaviour tests check the same).
-class RegistryFunctionsTest : public PlatformTest {
- protected:
-  ~RegistryFunctionsTest() override { EXPECT_EQ(fakes_.registry.OpenHandles(), 0u); }
-};
+// (That every operation closes the keys it opens: the shared behaviour tests.)
+using RegistryFunctionsTest = PlatformTest;
 
 TEST_F(RegistryFunctionsTest, TreeDeletionTurnsTheMessageLoopOncePerKeyEnumeratedToItsEnd) {
   CreateRegistryKey(kHkcu, kKey + "WINWORD.EXE\\x\\y");

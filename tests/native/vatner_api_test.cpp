@@ -5,17 +5,13 @@
 
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
-#include <span>
 #include <stdexcept>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "doubles/office_fixture.h"
 #include "doubles/raised_error.h"
-#include "jobapi/func_call.h"
 #include "jobapi/vatner_api.h"
 #include "sim/jobapi/job_api_logic.h"
 #include "support/error.h"
@@ -24,36 +20,8 @@
 namespace orvan::testing {
 namespace {
 
-using Args = std::span<const std::intptr_t>;
+using Args = ScriptedCaller::Args;
 using Boxes = std::vector<ShownMessageBox>;
-
-// Library functions by export name, called with the arguments the wrappers pass; a function
-// not scripted is not found.
-class ScriptedCaller final : public FunctionCaller {
- public:
-  void LibraryName(const std::string& name) override { loaded_ = name != "missing.dll"; }
-  bool LibraryLoaded() const override { return loaded_; }
-  void FunctionName(const std::string& name) override {
-    resolved_ = functions.count(name) ? name : "";
-  }
-  void CallType(std::int32_t) override {}
-  std::int32_t CallFunction(Args args) override {
-    const std::string f = std::exchange(resolved_, "");
-    return f.empty() ? 0 : functions[f](args);
-  }
-  std::map<std::string, std::function<std::int32_t(Args)>> functions;
-
- private:
-  bool loaded_ = false;
-  std::string resolved_;
-};
-
-char* Text(std::intptr_t address) {
-  return reinterpret_cast<char*>(address);
-}
-std::int32_t& Int(std::intptr_t address) {
-  return *reinterpret_cast<std::int32_t*>(address);
-}
 
 class VatnerApiTest : public PlatformTest {
  protected:
