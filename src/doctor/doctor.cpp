@@ -63,6 +63,7 @@ void Examination::General() {
     Add(Level::kOk, std::string("Trace on in this process: ") + kTraceVariable + " = " +
                         Quoted(*trace) + "; the add-in traces when the host was started " +
                         "with it in its environment");
+    TraceFile(*trace);
   } else {
     Add(Level::kOk, std::string("Trace off: ") + kTraceVariable + " is not set here; to " +
                         "get a trace, set it to a file path in the host's environment " +

@@ -60,6 +60,7 @@ class System {
                                     const std::string& name) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
   // The bitness the PE header's machine field gives; none for a file that is no program.
   virtual std::optional<Bits> ProgramBits(const std::string& path) = 0;
   // Loads the job API library (only called for one of the doctor's own bitness), looks up the

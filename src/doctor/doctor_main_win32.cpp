@@ -149,6 +149,10 @@ class WindowsSystem final : public System {
     const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
+  bool FolderExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
 
   std::optional<Bits> ProgramBits(const std::string& path) override {
     const ScopedFile file(CreateFileW(Expanded(path).c_str(), GENERIC_READ, FILE_SHARE_READ,

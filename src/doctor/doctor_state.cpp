@@ -1,6 +1,7 @@
 // The doctor's checks of what the add-in needs at run time for a host: the job API library
-// beside its DLL, the PDF printer, and the toolbar state the add-in stored.
+// beside its DLL, the PDF printer, the toolbar state the add-in stored, and the trace file.
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "commandbars/toolbar.h"
@@ -23,6 +24,32 @@ std::string FileNameOf(const std::string& path) {
 }
 
 }  // namespace
+
+void Examination::TraceFile(const std::string& path) {
+  const std::string quoted = Quoted(path);
+  const bool absolute = path.starts_with("\\\\") ||
+                        (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                         path[1] == ':' && (path[2] == '\\' || path[2] == '/'));
+  if (path.find('%') != std::string::npos) {
+    Add(Level::kWarning, "Trace path " + quoted + " holds a %variable%, which the add-in does " +
+                             "not expand: it writes no trace; write the path out in full");
+  } else if (!absolute) {
+    Add(Level::kWarning, "Trace path " + quoted + " is relative: the add-in writes it in the " +
+                             "host's current folder, wherever that is at the moment; give a " +
+                             "full path");
+  } else if (system_.FolderExists(path)) {
+    Add(Level::kWarning, "Trace path " + quoted + " is a folder: the add-in writes no trace; " +
+                             "name a file in it");
+  } else if (!system_.FolderExists(FolderOf(path))) {
+    Add(Level::kWarning, "The trace file's folder " + FolderOf(path) + " does not exist: the " +
+                             "add-in writes no trace; create the folder");
+  } else if (system_.FileExists(path)) {
+    Add(Level::kOk, "Trace file " + quoted + " exists; the add-in appends its lines to it");
+  } else {
+    Add(Level::kOk, "Trace file " + quoted + " does not exist yet; the add-in makes it with " +
+                        "its first line");
+  }
+}
 
 std::optional<std::string> Examination::JobApi(const std::string& dll, Bits dll_bits) {
   const std::string path = FolderOf(dll) + kJobApiFileName;

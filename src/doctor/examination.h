@@ -79,6 +79,9 @@ class Examination {
   void LoadBehavior(const Location& location, const std::string& record);
   void Resiliency(const table::OfficeHost& host, const std::string& prog_id,
                   const std::vector<std::string>& dll_paths);
+  // Whether the add-in can write the trace file the variable names: it takes the path as it
+  // stands, and a line it cannot write is lost without a word.
+  void TraceFile(const std::string& path);
   // The job API library beside the DLL; the PDF printer's name it reports, when it was asked.
   std::optional<std::string> JobApi(const std::string& dll, Bits dll_bits);
   void Printer(const std::optional<std::string>& reported);
