@@ -16,8 +16,6 @@
 namespace orvan::testing {
 namespace {
 
-using sim::CallsTo;
-
 class JobApiWin32 : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,7 +57,7 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   // One job per determination: the second caption of each language asked
   // nothing.
   const sim::JobApiState after = State();
-  EXPECT_EQ(CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
+  EXPECT_EQ(sim::CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
             kCaptionsByLanguageId.size());
   EXPECT_TRUE(after.jobs.empty());
 }
