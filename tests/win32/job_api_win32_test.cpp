@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "jobapi/vatner_api.h"
 #include "platform/win32/win32.h"
