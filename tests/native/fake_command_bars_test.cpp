@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "doubles/call_arguments.h"
 #include "doubles/raised_error.h"
 #include "sim/office/fake_office.h"
 #include "support/automation.h"
@@ -16,12 +17,6 @@ using sim::HostType;
 using Tags = std::vector<std::string>;
 
 constexpr std::int32_t kMethodFailed = -2147467259;
-
-Args Named(std::vector<NamedArgument> named) {
-  Args args;
-  args.named = std::move(named);
-  return args;
-}
 
 class FakeCommandBars : public ::testing::Test {
  protected:

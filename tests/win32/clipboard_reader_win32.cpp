@@ -2,7 +2,6 @@
 //   text: "<UTF-8 text>" | text: none
 //   bitmap: <width>x<height> <top-left pixel RRGGBB> | bitmap: none
 #include <cstdio>
-#include <string>
 
 #include "platform/win32/wide_text_win32.h"
 #include "sim/officesim/clipboard_face_win32.h"

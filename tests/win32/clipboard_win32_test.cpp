@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
-#include <string>
 
 #include "commandbars/icons.h"
 #include "platform/win32/platform_win32.h"

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "doubles/fake_platform.h"
-#include "platform/win32/wide_text_win32.h"
 #include "win32/com_client_win32.h"
 
 namespace orvan::testing {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <tuple>
 
+#include "doubles/call_arguments.h"
 #include "doubles/fake_platform.h"
 #include "doubles/raised_error.h"
 #include "win32/com_client_win32.h"
@@ -14,14 +15,6 @@ namespace orvan::testing {
 namespace {
 
 using win32::ComPtr;
-
-// Arguments from positional values and (name, value) pairs, in the order given.
-Args Arguments(std::vector<Value> positional, std::vector<NamedArgument> named) {
-  Args args;
-  args.positional = std::move(positional);
-  args.named = std::move(named);
-  return args;
-}
 
 // COM initialised, the add-in loaded and unloadable at the end.
 using DispatchForeign = ComServerTest;

@@ -6,8 +6,6 @@
 // which show whether a control is told a button.)
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <string>
 #include <tuple>
 #include <vector>
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "jobapi/vatner_api.h"
 #include "platform/win32/win32.h"
@@ -15,8 +14,6 @@
 
 namespace orvan::testing {
 namespace {
-
-using sim::CallsTo;
 
 class JobApiWin32 : public ::testing::Test {
  protected:
@@ -59,7 +56,7 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   // One job per determination: the second caption of each language asked
   // nothing.
   const sim::JobApiState after = State();
-  EXPECT_EQ(CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
+  EXPECT_EQ(sim::CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
             kCaptionsByLanguageId.size());
   EXPECT_TRUE(after.jobs.empty());
 }

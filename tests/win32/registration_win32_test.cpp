@@ -3,21 +3,14 @@
 // DLL's entries show where 32-bit Office finds them, below Wow6432Node): registering adds exactly
 // the listed keys and values, a second registration changes nothing, unregistering restores the
 // area as it was.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
 #include <span>
-#include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
-#include "platform/win32/com_win32.h"
-#include "platform/win32/wide_text_win32.h"
-#include "platform/win32/win32.h"
 #include "win32/com_client_win32.h"
 
 namespace orvan::testing {
@@ -47,10 +40,9 @@ TEST(RegistrationWin32, VersionResourceReadsBackThroughTheVersionApi) {
   ASSERT_NE(translation, nullptr);
   wchar_t prefix[64];
   swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 35u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 35u);
+  EXPECT_EQ(std::tuple(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                       fixed->dwProductVersionLS),
+            std::tuple(0x00010000ul, 35ul, 0x00010000ul, 35ul));
   const std::pair<const wchar_t*, std::wstring> entries[] = {
       {L"ProductName", L"Orvan pdf vatner COM Add-In f\u00fcr Word, Excel und Powerpoint"},
       {L"FileVersion", L"1.00.0035"},
@@ -105,6 +97,13 @@ void Collect(HKEY parent, const std::wstring& name, const std::wstring& path, Sn
     Collect(key, child, path + L"\\" + child, out);
   }
   RegCloseKey(key);
+}
+
+// Whether the key below HKEY_LOCAL_MACHINE exists (in the program's own view).
+bool KeyExists(const std::wstring& path) {
+  win32::ScopedKey key;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.Receive()) ==
+         ERROR_SUCCESS;
 }
 
 const wchar_t* const kRoots[] = {L"Software\\Classes", L"Software\\Microsoft\\Office",
@@ -299,14 +298,12 @@ TEST(RegistrationWin32, DllInstallRegistersPerUserAndWithoutCommandLineForTheMac
   // The class containers a Windows profile has (a new Wine profile lacks some); unregistering
   // leaves them, as every COM server does.
   for (const wchar_t* container : {L"CLSID", L"Interface", L"TypeLib"}) {
-    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
-      HKEY key = nullptr;
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"})
       ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
                                 (std::wstring(L"Software\\Classes\\") + view + container).c_str(),
-                                0, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                                0, nullptr, 0, KEY_READ | KEY_WOW64_64KEY, nullptr,
+                                win32::ScopedKey().Receive(), nullptr),
                 ERROR_SUCCESS);
-      RegCloseKey(key);
-    }
   }
   CheckRegisterTwiceAndUnregister(HKEY_CURRENT_USER, L" /n /i:user");
   EXPECT_NE(Regsvr32(L"/s /n /i:everyone"), 0u) << "an unknown command line is refused";
@@ -367,12 +364,8 @@ TEST(RegistrationWin32, MsiPackageInstallsWhatRegsvr32WritesAndRemovesAllOfIt) {
   const Snapshot after = without_installer(Take());
   EXPECT_EQ(Minus(after, before) + Minus(before, after), "") << "the removal left these changed";
   EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder stays";
-  HKEY remembered = nullptr;
-  EXPECT_EQ(
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvan software GmbH", 0, KEY_READ, &remembered),
-      ERROR_FILE_NOT_FOUND)
+  EXPECT_FALSE(KeyExists(L"Software\\Orvan software GmbH"))
       << "the package's record of its folder stays";
-  if (remembered != nullptr) RegCloseKey(remembered);
 }
 
 // Also with Office's libraries registered (as Office's installer would): the add-in's
@@ -392,27 +385,20 @@ TEST(RegistrationWin32, UnregisteringKeepsTheLibraryTheOtherBitnessRegistered) {
   const std::wstring version =
       L"Software\\Classes\\TypeLib\\{DFD137AC-C0B2-4F02-B885-D3BEFA7C60D4}\\1.0";
   const std::wstring other = version + (kDll32 ? L"\\0\\win64" : L"\\0\\win32");
-  const auto exists = [](const std::wstring& path) {
-    HKEY key = nullptr;
-    const bool found =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (found) RegCloseKey(key);
-    return found;
-  };
   ASSERT_EQ(Regsvr32(L"/s"), 0u);
   ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, other.c_str(), nullptr, REG_SZ, L"other.dll", 20),
             ERROR_SUCCESS);
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
-  EXPECT_TRUE(exists(version)) << "removed with the other bitness's registration in it";
-  EXPECT_TRUE(exists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin")) << "the shared ProgID went";
-  EXPECT_TRUE(exists(other));
-  EXPECT_FALSE(exists(version + (kDll32 ? L"\\0\\win32" : L"\\0\\win64")));
+  EXPECT_TRUE(KeyExists(version)) << "removed with the other bitness's registration in it";
+  EXPECT_TRUE(KeyExists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin")) << "the shared ProgID went";
+  EXPECT_TRUE(KeyExists(other));
+  EXPECT_FALSE(KeyExists(version + (kDll32 ? L"\\0\\win32" : L"\\0\\win64")));
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, version.substr(0, version.rfind(L'\\')).c_str());
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, version.substr(0, version.rfind(L'\\')).c_str());
   ASSERT_EQ(Regsvr32(L"/s"), 0u);
   ASSERT_EQ(Regsvr32(L"/u /s"), 0u);
-  EXPECT_FALSE(exists(version)) << "the last registration's removal leaves the version key";
-  EXPECT_FALSE(exists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin"));
+  EXPECT_FALSE(KeyExists(version)) << "the last registration's removal leaves the version key";
+  EXPECT_FALSE(KeyExists(L"Software\\Classes\\OrvanpdfVtAddIn.Addin"));
 }
 
 // A key that cannot be written fails registration with the system's error; unregistration then
@@ -429,12 +415,11 @@ TEST(RegistrationWin32, AFailedWriteIsReportedAndUnregisteringCleansUp) {
 
   const Snapshot before = Take();
   EXPECT_EQ(unregister_server(), S_OK) << "nothing registered is nothing to fail on";
-  HKEY blocker = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
                             L"Software\\Classes\\CLSID\\{5AE15024-866A-4778-82EB-68F516E45DF5}", 0,
-                            nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr, &blocker, nullptr),
+                            nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr,
+                            win32::ScopedKey().Receive(), nullptr),
             ERROR_SUCCESS);
-  RegCloseKey(blocker);
   EXPECT_EQ(register_server(), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
   EXPECT_EQ(unregister_server(), S_OK);
   const Snapshot after = Take();

@@ -1,6 +1,4 @@
 // The shared registry tests against the real registry, each in a key of its own.
-#include <atomic>
-
 #include "platform/win32/platform_win32.h"
 #include "shared/registry_backend.h"
 

@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/win32/platform_win32.h"
 #include "printjob/mod_printer.h"

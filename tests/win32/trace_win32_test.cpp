@@ -5,12 +5,9 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/win32/platform_win32.h"
-#include "platform/win32/win32.h"
 #include "support/mod_window.h"
 #include "support/trace.h"
 

@@ -6,7 +6,6 @@
 #include <set>
 #include <vector>
 
-#include "platform/win32/win32.h"
 #include "win32/com_client_win32.h"
 
 namespace orvan::testing {

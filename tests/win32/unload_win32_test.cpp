@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win32/wide_text_win32.h"
-#include "platform/win32/win32.h"
 #include "sim/office/fake_office.h"
 #include "sim/officesim/com_addin_host_win32.h"
 #include "win32/com_client_win32.h"
