@@ -86,6 +86,9 @@ void OfficeSession::FreshInstallation() {
   job_api_state_ = (temp / ("officesim-" + id + ".jobapi")).string();
   trace_file_ = (temp / ("officesim-" + id + ".trace")).string();
   ResetStateFiles(job_api_state_, JobApiState{});
+  // A host that crashed under an earlier process of the same id left its trace behind.
+  std::error_code ignored;
+  std::filesystem::remove(trace_file_, ignored);
   _putenv(("ORVAN_JOBAPI_STATE=" + job_api_state_).c_str());
 
   if (options_.state_folder.empty()) ForgetHostValues(host_.program);
