@@ -39,6 +39,14 @@ struct LibraryProbe {
   std::optional<std::string> printer;  // the PDF printer's name it reports; none: the call failed
 };
 
+// A file or folder as the file system shows it.
+struct PathFacts {
+  bool exists = false;
+  bool folder = false;
+  bool read_only = false;
+  std::uint64_t size = 0;
+};
+
 // What the doctor reads and changes. Paths and names in UTF-8; registry keys below the root.
 class System {
  public:
@@ -60,7 +68,8 @@ class System {
                                     const std::string& name) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
-  virtual bool FolderExists(const std::string& path) = 0;
+  // What the file system says of a path, taken as it stands (no variables expanded).
+  virtual PathFacts Facts(const std::string& path) = 0;
   // The bitness the PE header's machine field gives; none for a file that is no program.
   virtual std::optional<Bits> ProgramBits(const std::string& path) = 0;
   // Loads the job API library (only called for one of the doctor's own bitness), looks up the

@@ -149,9 +149,12 @@ class WindowsSystem final : public System {
     const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
-  bool FolderExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  PathFacts Facts(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return {};
+    return {true, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0,
+            (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
   }
 
   std::optional<Bits> ProgramBits(const std::string& path) override {

@@ -14,6 +14,9 @@
 namespace orvan::doctor::internal {
 namespace {
 
+// A trace this large is worth a word: nothing ever shortens it.
+constexpr std::uint64_t kLargeTrace = std::uint64_t{100} << 20;
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -37,17 +40,25 @@ void Examination::TraceFile(const std::string& path) {
     Add(Level::kWarning, "Trace path " + quoted + " is relative: the add-in writes it in the " +
                              "host's current folder, wherever that is at the moment; give a " +
                              "full path");
-  } else if (system_.FolderExists(path)) {
+  } else if (const PathFacts file = system_.Facts(path); file.folder) {
     Add(Level::kWarning, "Trace path " + quoted + " is a folder: the add-in writes no trace; " +
                              "name a file in it");
-  } else if (!system_.FolderExists(FolderOf(path))) {
+  } else if (!system_.Facts(FolderOf(path)).folder) {
     Add(Level::kWarning, "The trace file's folder " + FolderOf(path) + " does not exist: the " +
                              "add-in writes no trace; create the folder");
-  } else if (system_.FileExists(path)) {
-    Add(Level::kOk, "Trace file " + quoted + " exists; the add-in appends its lines to it");
-  } else {
+  } else if (!file.exists) {
     Add(Level::kOk, "Trace file " + quoted + " does not exist yet; the add-in makes it with " +
                         "its first line");
+  } else if (file.read_only) {
+    Add(Level::kWarning, "Trace file " + quoted + " is read-only: the add-in writes no trace; " +
+                             "clear its read-only attribute");
+  } else if (file.size >= kLargeTrace) {
+    Add(Level::kWarning, "Trace file " + quoted + " holds " + std::to_string(file.size >> 20) +
+                             " MB: the add-in only ever " +
+                             "appends to it; delete it when it is no longer needed");
+  } else {
+    Add(Level::kOk, "Trace file " + quoted + " exists (" + std::to_string(file.size) +
+                        " bytes); the add-in appends its lines to it");
   }
 }
 

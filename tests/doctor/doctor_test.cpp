@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
 namespace orvan::doctor {
 
@@ -37,7 +36,7 @@ class FakeSystem final : public System {
   using ValueMap = std::map<std::string, RegistryData>;
   std::map<std::string, ValueMap> keys;
   std::map<std::string, std::optional<Bits>> files;
-  std::set<std::string> folders = {"C:\\Logs\\"};
+  std::map<std::string, PathFacts> paths = {{"C:\\Logs\\", {true, true}}};
   std::optional<std::string> trace;
   bool machine_read_only = false;
 
@@ -79,7 +78,9 @@ class FakeSystem final : public System {
     return k != keys.end() && k->second.erase(name) ? 0 : 2;
   }
   bool FileExists(const std::string& path) override { return files.contains(path); }
-  bool FolderExists(const std::string& path) override { return folders.contains(path); }
+  PathFacts Facts(const std::string& path) override {
+    return paths.contains(path) ? paths.at(path) : PathFacts{};
+  }
   std::optional<Bits> ProgramBits(const std::string& path) override { return files.at(path); }
   LibraryProbe ProbeJobApi(const std::string&, const std::vector<std::string>&) override {
     return {true, 0, {}, "Orvan pdf vatner"};
@@ -136,6 +137,18 @@ TEST(Doctor, FindsWhyTheToolbarIsMissing) {
        "WARNING The trace file's folder C:\\Temp\\ does not exist"},
       {"trace path a folder", [](FakeSystem& s) { s.trace = "C:\\Logs\\"; }, 0,
        "WARNING Trace path \"C:\\Logs\\\" is a folder"},
+      {"trace file read-only",
+       [](FakeSystem& s) {
+         s.trace = "C:\\Logs\\addin.log";
+         s.paths[*s.trace] = {true, false, true, 10};
+       },
+       0, "WARNING Trace file \"C:\\Logs\\addin.log\" is read-only"},
+      {"trace file large",
+       [](FakeSystem& s) {
+         s.trace = "C:\\Logs\\addin.log";
+         s.paths[*s.trace] = {true, false, false, 300u << 20};
+       },
+       0, "WARNING Trace file \"C:\\Logs\\addin.log\" holds 300 MB"},
       {"trace path relative", [](FakeSystem& s) { s.trace = "addin.log"; }, 0,
        "WARNING Trace path \"addin.log\" is relative"},
       {"trace path unexpanded", [](FakeSystem& s) { s.trace = "%TEMP%\\addin.log"; }, 0,
