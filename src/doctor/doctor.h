@@ -37,6 +37,16 @@ struct LibraryProbe {
   std::uint32_t error = 0;             // the system's error when it did not load
   std::vector<std::string> missing;    // the functions asked for that it does not export
   std::optional<std::string> printer;  // the PDF printer's name it reports; none: the call failed
+  // A job opened on that printer and freed again, as the add-in checks the printer at every
+  // start: the results of OrvanPdfVtJobCreate, of setting "PrinterName" and of
+  // OrvanPdfVtJobInitDevModeProperty (mode 1), and the job's error number after a failed
+  // initialisation. Not tried (create 0) without a printer name.
+  struct {
+    std::int32_t create = 0;
+    std::int32_t printer_name = 0;
+    std::int32_t init = 0;
+    std::int32_t error = 0;
+  } job;
 };
 
 // A file or folder as the file system shows it.

@@ -204,10 +204,41 @@ class WindowsSystem final : public System {
           reinterpret_cast<GetFirstPrinter>(reinterpret_cast<void*>(proc));
       std::string buffer = std::string(kPrinterProductName) + '\0' + std::string(1014, ' ');
       buffer.push_back('\0');
-      if (get_first_printer(buffer.data(), 1024) != 0)
+      if (get_first_printer(buffer.data(), 1024) != 0) {
         probe.printer = AnsiToUtf8(std::string_view(buffer.c_str()));
+        TryJob(library.get(), buffer.c_str(), probe);
+      }
     }
     return probe;
+  }
+
+  // The add-in's start-up check of the printer: a job on it, its settings initialised, freed.
+  static void TryJob(HMODULE library, const char* printer, LibraryProbe& probe) {
+    const auto function = [library](const char* name) {
+      return reinterpret_cast<void*>(GetProcAddress(library, name));
+    };
+    const auto create = reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t*, std::int32_t)>(
+        function("OrvanPdfVtJobCreate"));
+    const auto set =
+        reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t, const char*, const char*)>(
+            function("OrvanPdfVtJobSetPropertyA"));
+    const auto init =
+        reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t, std::int32_t, std::int32_t*)>(
+            function("OrvanPdfVtJobInitDevModeProperty"));
+    const auto error = reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t, std::int32_t*)>(
+        function("OrvanPdfVtJobGetError"));
+    const auto free =
+        reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t*)>(function("OrvanPdfVtJobFree"));
+    if (!create || !set || !init || !error || !free) return;
+    std::int32_t job = -1;
+    probe.job.create = create(&job, -1);
+    if (probe.job.create == 1) {
+      probe.job.printer_name = set(job, "PrinterName", printer);
+      std::int32_t found = 0;
+      if (probe.job.printer_name == 1) probe.job.init = init(job, 1, &found);
+      if (probe.job.printer_name == 1 && probe.job.init != 1) error(job, &probe.job.error);
+    }
+    if (job >= 0) free(&job);
   }
 
   std::vector<std::string> Printers() override {

@@ -107,8 +107,35 @@ std::optional<std::string> Examination::JobApi(const std::string& dll, Bits dll_
   if (!probe.printer) {
     Add(Level::kError, "The job API reports no PDF printer (OrvanPdfVtAPIGetFirstPrinterA " +
                            std::string("fails): the add-in turns itself off at start-up"));
+  } else {
+    Job(probe, *probe.printer);
   }
   return probe.printer;
+}
+
+void Examination::Job(const LibraryProbe& probe, const std::string& printer) {
+  const auto& job = probe.job;
+  const std::string off = ": the add-in turns itself off at start-up; reinstall the PDF printer";
+  // The job's error number as the add-in reads it: its low 16 bits, signed.
+  const std::int32_t error = static_cast<std::int16_t>(job.error & 0xFFFF);
+  if (job.create != 1) {
+    Add(Level::kError, "The job API opens no job (OrvanPdfVtJobCreate gives " +
+                           std::to_string(job.create) + ")" + off);
+  } else if (job.printer_name != 1) {
+    Add(Level::kError, "The job API takes no job for " + Quoted(printer) +
+                           " (setting PrinterName gives " + std::to_string(job.printer_name) + ")" +
+                           off);
+  } else if (job.init != 1 && error == kPrinterNotFound) {
+    Add(Level::kError, "The job API does not find the printer " + Quoted(printer) +
+                           " for a job (error " + std::to_string(error) + ")" + off);
+  } else {
+    Add(Level::kOk,
+        "A job on " + Quoted(printer) + " opens" +
+            (job.init == 1 ? ""
+                           : " (its settings do not initialise, error " + std::to_string(error) +
+                                 ", which the " + "add-in lets pass)") +
+            ": the add-in's start-up check of the printer passes");
+  }
 }
 
 void Examination::Printer(const std::optional<std::string>& reported) {

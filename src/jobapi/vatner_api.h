@@ -22,6 +22,8 @@ inline constexpr const char* kJobApiFunctions[] = {"OrvanPdfVtJobCreate",
                                                    "OrvanPdfVtJobShowDevModeProperty",
                                                    "OrvanPdfVtJobSaveDevModeProperty",
                                                    "OrvanPdfVtAPIGetFirstPrinterA"};
+// A job's error number when its printer is not installed.
+inline constexpr std::int32_t kPrinterNotFound = 512;
 // The library's file, beside the add-in's DLL.
 inline constexpr const char* kJobApiFileName = "OrvanpdfVtAPI.dll";
 

@@ -8,7 +8,6 @@
 namespace orvan {
 namespace {
 
-constexpr std::int32_t kPrinterNotFound = 512;
 constexpr std::int32_t kBufferSize = 1024;
 constexpr std::int32_t kSaveMode = 4;
 

@@ -38,6 +38,7 @@ class FakeSystem final : public System {
   std::map<std::string, std::optional<Bits>> files;
   std::map<std::string, PathFacts> paths = {{"C:\\Logs\\", {true, true}}};
   std::optional<std::string> trace;
+  LibraryProbe probe = {true, 0, {}, "Orvan pdf vatner", {1, 1, 1, 0}};
   bool machine_read_only = false;
 
   static std::string Id(Root root, View view, const std::string& key) {
@@ -83,7 +84,7 @@ class FakeSystem final : public System {
   }
   std::optional<Bits> ProgramBits(const std::string& path) override { return files.at(path); }
   LibraryProbe ProbeJobApi(const std::string&, const std::vector<std::string>&) override {
-    return {true, 0, {}, "Orvan pdf vatner"};
+    return probe;
   }
   std::vector<std::string> Printers() override { return {"Orvan pdf vatner"}; }
   std::optional<std::string> Environment(const std::string&) override { return trace; }
@@ -114,6 +115,11 @@ FakeSystem Healthy() {
   return s;
 }
 
+// The trace variable naming C:\Logs\addin.log, a file the machine shows so.
+std::function<void(FakeSystem&)> Tracing(PathFacts file) {
+  return [=](FakeSystem& s) { s.paths[*(s.trace = "C:\\Logs\\addin.log")] = file; };
+}
+
 int RunDoctor(FakeSystem& s, const std::vector<std::string>& arguments, std::string& out) {
   std::string err;
   return doctor::Run(s, arguments, out, err);
@@ -137,18 +143,23 @@ TEST(Doctor, FindsWhyTheToolbarIsMissing) {
        "WARNING The trace file's folder C:\\Temp\\ does not exist"},
       {"trace path a folder", [](FakeSystem& s) { s.trace = "C:\\Logs\\"; }, 0,
        "WARNING Trace path \"C:\\Logs\\\" is a folder"},
-      {"trace file read-only",
+      {"trace file read-only", Tracing({true, false, true}), 0,
+       "WARNING Trace file \"C:\\Logs\\addin.log\" is read-only"},
+      {"trace file large", Tracing({true, false, false, 300u << 20}), 0,
+       "WARNING Trace file \"C:\\Logs\\addin.log\" holds 300 MB"},
+      {"no job opens", [](FakeSystem& s) { s.probe.job.create = 0; }, 1,
+       "ERROR   The job API opens no job (OrvanPdfVtJobCreate gives 0)"},
+      {"printer not found for a job",
        [](FakeSystem& s) {
-         s.trace = "C:\\Logs\\addin.log";
-         s.paths[*s.trace] = {true, false, true, 10};
+         s.probe.job = {1, 1, 0, 0x7F0200};
        },
-       0, "WARNING Trace file \"C:\\Logs\\addin.log\" is read-only"},
-      {"trace file large",
+       1,
+       "ERROR   The job API does not find the printer \"Orvan pdf vatner\" for a job (error 512)"},
+      {"healthy, settings not initialised",
        [](FakeSystem& s) {
-         s.trace = "C:\\Logs\\addin.log";
-         s.paths[*s.trace] = {true, false, false, 300u << 20};
+         s.probe.job = {1, 1, 0, 5};
        },
-       0, "WARNING Trace file \"C:\\Logs\\addin.log\" holds 300 MB"},
+       0, "OK      A job on \"Orvan pdf vatner\" opens (its settings do not initialise, error 5"},
       {"trace path relative", [](FakeSystem& s) { s.trace = "addin.log"; }, 0,
        "WARNING Trace path \"addin.log\" is relative"},
       {"trace path unexpanded", [](FakeSystem& s) { s.trace = "%TEMP%\\addin.log"; }, 0,

@@ -52,6 +52,7 @@ try:
     officesim("start", "close")  # installs the hosts and the printers
     doctor(0, "OK      Host program C:\\Program Files\\Microsoft Office\\root\\Office16\\"
               "WINWORD.EXE, 64-bit", "OK      LoadBehavior 3", "OK      PDF printer",
+           "OK      A job on \"Orvan pdf vatner\" opens: the add-in's start-up check",
            "OK      Toolbar stored as visible")
 
     officesim("start", "user hide-toolbar", "user addins-dialog disconnect " + PROG_ID, "close")
