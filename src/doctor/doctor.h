@@ -47,6 +47,9 @@ struct LibraryProbe {
     std::int32_t init = 0;
     std::int32_t error = 0;
   } job;
+  // The text the job API gives for the product's "LanguageID" (a job's 10-character buffer up to
+  // its first zero), from which the add-in picks its captions' language.
+  std::string language;
 };
 
 // A file or folder as the file system shows it.

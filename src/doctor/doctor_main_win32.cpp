@@ -230,8 +230,15 @@ class WindowsSystem final : public System {
     const auto free =
         reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t*)>(function("OrvanPdfVtJobFree"));
     if (!create || !set || !init || !error || !free) return;
+    const auto get =
+        reinterpret_cast<std::int32_t(__stdcall*)(std::int32_t, const char*, char*, std::int32_t)>(
+            function("OrvanPdfVtJobGetPropertyA"));
     std::int32_t job = -1;
     probe.job.create = create(&job, -1);
+    std::string language(10, ' ');
+    language.push_back('\0');
+    if (probe.job.create == 1 && get) get(job, "LanguageID", language.data(), 10);
+    probe.language = AnsiToUtf8(std::string_view(language.c_str()));
     if (probe.job.create == 1) {
       probe.job.printer_name = set(job, "PrinterName", printer);
       std::int32_t found = 0;

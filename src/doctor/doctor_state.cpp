@@ -8,6 +8,7 @@
 #include "doctor/examination.h"
 #include "jobapi/vatner_api.h"
 #include "support/error.h"
+#include "support/language.h"
 #include "support/utf8.h"
 #include "support/value.h"
 
@@ -110,6 +111,7 @@ std::optional<std::string> Examination::JobApi(const std::string& dll, Bits dll_
   } else {
     Job(probe, *probe.printer);
   }
+  Captions(probe.language);
   return probe.printer;
 }
 
@@ -135,6 +137,20 @@ void Examination::Job(const LibraryProbe& probe, const std::string& printer) {
                            : " (its settings do not initialise, error " + std::to_string(error) +
                                  ", which the " + "add-in lets pass)") +
             ": the add-in's start-up check of the printer passes");
+  }
+}
+
+void Examination::Captions(const std::string& language) {
+  static const char* const kLanguages[] = {"", "German", "English", "French"};
+  try {
+    const std::int32_t id = ToLong(Value(language));
+    Add(Level::kOk, std::string("Captions in ") + kLanguages[LanguageIndexOf(id)] +
+                        " (the PDF printer product's language " + std::to_string(id) + ")");
+  } catch (const VbError& e) {
+    Add(Level::kWarning, "The PDF printer product's language " + Quoted(language) +
+                             " is no number (error " + std::to_string(e.number()) + "): the " +
+                             "add-in cannot pick its captions' language; set the PDF " +
+                             "printer's language again");
   }
 }
 

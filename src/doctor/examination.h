@@ -86,6 +86,8 @@ class Examination {
   std::optional<std::string> JobApi(const std::string& dll, Bits dll_bits);
   // The add-in's start-up check that the printer takes jobs, as the probe found it.
   void Job(const LibraryProbe& probe, const std::string& printer);
+  // The captions' language the add-in picks from the product's language number.
+  void Captions(const std::string& language);
   void Printer(const std::optional<std::string>& reported);
   // The values the add-in keeps per host program (named by its full path) in one of its keys.
   std::vector<std::pair<std::string, std::string>> HostValues(const table::OfficeHost& host,

@@ -46,8 +46,12 @@ std::string LoadLanguageString(std::int32_t number) {
 
 void InitLanguage() {
   if (State().index != 0) return;
-  const std::int32_t primary = GetPrimaryLanguageId(GetLanguageId());
-  SetLanguage(primary == kPrimaryGerman ? kGerman : primary == kPrimaryFrench ? kFrench : kEnglish);
+  SetLanguage(LanguageIndexOf(GetLanguageId()));
+}
+
+std::int32_t LanguageIndexOf(std::int32_t id) {
+  const std::int32_t primary = GetPrimaryLanguageId(id);
+  return primary == kPrimaryGerman ? kGerman : primary == kPrimaryFrench ? kFrench : kEnglish;
 }
 
 void SetLanguage(std::int32_t index) {

@@ -19,6 +19,8 @@ void InitLanguage();
 void SetLanguage(std::int32_t index);
 // The printer product's language number; raises a type mismatch when it is not a number.
 std::int32_t GetLanguageId();
+// The captions' language for the printer product's language number: German, French, else English.
+std::int32_t LanguageIndexOf(std::int32_t id);
 // The primary language of a language number: id - 1024 * round-half-even(id / 1024).
 std::int32_t GetPrimaryLanguageId(std::int32_t id);
 

@@ -38,7 +38,7 @@ class FakeSystem final : public System {
   std::map<std::string, std::optional<Bits>> files;
   std::map<std::string, PathFacts> paths = {{"C:\\Logs\\", {true, true}}};
   std::optional<std::string> trace;
-  LibraryProbe probe = {true, 0, {}, "Orvan pdf vatner", {1, 1, 1, 0}};
+  LibraryProbe probe = {true, 0, {}, "Orvan pdf vatner", {1, 1, 1, 0}, "1031"};
   bool machine_read_only = false;
 
   static std::string Id(Root root, View view, const std::string& key) {
@@ -147,6 +147,10 @@ TEST(Doctor, FindsWhyTheToolbarIsMissing) {
        "WARNING Trace file \"C:\\Logs\\addin.log\" is read-only"},
       {"trace file large", Tracing({true, false, false, 300u << 20}), 0,
        "WARNING Trace file \"C:\\Logs\\addin.log\" holds 300 MB"},
+      {"healthy, French", [](FakeSystem& s) { s.probe.language = "3084"; }, 0,
+       "OK      Captions in French (the PDF printer product's language 3084)"},
+      {"product language no number", [](FakeSystem& s) { s.probe.language = "    "; }, 0,
+       "WARNING The PDF printer product's language \"    \" is no number (error 13)"},
       {"no job opens", [](FakeSystem& s) { s.probe.job.create = 0; }, 1,
        "ERROR   The job API opens no job (OrvanPdfVtJobCreate gives 0)"},
       {"printer not found for a job",

@@ -53,6 +53,7 @@ try:
     doctor(0, "OK      Host program C:\\Program Files\\Microsoft Office\\root\\Office16\\"
               "WINWORD.EXE, 64-bit", "OK      LoadBehavior 3", "OK      PDF printer",
            "OK      A job on \"Orvan pdf vatner\" opens: the add-in's start-up check",
+           "OK      Captions in ",
            "OK      Toolbar stored as visible")
 
     officesim("start", "user hide-toolbar", "user addins-dialog disconnect " + PROG_ID, "close")
