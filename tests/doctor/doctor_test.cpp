@@ -120,6 +120,16 @@ std::function<void(FakeSystem&)> Tracing(PathFacts file) {
   return [=](FakeSystem& s) { s.paths[*(s.trace = "C:\\Logs\\addin.log")] = file; };
 }
 
+// Office's list of disabled items holds the entry.
+std::function<void(FakeSystem&)> DisabledItem(RegistryData entry) {
+  return [=](FakeSystem& s) { s.Set(kHkcu, View::k64, kDisabled, entry); };
+}
+
+// The test job opens, takes the printer's name, and its settings fail to initialise with the error.
+std::function<void(FakeSystem&)> JobInitFails(std::int32_t error) {
+  return [=](FakeSystem& s) { s.probe.job = {1, 1, 0, error}; };
+}
+
 int RunDoctor(FakeSystem& s, const std::vector<std::string>& arguments, std::string& out) {
   std::string err;
   return doctor::Run(s, arguments, out, err);
@@ -127,9 +137,7 @@ int RunDoctor(FakeSystem& s, const std::vector<std::string>& arguments, std::str
 
 TEST(Doctor, FindsWhyTheToolbarIsMissing) {
   // As Office writes it: a small header, then the DLL's path in UTF-16, here in lower case.
-  std::vector<std::uint8_t> office_entry(12, 0);
-  for (const std::uint8_t byte : Utf16("c:\\orvan\\orvanpdfvtaddin.dll"))
-    office_entry.push_back(byte);
+  const auto office_entry = Utf16(std::string(6, '\0') + "c:\\orvan\\orvanpdfvtaddin.dll");
   const struct {
     const char* name;
     std::function<void(FakeSystem&)> change;
@@ -153,17 +161,10 @@ TEST(Doctor, FindsWhyTheToolbarIsMissing) {
        "WARNING The PDF printer product's language \"    \" is no number (error 13)"},
       {"no job opens", [](FakeSystem& s) { s.probe.job.create = 0; }, 1,
        "ERROR   The job API opens no job (OrvanPdfVtJobCreate gives 0)"},
-      {"printer not found for a job",
-       [](FakeSystem& s) {
-         s.probe.job = {1, 1, 0, 0x7F0200};
-       },
-       1,
+      {"printer not found for a job", JobInitFails(0x7F0200), 1,
        "ERROR   The job API does not find the printer \"Orvan pdf vatner\" for a job (error 512)"},
-      {"healthy, settings not initialised",
-       [](FakeSystem& s) {
-         s.probe.job = {1, 1, 0, 5};
-       },
-       0, "OK      A job on \"Orvan pdf vatner\" opens (its settings do not initialise, error 5"},
+      {"healthy, settings not initialised", JobInitFails(5), 0,
+       "OK      A job on \"Orvan pdf vatner\" opens (its settings do not initialise, error 5"},
       {"trace path relative", [](FakeSystem& s) { s.trace = "addin.log"; }, 0,
        "WARNING Trace path \"addin.log\" is relative"},
       {"trace path unexpanded", [](FakeSystem& s) { s.trace = "%TEMP%\\addin.log"; }, 0,
@@ -171,16 +172,10 @@ TEST(Doctor, FindsWhyTheToolbarIsMissing) {
       {"soft-disabled",
        [](FakeSystem& s) { s.Set(kHklm, View::k64, kWordRecord, Dword("LoadBehavior", 2)); }, 1,
        "ERROR   LoadBehavior 2: soft-disabled"},
-      {"hard-disabled by Office",
-       [&](FakeSystem& s) {
-         s.Set(kHkcu, View::k64, kDisabled, {"2b", kRegBinary, office_entry});
-       },
-       1, "ERROR   Hard-disabled"},
-      {"hard-disabled by officesim",
-       [](FakeSystem& s) {
-         s.Set(kHkcu, View::k64, kDisabled, Text("OrvanpdfVtAddIn.dsrPdfVtAddinWord", ""));
-       },
-       1, "ERROR   Hard-disabled"},
+      {"hard-disabled by Office", DisabledItem({"2b", kRegBinary, office_entry}), 1,
+       "ERROR   Hard-disabled"},
+      {"hard-disabled by officesim", DisabledItem(Text("OrvanpdfVtAddIn.dsrPdfVtAddinWord", "")), 1,
+       "ERROR   Hard-disabled"},
       {"64-bit registration for a 32-bit Word",
        [](FakeSystem& s) { s.files["C:\\Office\\WINWORD.EXE"] = Bits::k32; }, 1,
        "ERROR   This registration is for 64-bit Office, but Word is 32-bit"},
@@ -218,10 +213,9 @@ TEST(Doctor, FixSetsLoadBehaviorAndRemovesOnlyTheAddinsResiliencyValues) {
   EXPECT_EQ(RunDoctor(s, {}, out), 0) << out;
 
   // Where the user may not write, the failure is an error that says what to do.
-  FakeSystem denied = Healthy();
-  denied.Set(kHklm, View::k64, kWordRecord, Dword("LoadBehavior", 2));
-  denied.machine_read_only = true;
-  EXPECT_EQ(RunDoctor(denied, {"--fix"}, out), 1);
+  s.Set(kHklm, View::k64, kWordRecord, Dword("LoadBehavior", 2));
+  s.machine_read_only = true;
+  EXPECT_EQ(RunDoctor(s, {"--fix"}, out), 1);
   EXPECT_NE(out.find("ERROR   Could not set LoadBehavior to 3 in HKEY_LOCAL_MACHINE (64-bit view) "
                      "(error 5, access denied): run the doctor as administrator"),
             out.npos)
@@ -231,14 +225,13 @@ TEST(Doctor, FixSetsLoadBehaviorAndRemovesOnlyTheAddinsResiliencyValues) {
 TEST(Doctor, Usage) {
   const std::pair<std::vector<std::string>, int> cases[] = {
       {{"--bogus"}, 2}, {{"--host"}, 2}, {{"--host", "visio"}, 2}, {{"--help"}, 0}};
+  FakeSystem s = Healthy();  // only --fix changes it
   for (const auto& [arguments, code] : cases) {
-    FakeSystem s = Healthy();
     std::string out, err;
     EXPECT_EQ(doctor::Run(s, arguments, out, err), code) << arguments[0];
     const std::string& text = code == 2 ? err : out;
     EXPECT_TRUE(text.ends_with(kUsage)) << text;
   }
-  FakeSystem s = Healthy();
   std::string out;
   EXPECT_EQ(RunDoctor(s, {"--host", "EXCEL"}, out), 0);
   EXPECT_TRUE(out.find("== Excel ==") != out.npos && out.find("== Word ==") == out.npos) << out;

@@ -347,28 +347,25 @@ TEST_F(BadInputsTest, LongAndForeignTextsReachTheJobAsAnsiAndLongHostPathsAreCut
   }
 }
 
-class RefusingFiles final : public TextFiles {
- public:
-  explicit RefusingFiles(int how) : how_(how) {}
+// Refuses every line: by its result (0), out of memory (1) or with a run-time error (2).
+struct RefusingFiles final : TextFiles {
   bool Append(const std::string&, std::string_view) override {
-    if (how_ == 1) throw std::bad_alloc();
-    if (how_ == 2) throw VbError::Runtime(vberr::kInternalError);
+    if (how == 1) throw std::bad_alloc();
+    if (how == 2) throw VbError::Runtime(vberr::kInternalError);
     return false;
   }
-
- private:
-  int how_;
+  int how = 0;
 };
 
 TEST_F(BadInputsTest, ATraceThatCannotBeWrittenChangesNothing) {
-  for (int how : {0, 1, 2}) {
-    RefusingFiles files(how);
+  RefusingFiles files;
+  for (files.how = 0; files.how <= 2; ++files.how) {
     Platform platform = CurrentPlatform();
     platform.files = &files;
     const ScopedPlatform scope(platform);
     const auto word = NewWord();
     const auto buttons = CreateAddInCommandBarButton(word->application(), {}, {});
-    EXPECT_TRUE(buttons.size() == 2 && buttons[0] && buttons[1]) << how;
+    EXPECT_TRUE(buttons.size() == 2 && buttons[0] && buttons[1]) << files.how;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unicorn/unicorn.h>
 
+#include <numeric>
 #include <tuple>
 #include <vector>
 
@@ -83,8 +84,7 @@ class X86CallCodeRun : public ::testing::TestWithParam<std::tuple<std::size_t, s
 TEST_P(X86CallCodeRun, TargetSeesItsArgumentsAndTheStackIsBalanced) {
   const auto [n, call_type] = GetParam();
   std::vector<std::int32_t> args(n);
-  for (std::size_t i = 0; i < n; ++i)
-    args[i] = static_cast<std::int32_t>(0x1000 * (i + 1) + i);
+  std::iota(args.begin(), args.end(), 0x1001);
   if (n > 0) args[0] = -1;  // negative values pass as their 32 bits
 
   Machine m(UC_MODE_32);
@@ -145,8 +145,7 @@ class X64CallCodeRun : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(X64CallCodeRun, ArgumentsReachRegistersAndStackWithTheStackAligned) {
   const std::size_t n = GetParam();
   std::vector<std::int64_t> args(n);
-  for (std::size_t i = 0; i < n; ++i)
-    args[i] = 0x0123456789000000LL + static_cast<std::int64_t>(i);
+  std::iota(args.begin(), args.end(), 0x0123456789000000LL);
   if (n > 1) args[1] = -1;
 
   Machine m(UC_MODE_64);

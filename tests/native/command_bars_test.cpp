@@ -83,12 +83,11 @@ TEST_F(CommandBarsTest, TheTraceOfStartRepairAndShutDownTheButtonsStyleAndTheirF
   Store().UserAddsControl(menu_bar, 1, "orvan pdf vatner", "");
   fakes_.files.kept.clear();
   StartUp(word);
-  Lines found;
-  for (const std::string& line : Trace()) {
-    if (line.find("gefunden") != std::string::npos || line.find("löschen") != std::string::npos ||
-        line.find("OldTag") != std::string::npos)
-      found.push_back(line);
-  }
+  Lines found = Trace();
+  std::erase_if(found, [](const std::string& line) {
+    return line.find("gefunden") == line.npos && line.find("löschen") == line.npos &&
+           line.find("OldTag") == line.npos;
+  });
   EXPECT_EQ(
       found,
       (Lines{"Toolbar gefunden", "OldTagRecognized:OrvanVatnerStart", "überzählige Toolbar löschen",
@@ -101,9 +100,9 @@ TEST_F(CommandBarsTest, TheTraceOfStartRepairAndShutDownTheButtonsStyleAndTheirF
                             "GetMenuIndex start", "GetFirstAddinMenubarAndKillDuplicates start",
                             "Menubar gefunden", "GetFirstAddinMenubarAndKillDuplicates end",
                             "RemoveAddInCommandBarButton end"}));
-  const auto& calls = fakes_.office->journal;  // hidden before it goes, as Office shows no flicker
-  EXPECT_EQ(std::count(calls.begin(), calls.end(),
-                       "CommandBar(\"Orvan pdf vatner Toolbar\").Visible = False"),
+  // Hidden before it goes, as Office shows no flicker.
+  EXPECT_EQ(std::ranges::count(fakes_.office->journal,
+                               "CommandBar(\"Orvan pdf vatner Toolbar\").Visible = False"),
             1);
 }
 

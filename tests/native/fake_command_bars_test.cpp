@@ -138,9 +138,8 @@ TEST_F(FakeCommandBars, PasteFaceNeedsAClipboardPictureAndDeletedPartsRefuseEver
   Call(bar, "Delete");
   for (const auto& access : std::vector<std::function<void()>>{[&] { Get(bar, "Name"); },
                                                                [&] { Get(controls, "Count"); },
-                                                               [&] { Put(button, "Tag", "x"); }}) {
+                                                               [&] { Put(button, "Tag", "x"); }})
     EXPECT_EQ(ErrorNumberOf(access), kMethodFailed);
-  }
   EXPECT_EQ(Store().Bar("T"), nullptr);
 }
 

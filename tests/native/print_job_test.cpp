@@ -72,10 +72,9 @@ TEST_F(PrintJobTest, AvailabilityCountsOnlyErrorFiveHundredTwelveAsMissing) {
     SCOPED_TRACE(std::string(failing_export) + " " + std::to_string(error));
     NextRun(failing_export, 0, error);
     EXPECT_EQ(CheckIfVatnerIsAvailable(word_.application()), available);
-    const Lines trace =
-        available ? Lines{"CheckIfVatnerIsAvailable", "VatnerIsAvailable", "VatnerIsAvailable"}
-                  : Lines{"CheckIfVatnerIsAvailable", "VatnerIsNotAvailable"};
-    EXPECT_EQ(Trace(), trace);
+    EXPECT_EQ(Trace(), (available ? Lines{"CheckIfVatnerIsAvailable", "VatnerIsAvailable",
+                                          "VatnerIsAvailable"}
+                                  : Lines{"CheckIfVatnerIsAvailable", "VatnerIsNotAvailable"}));
     EXPECT_EQ(Boxes(), BoxFor(failing_export, reported));
     EXPECT_TRUE(api_.jobs.empty());
   }

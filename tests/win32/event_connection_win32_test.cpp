@@ -165,9 +165,8 @@ TEST(EventConnectionWin32, ObjectsWithoutThoseEventsRefuse) {
   FakeEventSource bars(kCommandBarsEvents);
   FakeEventSource full(kButtonEvents, CONNECT_E_ADVISELIMIT);
   // Exposed by the adapter, raising no events.
-  const auto plain =
-      std::make_shared<sim::FakeObject>(std::make_shared<sim::FakeObjectWorld>(), "P");
-  const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(plain));
+  const auto exposed = ComPtr<IDispatch>::Adopt(win32::ExposeObject(
+      std::make_shared<sim::FakeObject>(std::make_shared<sim::FakeObjectWorld>(), "P")));
   const std::tuple<const char*, IDispatch*, std::int32_t> cases[] = {
       {"no connection points", exposed.get(), vberr::kNoSuchEvents},
       {"other events only", &bars, vberr::kNoSuchEvents},

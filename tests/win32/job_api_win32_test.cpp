@@ -55,10 +55,9 @@ TEST_F(JobApiWin32, CaptionsFollowThePrinterProductsLanguage) {
   }
   // One job per determination: the second caption of each language asked
   // nothing.
-  const sim::JobApiState after = State();
   EXPECT_EQ(sim::CallsTo(sim::ReadLogFile(state_path_), "OrvanPdfVtJobCreate").size(),
             kCaptionsByLanguageId.size());
-  EXPECT_TRUE(after.jobs.empty());
+  EXPECT_TRUE(State().jobs.empty());
 }
 
 }  // namespace

@@ -42,8 +42,7 @@ TEST(SpoolerWin32, TheRecordIsReadThroughThePlatformsOwnLayout) {
 TEST(SpoolerWin32, ErrorTextsComeFromTheSystemWithoutTheirLineBreak) {
   const std::string text = GetApiErrorText(ERROR_ACCESS_DENIED);
   ASSERT_FALSE(text.empty());
-  EXPECT_NE(text.back(), '\n');
-  EXPECT_NE(text.back(), '\r');
+  EXPECT_FALSE(text.ends_with('\n') || text.ends_with('\r')) << text;
   EXPECT_EQ(text.find("not defined"), std::string::npos);
   EXPECT_EQ(GetApiErrorText(0x3FFFFFF1), "Error (1073741809) not defined.");
 }
