@@ -38,9 +38,8 @@ class FakeSystem final : public System {
   std::map<std::string, std::optional<Bits>> files;
   std::map<std::string, PathFacts> paths = {{"C:\\Logs\\", {true, true}}};
   std::optional<std::string> trace;
-  LibraryProbe probe = {
-      true,           0,     {}, "Orvan pdf vatner",
-      {1, 1, 1, 512}, "1031"};  // 512 without a failed initialisation tells nothing
+  // Error 512 without a failed initialisation tells nothing.
+  LibraryProbe probe = {true, 0, {}, "Orvan pdf vatner", {1, 1, 1, 512}, "1031"};
   bool machine_read_only = false;
 
   static std::string Id(Root root, View view, const std::string& key) {
