@@ -55,8 +55,8 @@ void Examination::TraceFile(const std::string& path) {
                              "clear its read-only attribute");
   } else if (file.size >= kLargeTrace) {
     Add(Level::kWarning, "Trace file " + quoted + " holds " + std::to_string(file.size >> 20) +
-                             " MB: the add-in only ever " +
-                             "appends to it; delete it when it is no longer needed");
+                             " MB: the add-in only ever appends to it; delete it when it is " +
+                             "no longer needed");
   } else {
     Add(Level::kOk, "Trace file " + quoted + " exists (" + std::to_string(file.size) +
                         " bytes); the add-in appends its lines to it");
@@ -110,8 +110,8 @@ std::optional<std::string> Examination::JobApi(const std::string& dll, Bits dll_
                            std::string("fails): the add-in turns itself off at start-up"));
   } else {
     Job(probe, *probe.printer);
+    if (probe.job.create == 1) Captions(probe.language);
   }
-  Captions(probe.language);
   return probe.printer;
 }
 
@@ -135,7 +135,7 @@ void Examination::Job(const LibraryProbe& probe, const std::string& printer) {
         "A job on " + Quoted(printer) + " opens" +
             (job.init == 1 ? ""
                            : " (its settings do not initialise, error " + std::to_string(error) +
-                                 ", which the " + "add-in lets pass)") +
+                                 ", which the add-in lets pass)") +
             ": the add-in's start-up check of the printer passes");
   }
 }
